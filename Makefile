@@ -1,0 +1,52 @@
+# The README's commands. Each sets up the machine first (scripts/setup installs only
+# what is missing), then builds with CMake and Ninja.
+BUILD ?= build
+CMAKE_FLAGS ?=
+FUZZ_SECONDS ?= 60
+
+.PHONY: all setup build test run bench test-asan fuzz screenshots format clean
+
+all: build
+
+setup:
+	@bash scripts/setup
+
+build: setup
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD)
+
+test: build
+	@ctest --test-dir $(BUILD) --output-on-failure -j 2
+
+# The lookup window, with the sample database and an ini that allows the editor
+# (after a question) made beside the program when they are not there yet.
+run: build
+	@bash scripts/prepare-run $(BUILD)
+	@$(BUILD)/vestral
+
+# The tests again, built by Clang with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: setup
+	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+	  -DVESTRAL_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-asan
+	@ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-asan --output-on-failure -j 2
+
+bench: setup
+	@cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+	@cmake --build build-release
+	@bash bench/run build-release
+
+fuzz: setup
+	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DVESTRAL_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+	@cmake --build build-fuzz
+	@bash fuzz/run build-fuzz $(FUZZ_SECONDS)
+
+screenshots: build
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/vestral_screenshots docs/screenshots
+
+format:
+	@clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	@rm -rf build build-asan build-release build-fuzz

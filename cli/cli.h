@@ -1,0 +1,12 @@
+#pragma once
+
+namespace vestral {
+
+// True when argv[1] names a command (or --help / --version) rather than a window.
+bool IsCliInvocation(int argc, char** argv);
+
+// Runs `vestral COMMAND ...` headless and returns the exit status: 0 all done,
+// 1 a reported failure, a declined question or an absent code, 2 wrong usage.
+int RunCli(int argc, char** argv);
+
+}  // namespace vestral

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "database/status.h"
+
+namespace vestral {
+
+// Texts are code page 1251 bytes, one byte per character, exactly as in the files.
+
+// One fault code of one table.
+struct DtcEntry {
+  // Always four characters; an entry made by growing a table holds four NULs.
+  std::array<char, 4> Code{};
+  std::string Text;
+  std::string Extension;
+
+  // Stores v left-justified: shorter values are padded with blanks, longer ones cut.
+  void setCode(std::string_view v);
+  std::string_view code() const { return {Code.data(), Code.size()}; }
+
+  friend bool operator==(const DtcEntry&, const DtcEntry&) = default;
+};
+
+// One table. Entries[0] is the placeholder; the real entries are 1..upperBound().
+struct DtcTable {
+  std::string Name;
+  std::vector<DtcEntry> Entries;
+
+  // The number of real entries (the editor's "base positions"); -1 for a table
+  // that was never filled and so has no Entries array at all.
+  int32_t upperBound() const { return static_cast<int32_t>(Entries.size()) - 1; }
+
+  friend bool operator==(const DtcTable&, const DtcTable&) = default;
+};
+
+// The whole database: tables P, C, B, U in this order in memory and in the file.
+struct DtcDatabase {
+  DtcTable P, C, B, U;
+
+  // The table a system letter names (upper case only), or nullptr.
+  DtcTable* table(char letter);
+  const DtcTable* table(char letter) const;
+
+  friend bool operator==(const DtcDatabase&, const DtcDatabase&) = default;
+};
+
+// Largest text the 16-bit byte counts of the file can hold.
+inline constexpr size_t kMaxTextBytes = 65535;
+
+// The database CreateDatabase writes: default names, only the placeholder entries.
+DtcDatabase EmptyDatabase();
+
+// The record as bytes, or an error naming the table and code of a text the format
+// cannot hold. `out` is untouched on error.
+Status SerializeDatabase(const DtcDatabase& db, std::string& out);
+
+// Reads one record from the start of `bytes` (trailing bytes are ignored). Every count
+// is checked against the bytes that remain; an error names `fileName`, the byte offset
+// and what was expected. On error `db` is left empty.
+Status ParseDatabase(std::string_view bytes, const std::string& fileName, DtcDatabase& db);
+
+// True when a file can be opened at the path, or opening fails for a reason other
+// than "not found" or "access" (a locked file is taken to be present).
+bool FileExists(const std::string& path);
+
+// Writes the empty database (131 bytes) at the path.
+Status CreateDatabase(const std::string& path);
+
+// Replaces `db` with the record stored in the file. On error `db` is left empty.
+Status ReadDatabase(const std::string& path, DtcDatabase& db);
+
+// Stores `db` from the file's first byte. The file is never shortened: bytes behind
+// the new record stay. The old file stays intact unless the whole new one is written.
+Status WriteDatabase(const std::string& path, const DtcDatabase& db);
+
+// First index from 1 whose Code equals `code` exactly (four characters); `index`
+// is written only on success.
+bool FindEntry(const DtcTable& table, std::string_view code, int32_t& index);
+
+// Removes entry k (1 <= k <= upper bound), moving the later ones down.
+bool DeleteEntry(DtcTable& table, int32_t k);
+
+}  // namespace vestral

@@ -1,0 +1,141 @@
+#include "database/file_io.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace vestral {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// Refuses what can never be written as a file: an empty path, a folder, a file
+// we may not open for writing. A missing file is fine (it will be created).
+Status checkWritable(const std::string& path, bool& exists) {
+  exists = false;
+  if (path.empty()) return Status::InvalidArgument("no file name given (the path is empty)");
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (fs::is_directory(st)) return Status::IOError(quoted(path) + " is a folder, not a file");
+  if (!fs::exists(st)) {
+    const fs::path parent = fs::path(path).parent_path();
+    if (!parent.empty() && !fs::is_directory(parent, ec))
+      return Status::IOError("cannot create " + quoted(path) + ": the folder " +
+                             quoted(parent.string()) + " does not exist");
+    return Status::OK();
+  }
+  exists = true;
+  errno = 0;
+  std::fstream probe(path, std::ios::in | std::ios::out | std::ios::binary);
+  if (!probe.is_open())
+    return Status::IOError("cannot write " + quoted(path) + ": " + ErrnoText(errno));
+  return Status::OK();
+}
+
+// Errors name `shownPath`, the file the user asked for, even when a temporary is
+// being written.
+Status writeAll(const std::string& path, const std::string& bytes, std::ios::openmode mode,
+                const std::string& shownPath) {
+  errno = 0;
+  std::ofstream out(path, mode | std::ios::binary);
+  if (!out.is_open())
+    return Status::IOError("cannot write " + quoted(shownPath) + ": " + ErrnoText(errno));
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.flush();
+  if (!out)
+    return Status::IOError("writing " + quoted(shownPath) + " failed: " + ErrnoText(errno));
+  out.close();
+  if (out.fail())
+    return Status::IOError("closing " + quoted(shownPath) + " failed: " + ErrnoText(errno));
+  return Status::OK();
+}
+
+std::string tempNameBeside(const fs::path& target) {
+  static std::mt19937_64 rng{std::random_device{}()};
+  char suffix[24];
+  std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(rng()));
+  fs::path tmp = target;
+  tmp.replace_filename("." + target.filename().string() + suffix);
+  return tmp.string();
+}
+
+}  // namespace
+
+std::string ErrnoText(int err) {
+  if (err == 0) return "input/output error";
+  return std::strerror(err);
+}
+
+Status ReadWholeFile(const std::string& path, std::string& out) {
+  out.clear();
+  if (path.empty()) return Status::InvalidArgument("no file name given (the path is empty)");
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) return Status::IOError(quoted(path) + " is a folder, not a file");
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return Status::IOError("cannot open " + quoted(path) + ": " + ErrnoText(errno));
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size < 0) return Status::IOError("cannot read " + quoted(path) + ": " + ErrnoText(errno));
+  out.resize(static_cast<size_t>(size));
+  in.read(out.data(), size);
+  if (in.gcount() != size) {
+    out.clear();
+    return Status::IOError("reading " + quoted(path) + " failed: " + ErrnoText(errno));
+  }
+  return Status::OK();
+}
+
+Status ReplaceFile(const std::string& path, const std::string& bytes) {
+  bool exists = false;
+  if (Status s = checkWritable(path, exists); !s.ok()) return s;
+
+  std::error_code ec;
+  fs::path target = path;
+  if (fs::is_symlink(target, ec)) target = fs::canonical(target, ec);
+  const std::string tmp = tempNameBeside(target);
+  Status s = writeAll(tmp, bytes, std::ios::out | std::ios::trunc, path);
+  if (s.ok()) {
+    if (exists) fs::permissions(tmp, fs::status(target).permissions(), ec);
+    fs::rename(tmp, target, ec);
+    if (!ec) return Status::OK();
+    s = Status::IOError("cannot replace " + quoted(path) + ": " + ec.message());
+  }
+  fs::remove(tmp, ec);
+  // A folder we may not create files in can still hold a writable file: write in
+  // place then, which at least never happens to a file we could not open.
+  if (exists) return writeAll(path, bytes, std::ios::out | std::ios::trunc, path);
+  return s;
+}
+
+Status OverwriteFromStart(const std::string& path, const std::string& bytes) {
+  std::error_code ec;
+  if (fs::is_regular_file(path, ec)) {
+    std::string old;
+    if (Status s = ReadWholeFile(path, old); !s.ok()) return s;
+    if (old.size() > bytes.size()) {
+      std::string merged = bytes;
+      merged.append(old, bytes.size(), std::string::npos);
+      return ReplaceFile(path, merged);
+    }
+  }
+  return ReplaceFile(path, bytes);
+}
+
+Status DeleteFile(const std::string& path) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) return Status::IOError(quoted(path) + " is a folder, not a file");
+  if (!fs::remove(path, ec) || ec)
+    return Status::IOError("cannot delete " + quoted(path) + ": " +
+                           (ec ? ec.message() : std::string("no such file")));
+  return Status::OK();
+}
+
+}  // namespace vestral

@@ -1,0 +1,42 @@
+#include "log/log_sink.h"
+
+namespace vestral {
+
+std::string LogPieceText(const std::string& T, int TABMODE) {
+  if (TABMODE == kTabModeTab) return T + '\t';
+  if (TABMODE == kTabModeLineEnd) return T + "\r\n";
+  return T;
+}
+
+void RecordingSink::INIT() {
+  runs_.push_back({std::string(kLogHeader) + "\r\n", color::kLightGreen});
+  running_ = true;
+}
+
+void RecordingSink::LOG(const std::string& T, int TABMODE, int QColor) {
+  runs_.push_back({LogPieceText(T, TABMODE), QColor});
+}
+
+void RecordingSink::DONE() {
+  runs_.push_back({kLogDone, color::kLightRed});
+  running_ = false;
+}
+
+std::string RecordingSink::text() const {
+  std::string all;
+  for (const LogRun& r : runs_) all += r.text;
+  return all;
+}
+
+std::string RecordingSink::lines() const {
+  std::string all = text();
+  std::string out;
+  out.reserve(all.size());
+  for (size_t i = 0; i < all.size(); ++i) {
+    if (all[i] == '\r' && i + 1 < all.size() && all[i + 1] == '\n') continue;
+    out += all[i];
+  }
+  return out;
+}
+
+}  // namespace vestral

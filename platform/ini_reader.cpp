@@ -1,0 +1,54 @@
+#include "platform/ini_reader.h"
+
+#include <ini.h>
+
+#include <cstdio>
+#include <strings.h>
+
+namespace vestral {
+
+namespace {
+
+constexpr size_t kBufferSize = 255;
+
+struct Query {
+  const std::string& key;
+  const std::string& section;
+  bool found = false;
+  std::string value;
+};
+
+int onValue(void* user, const char* section, const char* name, const char* value) {
+  auto* q = static_cast<Query*>(user);
+  if (!q->found && strcasecmp(section, q->section.c_str()) == 0 &&
+      strcasecmp(name, q->key.c_str()) == 0) {
+    q->found = true;
+    q->value = value ? value : "";
+  }
+  return 1;  // keep going: a syntax error further on must not hide a found value
+}
+
+}  // namespace
+
+std::string ReadIniValue(const std::string& key, const std::string& section,
+                         const std::string& file) {
+  Query q{key, section, false, {}};
+  if (FILE* f = std::fopen(file.c_str(), "rb")) {
+    ini_parse_file(f, onValue, &q);
+    std::fclose(f);
+  }
+  if (!q.found) {
+    std::string buffer(kBufferSize, ' ');
+    buffer[0] = '\x02';
+    buffer[1] = '\x01';
+    buffer[2] = '\0';
+    return buffer;
+  }
+  std::string v = q.value;
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    v = v.substr(1, v.size() - 2);
+  if (v.size() > kBufferSize - 1) v.resize(kBufferSize - 1);
+  return v;
+}
+
+}  // namespace vestral
