@@ -2,8 +2,8 @@
 
 #include <ini.h>
 
-#include <cstdio>
 #include <strings.h>
+#include <cstdio>
 
 namespace vestral {
 
@@ -28,13 +28,31 @@ int onValue(void* user, const char* section, const char* name, const char* value
   return 1;  // keep going: a syntax error further on must not hide a found value
 }
 
+// Hands inih one line per call. Leading blanks are dropped, so an indented key is a
+// key of its own and never taken as more text for the key above it. A line longer
+// than inih's buffer is cut and its rest skipped: left in the stream, the rest would
+// be parsed as a line of its own, and the tail of a long comment could set a key.
+char* readLine(char* str, int num, void* stream) {
+  auto* f = static_cast<FILE*>(stream);
+  int c = std::fgetc(f);
+  while (c == ' ' || c == '\t') c = std::fgetc(f);
+  if (c == EOF) return nullptr;
+  int n = 0;
+  for (; c != EOF; c = std::fgetc(f)) {
+    if (n < num - 1) str[n++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  str[n] = '\0';
+  return str;
+}
+
 }  // namespace
 
 std::string ReadIniValue(const std::string& key, const std::string& section,
                          const std::string& file) {
   Query q{key, section, false, {}};
   if (FILE* f = std::fopen(file.c_str(), "rb")) {
-    ini_parse_file(f, onValue, &q);
+    ini_parse_stream(readLine, f, onValue, &q);
     std::fclose(f);
   }
   if (!q.found) {
