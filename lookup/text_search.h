@@ -1,0 +1,30 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "database/dtc_database.h"
+
+namespace vestral {
+
+// Maps every code page 1251 byte to its case-folded byte. The windows and the
+// command line derive it from Unicode case folding; IdentityFold() folds nothing.
+using FoldTable = std::array<unsigned char, 256>;
+FoldTable IdentityFold();
+
+struct SearchHit {
+  char letter;            // P, C, B or U
+  const DtcTable* table;
+  int32_t index;          // position in the table, from 1
+  const DtcEntry* entry;
+};
+
+// The entries in which every word occurs in the Text or the Extension, ignoring case
+// as `fold` says; in table order P, C, B, U and position order. Words are code page
+// 1251 bytes; empty words match everything.
+std::vector<SearchHit> SearchEntries(const DtcDatabase& db, const std::vector<std::string>& words,
+                                     const FoldTable& fold);
+
+}  // namespace vestral
