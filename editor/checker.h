@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "database/dtc_database.h"
+#include "log/log_sink.h"
+
+namespace vestral {
+
+inline constexpr const char* kCheckRule =
+    "===================================================================";
+inline constexpr const char* kCheckNoError = "No error. Database correct.";
+
+// The messages for the three entry rules, in the order they are evaluated.
+inline constexpr const char* kLengthError = "::CODE ERROR LENGCH::";
+inline constexpr const char* kCrcError = "::CODE ERROR CRC::";
+inline constexpr const char* kDataMissing = "::DATA MISSING::";
+
+// True when the entry breaks none of the rules: a four-character code whose first
+// character is 0-3, and a non-empty text.
+bool IsEntryValid(const DtcEntry& e);
+
+// The removal-list record of an entry: letter, code, blank, text, " | " and the
+// extension when there is one, CR LF.
+std::string RemovalRecord(char letter, const DtcEntry& e);
+
+// Checks entries 1..upper bound of `table`, logs one line per damaged entry (its
+// broken rules, then "Erased") and removes it. "IND=" shows the position the entry
+// has once the damaged entries before it are gone. `removals` receives the table's
+// records (replacing what it held). The table is compacted in one pass, with the
+// same result as removing the entries one by one.
+void CheckTable(LogSink& log, const std::string& letter, DtcTable& table, std::string& removals);
+
+struct CheckResult {
+  std::string removals;  // every removed entry's record, tables B, C, P, U
+  int32_t removed = 0;   // how many entries were removed
+};
+
+// The whole check of a working database, with its own log run (INIT ... DONE):
+// heading, base positions, tables B, C, P, U, then the removal list or the all-clear
+// between two rules. REQUIRES: every table has its placeholder (a database read from
+// a file or built by EmptyDatabase).
+CheckResult CheckDatabase(DtcDatabase& db, LogSink& log);
+
+}  // namespace vestral

@@ -1,0 +1,217 @@
+#include "editor/generator.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+
+#include "database/dtc_database.h"
+#include "database/file_io.h"
+
+namespace vestral {
+
+namespace fs = std::filesystem;
+
+bool ParseSourceLine(std::string_view line, SourceLine& out) {
+  if (line.find(' ') != 5) return false;
+  out.letter = line[0];
+  out.code = line.substr(1, 4);
+  const std::string_view rest = line.substr(6);
+  const size_t bar = rest.find('|');
+  if (bar == std::string_view::npos) {
+    out.text = rest;
+    out.extension = {};
+  } else {
+    out.text = rest.substr(0, bar);
+    // The character right behind the bar is the collector's blank and is dropped,
+    // whatever it is; a bar at the very end leaves nothing.
+    out.extension = bar + 2 <= rest.size() ? rest.substr(bar + 2) : std::string_view{};
+  }
+  return true;
+}
+
+std::vector<std::string_view> SplitSourceLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  const char* const data = text.data();
+  const size_t n = text.size();
+  size_t start = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const char c = data[i];
+    if (c != '\r' && c != '\n') continue;
+    lines.emplace_back(data + start, i - start);
+    if (c == '\r' && i + 1 < n && data[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < n) lines.emplace_back(data + start, n - start);
+  return lines;
+}
+
+namespace {
+
+void logBasePositions(LogSink& log, const DtcDatabase& db) {
+  for (char letter : {'B', 'C', 'P', 'U'}) {
+    log.LOG(std::string(1, letter) + " - base positions " +
+                std::to_string(db.table(letter)->upperBound()),
+            kTabModeLineEnd, color::kYellow);
+  }
+}
+
+void logSourceError(LogSink& log, const char* what, int32_t lineNo) {
+  log.LOG(std::string(what) + std::to_string(lineNo) + " of source file.", kTabModeLineEnd,
+          color::kLightRed);
+}
+
+void logFailure(LogSink& log, const Status& s) {
+  log.LOG(s.message(), kTabModeLineEnd, color::kLightRed);
+}
+
+// Deleting a file marked read-only would throw away what its owner protected.
+bool isReadOnlyFile(const std::string& path) {
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (ec || !fs::is_regular_file(st)) return false;
+  constexpr fs::perms anyWrite =
+      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  return (st.permissions() & anyWrite) == fs::perms::none;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  const bool same = fs::equivalent(a, b, ec);
+  return !ec && same;
+}
+
+// "P:n<tab>C:n<tab>B:n<tab>U:n" without a temporary per number.
+void formatCounts(const DtcDatabase& db, std::string& out) {
+  out.clear();
+  char buf[16];
+  const char letters[4] = {'P', 'C', 'B', 'U'};
+  const DtcTable* tables[4] = {&db.P, &db.C, &db.B, &db.U};
+  for (int k = 0; k < 4; ++k) {
+    if (k > 0) out += '\t';
+    out += letters[k];
+    out += ':';
+    const auto r = std::to_chars(buf, buf + sizeof buf, tables[k]->upperBound());
+    out.append(buf, r.ptr);
+  }
+}
+
+}  // namespace
+
+bool Generate(const std::string& source, const std::string& dest, LogSink& log,
+              Questions& questions) {
+  log.INIT();
+  const bool done = [&] {
+    if (!FileExists(source)) {
+      log.LOG(kSourceNotFound, kTabModeLineEnd, color::kBrightWhite);
+      return false;
+    }
+    // Erasing the destination would erase the text we are about to read.
+    if (sameFile(source, dest)) {
+      log.LOG("\"" + dest + "\" is the source file itself; choose another destination",
+              kTabModeLineEnd, color::kLightRed);
+      return false;
+    }
+    // Read before anything is deleted, so an unreadable source costs nothing.
+    std::string text;
+    if (Status s = ReadWholeFile(source, text); !s.ok()) {
+      logFailure(log, s);
+      return false;
+    }
+
+    if (FileExists(dest)) {
+      log.LOG(kEraseQuery, kTabModeTab, color::kGrey);
+      MessageBox box;
+      box.text = kRewriteQuestion;
+      box.buttons = {Button::Yes, Button::No};
+      box.defaultButton = Button::No;
+      box.icon = Icon::Question;
+      if (questions.ask(box) != Button::Yes) {
+        log.LOG("Abort", kTabModeNone, color::kBrightWhite);  // "Done" follows directly
+        return false;
+      }
+      if (isReadOnlyFile(dest)) {
+        logFailure(log, Status::IOError("cannot rewrite \"" + dest + "\": the file is read-only"));
+        return false;
+      }
+      if (Status s = DeleteFile(dest); !s.ok()) {
+        logFailure(log, s);
+        return false;
+      }
+      log.LOG("Erase file", kTabModeLineEnd, color::kLightCyan);
+    }
+
+    log.LOG("Create new database", kTabModeTab, color::kBrightWhite);
+    if (Status s = CreateDatabase(dest); !s.ok()) {
+      logFailure(log, s);
+      return false;
+    }
+    log.LOG("OK", kTabModeLineEnd, color::kBrightWhite);
+
+    DtcDatabase db;
+    if (Status s = ReadDatabase(dest, db); !s.ok()) {
+      logFailure(log, s);
+      return false;
+    }
+    logBasePositions(log, db);
+    log.LOG(kBeginBanner, kTabModeLineEnd, color::kLightBlue);
+
+    const std::string ok = "Ok";
+    const std::string extend = "Extend";
+    std::string counts;
+    int32_t lineNo = 0;
+    for (std::string_view line : SplitSourceLines(text)) {
+      ++lineNo;
+      SourceLine parsed;
+      if (!ParseSourceLine(line, parsed)) {
+        logSourceError(log, "Source error. Code lench is missing. See line ", lineNo);
+        return false;
+      }
+      DtcTable* table = db.table(parsed.letter);
+      if (table == nullptr) {
+        logSourceError(log, "Script error. This database absense in database. See line ", lineNo);
+        MessageBox box;
+        box.text = "No table in the database [" + std::string(1, parsed.letter) + "] on line " +
+                   std::to_string(lineNo);
+        box.buttons = {Button::Ok};
+        box.defaultButton = Button::Ok;
+        box.icon = Icon::Critical;
+        questions.ask(box);
+        return false;
+      }
+      // The file's 16-bit counts cannot hold more; stop here rather than at the write.
+      if (parsed.text.size() > kMaxTextBytes) {
+        logSourceError(log, "Source error. Description is longer than 65535 bytes. See line ",
+                       lineNo);
+        return false;
+      }
+      if (parsed.extension.size() > kMaxTextBytes) {
+        logSourceError(log, "Source error. Extension is longer than 65535 bytes. See line ",
+                       lineNo);
+        return false;
+      }
+      DtcEntry& e = table->Entries.emplace_back();
+      std::copy_n(parsed.code.begin(), 4, e.Code.begin());
+      e.Text.assign(parsed.text);
+      e.Extension.assign(parsed.extension);
+
+      formatCounts(db, counts);
+      log.LOG(counts, kTabModeTab, color::kBrightWhite);
+      if (e.Extension.empty())
+        log.LOG(ok, kTabModeLineEnd, color::kLightBlue);
+      else
+        log.LOG(extend, kTabModeLineEnd, color::kLightYellow);
+    }
+
+    if (Status s = WriteDatabase(dest, db); !s.ok()) {
+      logFailure(log, s);
+      return false;
+    }
+    log.LOG(kEndBanner, kTabModeLineEnd, color::kLightBlue);
+    log.LOG("Created database file \"" + dest + "\"", kTabModeLineEnd, color::kBrightWhite);
+    return true;
+  }();
+  log.DONE();
+  return done;
+}
+
+}  // namespace vestral

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "log/log_sink.h"
+#include "platform/questions.h"
+
+namespace vestral {
+
+// The format reminder shown beside the generator's fields (code page 1251, lines
+// joined by CR LF): "Файл источника форматируется как" / a sample line / the legend.
+inline constexpr const char* kSourceFormatLabel =
+    "\xD4\xE0\xE9\xEB \xE8\xF1\xF2\xEE\xF7\xED\xE8\xEA\xE0 "
+    "\xF4\xEE\xF0\xEC\xE0\xF2\xE8\xF0\xF3\xE5\xF2\xF1\xFF \xEA\xE0\xEA"
+    "\r\n"
+    "$####_@@@@@@@@@@@@@@@@@@@@@"
+    "\r\n"
+    "\xE3\xE4\xE5 $ - \xE1\xE0\xE7\xE0, #### - \xED\xEE\xEC\xE5\xF0 "
+    "\xE7\xE0\xEF\xE8\xF1\xE8, _ - \xEF\xF0\xEE\xE1\xE5\xEB, @@@@@ - "
+    "\xEE\xEF\xE8\xF1\xE0\xED\xE8\xE5";
+
+// Log and message texts of a run, exactly as the user sees them.
+inline constexpr const char* kSourceNotFound = "Source file not found";
+inline constexpr const char* kEraseQuery =
+    "Quary. File must be erased before generating. Confilm please ... ";
+inline constexpr const char* kRewriteQuestion = "File already exist, rewrite it?";
+inline constexpr const char* kBeginBanner =
+    "******************************* BEGIN *******************************";
+inline constexpr const char* kEndBanner =
+    "*******************************  END  *******************************";
+
+// One source line taken apart. The views point into the line given to
+// ParseSourceLine and live as long as it.
+struct SourceLine {
+  char letter = 0;             // the table letter, not yet validated
+  std::string_view code;       // the four characters behind the letter
+  std::string_view text;       // the description
+  std::string_view extension;  // empty when the line has no "|"
+};
+
+// Takes a line apart: the head (everything before the first blank) must be five
+// characters; the rest starts at the seventh. The rest up to its first "|" is the
+// description; what follows the "|", less the one character right behind it, is the
+// extension ("|" as the last character gives an empty extension). Nothing is
+// trimmed. Returns false when the line holds no blank or the head is not five
+// characters long (an empty line included); `out` is then unspecified.
+bool ParseSourceLine(std::string_view line, SourceLine& out);
+
+// The lines of a source text. A line ends at CR, CR LF or a lone LF; a text that ends
+// with a line end has no empty last line, and an empty text has no lines. Any other
+// byte, NUL included, is part of a line.
+std::vector<std::string_view> SplitSourceLines(std::string_view text);
+
+// Builds the database file `dest` from the source text `source` and logs the whole run
+// (INIT ... DONE) to `log`. An existing destination is deleted only after the user
+// answers Yes. A bad source line stops the run with its line number; the destination
+// then holds the empty database. A destination that cannot be deleted or written is
+// reported in the log and nothing is claimed to be created. Returns true only when
+// the complete database was written.
+bool Generate(const std::string& source, const std::string& dest, LogSink& log,
+              Questions& questions);
+
+}  // namespace vestral

@@ -1,0 +1,446 @@
+#include "editor/generator.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "database/dtc_database.h"
+#include "editor/checker.h"
+#include "support/temp_dir.h"
+
+namespace vestral {
+namespace {
+
+using ::testing::ElementsAreArray;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+namespace fs = std::filesystem;
+
+// ---------------------------------------------------------------- line splitting
+
+struct ParseCase {
+  std::string line;
+  char letter;
+  std::string code, text, extension;
+};
+
+TEST(ParseSourceLine, TakesTheLineApart) {
+  const ParseCase cases[] = {
+      {"P0100 abc", 'P', "0100", "abc", ""},
+      {"B1001 abc| def", 'B', "1001", "abc", "def"},
+      // The collector's layout: the blank before the bar stays in the text.
+      {"C0035 abc | def", 'C', "0035", "abc ", "def"},
+      // Whatever stands right behind the bar is dropped.
+      {"B1001 abc|def", 'B', "1001", "abc", "ef"},
+      {"U0100 a|b|c", 'U', "0100", "a", "|c"},
+      {"P0100 abc|x", 'P', "0100", "abc", ""},
+      {"P0100 abc|", 'P', "0100", "abc", ""},
+      {"P0100 ", 'P', "0100", "", ""},
+      {"P0100 | x", 'P', "0100", "", "x"},
+      {"P0100  two  blanks  ", 'P', "0100", " two  blanks  ", ""},
+      {"P0100 a | tail  ", 'P', "0100", "a ", "tail  "},
+      {"PABCD abc", 'P', "ABCD", "abc", ""},
+      {"X0100 letter is checked later", 'X', "0100", "letter is checked later", ""},
+      {"P\t\t00 tabs are ordinary", 'P', "\t\t00", "tabs are ordinary", ""},
+      {std::string("P0\0"
+                   "00 a\0b|\0c",
+                   12),
+       'P',
+       std::string("0\0"
+                   "00",
+                   4),
+       std::string("a\0b", 3), "c"},
+  };
+  for (const ParseCase& c : cases) {
+    SCOPED_TRACE(c.line);
+    SourceLine out;
+    ASSERT_TRUE(ParseSourceLine(c.line, out));
+    EXPECT_EQ(out.letter, c.letter);
+    EXPECT_EQ(out.code, c.code);
+    EXPECT_EQ(out.text, c.text);
+    EXPECT_EQ(out.extension, c.extension);
+  }
+}
+
+TEST(ParseSourceLine, RefusesAHeadThatIsNotFiveCharacters) {
+  for (const std::string line :
+       {"P010 abc", "P01000 abc", " P0100 abc", "P0100", "", "P0100\tabc", "P0100|abc", "P"}) {
+    SourceLine out;
+    EXPECT_FALSE(ParseSourceLine(line, out)) << "'" << line << "'";
+  }
+}
+
+TEST(SplitSourceLines, EndsLinesAtCrCrLfAndLf) {
+  struct Case {
+    std::string text;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"", {}},
+      {"a", {"a"}},
+      {"a\r\n", {"a"}},
+      {"a\r", {"a"}},
+      {"a\n", {"a"}},
+      {"a\r\nb", {"a", "b"}},
+      {"a\rb\nc\r\nd", {"a", "b", "c", "d"}},
+      {"a\r\n\r\n", {"a", ""}},
+      {"\r\n", {""}},
+      {"a\n\rb", {"a", "", "b"}},
+      {"a\r\r\nb", {"a", "", "b"}},
+      {std::string("a\0b\r\n\0", 6), {std::string("a\0b", 3), std::string(1, '\0')}},
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::string_view> got = SplitSourceLines(c.text);
+    EXPECT_THAT(std::vector<std::string>(got.begin(), got.end()), ElementsAreArray(c.lines))
+        << "text of " << c.text.size() << " bytes";
+  }
+}
+
+TEST(SourceFormatLabel, IsThreeCp1251LinesJoinedByCrLf) {
+  const std::vector<std::string_view> lines = SplitSourceLines(kSourceFormatLabel);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0].size(), 32u);
+  EXPECT_EQ(lines[0].substr(0, 4), "\xD4\xE0\xE9\xEB");  // the first word, in Cyrillic
+  EXPECT_EQ(lines[1], "$####_" + std::string(21, '@'));
+  EXPECT_EQ(lines[2].size(), 63u);
+  EXPECT_EQ(std::string(kSourceFormatLabel).find('\n'),
+            std::string(kSourceFormatLabel).find('\r') + 1);
+}
+
+// ---------------------------------------------------------------- whole runs
+
+const std::string kEmptyBasePositions =
+    "B - base positions 0\nC - base positions 0\nP - base positions 0\nU - base positions 0\n";
+
+std::string begin() { return std::string(kBeginBanner) + "\n"; }
+std::string end() { return std::string(kEndBanner) + "\n"; }
+
+struct GenRun {
+  bool ok = false;
+  RecordingSink log;
+  ScriptedQuestions questions;
+};
+
+class GeneratorTest : public ::testing::Test {
+ protected:
+  TempDir dir;  // first: the paths below are made from it
+  std::string src = dir.file("codes.txt");
+  std::string dst = dir.file("out.DAT");
+
+  // A fresh destination unless `answers` are given for the overwrite question.
+  GenRun generate(const std::string& text, std::initializer_list<Button> answers = {}) {
+    if (answers.size() == 0) fs::remove(dst);
+    WriteBytes(src, text);
+    GenRun r;
+    for (Button b : answers) r.questions.push(b);
+    r.ok = Generate(src, dst, r.log, r.questions);
+    EXPECT_FALSE(r.log.running()) << "every run ends with DONE";
+    return r;
+  }
+  DtcDatabase readBack() {
+    DtcDatabase db;
+    EXPECT_TRUE(ReadDatabase(dst, db).ok());
+    return db;
+  }
+};
+
+TEST_F(GeneratorTest, CleanRunLogsEveryStepAndWritesTheDatabase) {
+  GenRun r = generate("P0100 abc\r\nC0035 abc | def\r\nP0100 twice\r\n");
+  EXPECT_TRUE(r.ok);
+  EXPECT_TRUE(r.questions.asked().empty());
+  EXPECT_EQ(r.log.lines(), "LOG v. 1.0\nCreate new database\tOK\n" + kEmptyBasePositions + begin() +
+                               "P:1\tC:0\tB:0\tU:0\tOk\n"
+                               "P:1\tC:1\tB:0\tU:0\tExtend\n"
+                               "P:2\tC:1\tB:0\tU:0\tOk\n" +
+                               end() + "Created database file \"" + dst + "\"\nDone");
+
+  const std::vector<LogRun>& runs = r.log.runs();
+  const std::vector<int> colours = {
+      color::kLightGreen,  color::kBrightWhite, color::kBrightWhite,  // Create new database, OK
+      color::kYellow,      color::kYellow,      color::kYellow,      color::kYellow,
+      color::kLightBlue,                         // BEGIN
+      color::kBrightWhite, color::kLightBlue,    // counts, Ok
+      color::kBrightWhite, color::kLightYellow,  // counts, Extend
+      color::kBrightWhite, color::kLightBlue,
+      color::kLightBlue,  // END
+      color::kBrightWhite, color::kLightRed};
+  ASSERT_EQ(runs.size(), colours.size());
+  for (size_t i = 0; i < runs.size(); ++i) EXPECT_EQ(runs[i].color, colours[i]) << i;
+
+  DtcDatabase want = EmptyDatabase();
+  DtcEntry e;
+  e.setCode("0100");
+  e.Text = "abc";
+  want.P.Entries.push_back(e);
+  e.Text = "twice";
+  want.P.Entries.push_back(e);
+  e.setCode("0035");
+  e.Text = "abc ";
+  e.Extension = "def";
+  want.C.Entries.push_back(e);
+  EXPECT_EQ(readBack(), want);
+}
+
+TEST_F(GeneratorTest, EmptySourceGivesTheEmptyDatabase) {
+  GenRun r = generate("");
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.log.lines(), "LOG v. 1.0\nCreate new database\tOK\n" + kEmptyBasePositions + begin() +
+                               end() + "Created database file \"" + dst + "\"\nDone");
+  EXPECT_EQ(readBack(), EmptyDatabase());
+}
+
+TEST_F(GeneratorTest, EveryLineEndStyleGivesOneEntryPerLine) {
+  GenRun r = generate("P0001 a\nP0002 b\rP0003 c\r\nP0004 d\n");
+  EXPECT_TRUE(r.ok);
+  const DtcDatabase db = readBack();
+  ASSERT_EQ(db.P.upperBound(), 4);
+  EXPECT_EQ(db.P.Entries[4].Text, "d");
+}
+
+TEST_F(GeneratorTest, TablesKeepTheOrderOfTheirLines) {
+  GenRun r = generate("U0001 u1\r\nP0001 p1\r\nU0002 u2\r\nB0001 b1\r\nP0002 p2\r\n");
+  ASSERT_TRUE(r.ok);
+  const DtcDatabase db = readBack();
+  ASSERT_EQ(db.P.upperBound(), 2);
+  ASSERT_EQ(db.U.upperBound(), 2);
+  EXPECT_EQ(db.P.Entries[1].Text, "p1");
+  EXPECT_EQ(db.P.Entries[2].Text, "p2");
+  EXPECT_EQ(db.U.Entries[1].Text, "u1");
+  EXPECT_EQ(db.U.Entries[2].Text, "u2");
+  EXPECT_EQ(db.B.Entries[1].Text, "b1");
+  EXPECT_EQ(db.C.upperBound(), 0);
+}
+
+TEST_F(GeneratorTest, ExistingDestinationIsReplacedOnlyAfterYes) {
+  const std::string old = "old bytes that are not a database";
+  const std::string quary = std::string(kEraseQuery) + "\t";
+
+  WriteBytes(dst, old);
+  GenRun no = generate("P0100 abc\r\n", {Button::No});
+  EXPECT_FALSE(no.ok);
+  EXPECT_EQ(no.log.lines(), "LOG v. 1.0\n" + quary + "AbortDone");
+  EXPECT_EQ(no.log.runs()[1].color, color::kGrey);
+  EXPECT_EQ(no.log.runs()[2].color, color::kBrightWhite);
+  EXPECT_EQ(ReadBytes(dst), old);
+  ASSERT_EQ(no.questions.asked().size(), 1u);
+  const MessageBox& box = no.questions.asked()[0];
+  EXPECT_EQ(box.text, "File already exist, rewrite it?");
+  EXPECT_EQ(box.buttons, (std::vector<Button>{Button::Yes, Button::No}));
+  EXPECT_EQ(box.defaultButton, Button::No);
+  EXPECT_EQ(box.icon, Icon::Question);
+  EXPECT_EQ(box.title, "");
+
+  // Unanswered, the default (No) keeps the file.
+  WriteBytes(src, "P0100 abc\r\n");
+  GenRun unanswered;
+  unanswered.ok = Generate(src, dst, unanswered.log, unanswered.questions);
+  EXPECT_FALSE(unanswered.ok);
+  EXPECT_EQ(ReadBytes(dst), old);
+
+  GenRun yes = generate("P0100 abc\r\n", {Button::Yes});
+  EXPECT_TRUE(yes.ok);
+  EXPECT_EQ(yes.log.lines(), "LOG v. 1.0\n" + quary + "Erase file\nCreate new database\tOK\n" +
+                                 kEmptyBasePositions + begin() + "P:1\tC:0\tB:0\tU:0\tOk\n" +
+                                 end() + "Created database file \"" + dst + "\"\nDone");
+  EXPECT_EQ(yes.log.runs()[2].color, color::kLightCyan);
+  EXPECT_EQ(readBack().P.Entries.at(1).Text, "abc");
+}
+
+TEST_F(GeneratorTest, MissingSourceLeavesTheDestinationAlone) {
+  GenRun r;
+  r.ok = Generate(dir.file("nothing.txt"), dst, r.log, r.questions);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.log.lines(), "LOG v. 1.0\nSource file not found\nDone");
+  EXPECT_EQ(r.log.runs()[1].color, color::kBrightWhite);
+  EXPECT_FALSE(fs::exists(dst));
+
+  r = GenRun{};
+  r.ok = Generate(dir.path(), dst, r.log, r.questions);  // a folder is no source file
+  EXPECT_EQ(r.log.lines(), "LOG v. 1.0\nSource file not found\nDone");
+}
+
+// A source error stops the run at its line; what came before is never written.
+TEST_F(GeneratorTest, SourceErrorsNameTheirLine) {
+  const std::string lench = "Source error. Code lench is missing. See line ";
+  const std::string longText(65536, 'x');
+  const struct {
+    std::string source;
+    std::string error;
+    int okLines;
+  } cases[] = {
+      {"P010 abc\r\n", lench + "1 of source file.", 0},
+      {"P01000 abc\r\n", lench + "1 of source file.", 0},
+      {" P0100 abc\r\n", lench + "1 of source file.", 0},
+      {"P0100\r\n", lench + "1 of source file.", 0},
+      {"P0100 a\r\n\r\nP0101 b\r\n", lench + "2 of source file.", 1},
+      {"P0100 a\r\nP0101 b\r\n\r\n", lench + "3 of source file.", 2},
+      {"P0100 a\n\nP0101 b", lench + "2 of source file.", 1},
+      {"P0100 a\r\nP0101 " + longText + "\r\n",
+       "Source error. Description is longer than 65535 bytes. See line 2 of source file.", 1},
+      {"P0100 a|_" + longText + "\r\n",
+       "Source error. Extension is longer than 65535 bytes. See line 1 of source file.", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    GenRun r = generate(c.source);
+    EXPECT_FALSE(r.ok);
+    std::string entries;
+    for (int i = 1; i <= c.okLines; ++i)
+      entries += "P:" + std::to_string(i) + "\tC:0\tB:0\tU:0\tOk\n";
+    EXPECT_EQ(r.log.lines(), "LOG v. 1.0\nCreate new database\tOK\n" + kEmptyBasePositions +
+                                 begin() + entries + c.error + "\nDone");
+    EXPECT_EQ(r.log.runs().end()[-2].color, color::kLightRed);
+    EXPECT_TRUE(r.questions.asked().empty());
+    EXPECT_EQ(readBack(), EmptyDatabase());
+  }
+}
+
+TEST_F(GeneratorTest, LongestTextsTheFileCanHoldAreStored) {
+  const std::string text(65535, 't');
+  GenRun r = generate("P0100 " + text + "|_" + text);
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(readBack().P.Entries.at(1).Extension, text);
+}
+
+TEST_F(GeneratorTest, UnknownTableLetterIsReportedInTheLogAndABox) {
+  for (const char letter : {'p', 'X'}) {
+    GenRun r = generate("P0100 a\r\nC0100 b\r\n" + std::string(1, letter) + "0100 abc\r\n");
+    EXPECT_FALSE(r.ok);
+    EXPECT_THAT(r.log.lines(),
+                EndsWith("P:1\tC:1\tB:0\tU:0\tOk\n"
+                         "Script error. This database absense in database. See line 3 of "
+                         "source file.\nDone"));
+    ASSERT_EQ(r.questions.asked().size(), 1u);
+    const MessageBox& box = r.questions.asked()[0];
+    EXPECT_EQ(box.text, "No table in the database [" + std::string(1, letter) + "] on line 3");
+    EXPECT_EQ(box.buttons, std::vector<Button>{Button::Ok});
+    EXPECT_EQ(box.icon, Icon::Critical);
+    EXPECT_EQ(box.title, "");
+    EXPECT_EQ(readBack(), EmptyDatabase());
+  }
+}
+
+TEST_F(GeneratorTest, BinarySourceNeverCrashes) {
+  std::mt19937 rng(7);
+  std::string noise(20000, '\0');
+  for (char& c : noise) c = static_cast<char>(rng());
+  GenRun r = generate(noise);
+  EXPECT_FALSE(r.ok);
+  EXPECT_THAT(r.log.lines(), HasSubstr("of source file."));
+
+  // NULs are ordinary bytes of a line.
+  const std::string withNul("P0100 a\0b|\0c\r\n", 14);
+  r = generate(withNul);
+  ASSERT_TRUE(r.ok);
+  const DtcEntry& e = readBack().P.Entries.at(1);
+  EXPECT_EQ(e.Text, std::string("a\0b", 3));
+  EXPECT_EQ(e.Extension, "c");
+}
+
+// ---------------------------------------------------------------- unwritable destinations
+
+TEST_F(GeneratorTest, UnwritableDestinationIsReportedNotClaimed) {
+  fs::create_directory(dir.file("folder"));
+  const struct {
+    std::string dest;
+    std::string reason;
+  } cases[] = {
+      {dir.file("missing/out.DAT"), "does not exist"},
+      {dir.file("folder"), "is a folder"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dest);
+    WriteBytes(src, "P0100 abc\r\n");
+    GenRun r;
+    r.ok = Generate(src, c.dest, r.log, r.questions);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.log.running());
+    const std::vector<LogRun>& runs = r.log.runs();
+    ASSERT_GE(runs.size(), 3u);
+    EXPECT_EQ(runs.end()[-3].text, "Create new database\t");
+    EXPECT_THAT(runs.end()[-2].text, HasSubstr(c.dest));
+    EXPECT_THAT(runs.end()[-2].text, HasSubstr(c.reason));
+    EXPECT_EQ(runs.end()[-2].color, color::kLightRed);
+    EXPECT_THAT(r.log.lines(), Not(HasSubstr("Created database file")));
+  }
+  EXPECT_TRUE(fs::is_directory(dir.file("folder")));
+}
+
+TEST_F(GeneratorTest, ReadOnlyDestinationIsNeitherErasedNorWritten) {
+  const std::string old = "protected";
+  WriteBytes(dst, old);
+  fs::permissions(dst, fs::perms::owner_read);
+  GenRun r = generate("P0100 abc\r\n", {Button::Yes});
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.log.lines(), "LOG v. 1.0\n" + std::string(kEraseQuery) + "\tcannot rewrite \"" + dst +
+                               "\": the file is read-only\nDone");
+  EXPECT_EQ(r.log.runs().end()[-2].color, color::kLightRed);
+  fs::permissions(dst, fs::perms::owner_all);
+  EXPECT_EQ(ReadBytes(dst), old);
+}
+
+TEST_F(GeneratorTest, SourceIsNeverItsOwnDestination) {
+  const std::string text = "P0100 abc\r\n";
+  WriteBytes(src, text);
+  GenRun r;
+  r.ok = Generate(src, src, r.log, r.questions);
+  EXPECT_FALSE(r.ok);
+  EXPECT_TRUE(r.questions.asked().empty());
+  EXPECT_THAT(r.log.lines(), HasSubstr("is the source file itself"));
+  EXPECT_EQ(ReadBytes(src), text);
+}
+
+// ---------------------------------------------------------------- the sample codes
+
+std::string sampleCodesPath() {
+  return (fs::path(__FILE__).parent_path().parent_path().parent_path() / "data" /
+          "sample-codes.txt")
+      .string();
+}
+
+TEST(SampleCodes, BuildAClean300EntryDatabaseThatHoldsEveryLine) {
+  TempDir dir;
+  const std::string dst = dir.file("sample.DAT");
+  RecordingSink log;
+  ScriptedQuestions questions;
+  ASSERT_TRUE(Generate(sampleCodesPath(), dst, log, questions)) << log.lines();
+
+  DtcDatabase db;
+  ASSERT_TRUE(ReadDatabase(dst, db).ok());
+  const std::string text = ReadBytes(sampleCodesPath());
+  const std::vector<std::string_view> lines = SplitSourceLines(text);
+  EXPECT_GE(lines.size(), 300u);
+  EXPECT_EQ(static_cast<int32_t>(lines.size()),
+            db.P.upperBound() + db.C.upperBound() + db.B.upperBound() + db.U.upperBound());
+  int extended = 0;
+  for (std::string_view line : lines) {
+    SCOPED_TRACE(std::string(line));
+    EXPECT_NE(line.find(" | "), 0u);
+    SourceLine parsed;
+    ASSERT_TRUE(ParseSourceLine(line, parsed));
+    const DtcTable* table = db.table(parsed.letter);
+    ASSERT_NE(table, nullptr);
+    int32_t index = 0;
+    ASSERT_TRUE(FindEntry(*table, parsed.code, index));
+    EXPECT_EQ(table->Entries[index].Text, parsed.text);
+    EXPECT_EQ(table->Entries[index].Extension, parsed.extension);
+    if (!parsed.extension.empty()) ++extended;
+  }
+  EXPECT_GE(extended, 30);
+  for (char letter : {'P', 'C', 'B', 'U'}) EXPECT_GT(db.table(letter)->upperBound(), 0);
+  EXPECT_EQ(text.find("\r\n\r\n"), std::string::npos);
+  EXPECT_THAT(text, EndsWith("\r\n"));
+
+  // Nothing in it for the checker to remove.
+  RecordingSink checkLog;
+  EXPECT_EQ(CheckDatabase(db, checkLog).removed, 0);
+}
+
+}  // namespace
+}  // namespace vestral
