@@ -1,0 +1,205 @@
+#include "editor/linter.h"
+
+#include <cstdio>
+#include <unordered_map>
+
+#include "database/file_io.h"
+#include "editor/generator.h"
+
+namespace vestral {
+
+const char* LintKindName(LintKind kind) {
+  switch (kind) {
+    case LintKind::kDuplicateCode: return "duplicate code";
+    case LintKind::kMalformedCode: return "malformed code";
+    case LintKind::kCheckerRemoves: return "removed by the checker";
+    case LintKind::kBlankEdges: return "blank at the start or end of a text";
+    case LintKind::kControlCharacter: return "control character in a text";
+    case LintKind::kBarInText: return "\"|\" in a description";
+    case LintKind::kMojibake: return "UTF-8 stored as code page 1251";
+    case LintKind::kSourceNotCp1251: return "source file not in code page 1251";
+    case LintKind::kSourceError: return "source line the generator stops at";
+  }
+  return "?";
+}
+
+bool LooksLikeUtf8(std::string_view s) {
+  bool multibyte = false;
+  for (size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t len = 0;
+    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the first continuation byte
+    if (c >= 0xC2 && c <= 0xDF) {
+      len = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      len = 3;
+      if (c == 0xE0) lo = 0xA0;
+      if (c == 0xED) hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      len = 4;
+      if (c == 0xF0) lo = 0x90;
+      if (c == 0xF4) hi = 0x8F;
+    } else {
+      return false;
+    }
+    if (i + len > s.size()) return false;
+    for (size_t k = 1; k < len; ++k) {
+      const auto b = static_cast<unsigned char>(s[i + k]);
+      if (b < (k == 1 ? lo : 0x80) || b > (k == 1 ? hi : 0xBF)) return false;
+    }
+    multibyte = true;
+    i += len;
+  }
+  return multibyte;
+}
+
+namespace {
+
+std::string hexByte(unsigned char c) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "0x%02X", c);
+  return buf;
+}
+
+bool isHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+
+struct EntryRef {
+  char table;
+  int32_t position;
+  int32_t line;
+};
+
+class Linter {
+ public:
+  explicit Linter(std::vector<LintFinding>& out) : out_(out) {}
+
+  void entry(const EntryRef& at, std::string_view code, std::string_view text,
+             std::string_view extension) {
+    const std::string codeText(code);
+    auto add = [&](LintKind kind, std::string detail) {
+      out_.push_back({kind, at.table, at.position, codeText, at.line, std::move(detail)});
+    };
+
+    const int slot = at.table == 'P' ? 0 : at.table == 'C' ? 1 : at.table == 'B' ? 2 : 3;
+    auto [it, first] = seen_[slot].try_emplace(codeText, at);
+    if (!first)
+      add(LintKind::kDuplicateCode,
+          "the same code stands at position " + std::to_string(it->second.position) +
+              (it->second.line ? " (line " + std::to_string(it->second.line) + ")" : "") +
+              "; lookups never reach this one");
+
+    const bool wellFormed = code.size() == 4 && code[0] >= '0' && code[0] <= '3' &&
+                            isHex(code[1]) && isHex(code[2]) && isHex(code[3]);
+    if (!wellFormed) add(LintKind::kMalformedCode, "the code is not a digit 0-3 and three hex digits");
+
+    std::string reasons;
+    if (code.size() != 4) reasons += "::CODE ERROR LENGCH::";
+    if (code.empty() || std::string_view("0123").find(code[0]) == std::string_view::npos)
+      reasons += "::CODE ERROR CRC::";
+    if (text.empty()) reasons += "::DATA MISSING::";
+    if (!reasons.empty()) add(LintKind::kCheckerRemoves, reasons);
+
+    textChecks(add, "description", text);
+    textChecks(add, "second text", extension);
+    if (text.find('|') != std::string_view::npos)
+      add(LintKind::kBarInText, "the description holds a \"|\"; a source line would split there");
+  }
+
+ private:
+  template <typename Add>
+  void textChecks(Add& add, const char* which, std::string_view t) {
+    if (!t.empty() && (t.front() == ' ' || t.back() == ' '))
+      add(LintKind::kBlankEdges, std::string("the ") + which +
+                                     (t.front() == ' ' ? " starts" : " ends") + " with a blank");
+    for (char ch : t) {
+      const auto c = static_cast<unsigned char>(ch);
+      if (c < 0x20 || c == 0x7F) {
+        add(LintKind::kControlCharacter,
+            std::string("the ") + which + " holds the control character " + hexByte(c));
+        break;
+      }
+    }
+    if (LooksLikeUtf8(t))
+      add(LintKind::kMojibake,
+          std::string("the ") + which + " looks like UTF-8 text stored as code page 1251");
+  }
+
+  std::vector<LintFinding>& out_;
+  std::unordered_map<std::string, EntryRef> seen_[4];
+};
+
+}  // namespace
+
+std::vector<LintFinding> LintDatabase(const DtcDatabase& db) {
+  std::vector<LintFinding> findings;
+  Linter linter(findings);
+  for (char letter : {'P', 'C', 'B', 'U'}) {
+    const DtcTable& t = *db.table(letter);
+    for (int32_t i = 1; i <= t.upperBound(); ++i) {
+      const DtcEntry& e = t.Entries[i];
+      linter.entry({letter, i, 0}, e.code(), e.Text, e.Extension);
+    }
+  }
+  return findings;
+}
+
+std::vector<LintFinding> LintSourceBytes(std::string_view bytes) {
+  std::vector<LintFinding> findings;
+  if (bytes.find('\0') != std::string_view::npos) {
+    findings.push_back({LintKind::kSourceNotCp1251, 0, 0, "", 0,
+                        "the file holds NUL bytes: it is binary, not a text"});
+  } else if (LooksLikeUtf8(bytes)) {
+    findings.push_back({LintKind::kSourceNotCp1251, 0, 0, "", 0,
+                        "the file is UTF-8 text; convert it to code page 1251"});
+  } else if (bytes.find('\x98') != std::string_view::npos) {
+    findings.push_back({LintKind::kSourceNotCp1251, 0, 0, "", 0,
+                        "the file holds the byte 0x98, which code page 1251 does not define"});
+  }
+
+  Linter linter(findings);
+  int32_t counts[4] = {0, 0, 0, 0};
+  int32_t lineNo = 0;
+  for (std::string_view line : SplitSourceLines(bytes)) {
+    ++lineNo;
+    SourceLine parsed;
+    if (!ParseSourceLine(line, parsed)) {
+      findings.push_back({LintKind::kSourceError, 0, 0, "", lineNo,
+                          line.empty() ? "the line is empty"
+                                       : "the code before the first blank is not 5 characters"});
+      continue;
+    }
+    const int slot = parsed.letter == 'P'   ? 0
+                     : parsed.letter == 'C' ? 1
+                     : parsed.letter == 'B' ? 2
+                     : parsed.letter == 'U' ? 3
+                                            : -1;
+    if (slot < 0) {
+      findings.push_back({LintKind::kSourceError, 0, 0, std::string(parsed.code), lineNo,
+                          "the table letter " + std::string(1, parsed.letter) +
+                              " is none of P, C, B, U"});
+      continue;
+    }
+    const bool tooLong = parsed.text.size() > kMaxTextBytes || parsed.extension.size() > kMaxTextBytes;
+    if (tooLong) {
+      findings.push_back({LintKind::kSourceError, parsed.letter, 0, std::string(parsed.code),
+                          lineNo, "a text is longer than 65535 bytes"});
+      continue;
+    }
+    linter.entry({parsed.letter, ++counts[slot], lineNo}, parsed.code, parsed.text,
+                 parsed.extension);
+  }
+  return findings;
+}
+
+Status LintSource(const std::string& path, std::vector<LintFinding>& findings) {
+  std::string bytes;
+  if (Status s = ReadWholeFile(path, bytes); !s.ok()) return s;
+  findings = LintSourceBytes(bytes);
+  return Status::OK();
+}
+
+}  // namespace vestral
