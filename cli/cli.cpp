@@ -1,18 +1,42 @@
 #include "cli/cli.h"
 
-#include <cstdio>
+#include <unistd.h>
+
 #include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
 
 namespace vestral {
+
+// Every command: one cmd_NAME.cpp defining its CommandSpec, and one line here.
+extern const CommandSpec kLookupCommand;
+extern const CommandSpec kCreateCommand;
+
+namespace {
+
+const CommandSpec* const kCommands[] = {
+    &kLookupCommand,
+    &kCreateCommand,
+};
+
+}  // namespace
 
 bool IsCliInvocation(int argc, char** argv) {
   if (argc < 2) return false;
   return std::strcmp(argv[1], "--editor") != 0;
 }
 
-int RunCli(int, char**) {
-  std::fprintf(stderr, "vestral: no commands yet\n");
-  return 2;
+int RunCli(int argc, char** argv) {
+  // Standard input is read in large blocks (a batch of codes), never mixed with C stdio.
+  std::ios::sync_with_stdio(false);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  TextOutput out(STDOUT_FILENO);
+  TextOutput err(STDERR_FILENO, 0);
+  CliStreams streams{out, err, std::cin, ::isatty(STDIN_FILENO) == 1};
+  return RunCommandLine(args, kCommands, streams);
 }
 
 }  // namespace vestral

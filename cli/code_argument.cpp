@@ -1,0 +1,95 @@
+#include "cli/code_argument.h"
+
+#include <vector>
+
+#include "lookup/code_conversion.h"
+
+namespace vestral {
+
+namespace {
+
+bool isHex(std::string_view c) {
+  if (c.size() != 1) return false;
+  const char ch = c[0];
+  return (ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'F') || (ch >= 'a' && ch <= 'f');
+}
+
+char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// The input cut into characters (UTF-8 sequences), so a Cyrillic "Р" counts as one
+// character and is named as typed.
+std::vector<std::string_view> characters(std::string_view s) {
+  std::vector<std::string_view> out;
+  size_t i = 0;
+  while (i < s.size()) {
+    size_t n = 1;
+    while (i + n < s.size() && (static_cast<unsigned char>(s[i + n]) & 0xC0) == 0x80) ++n;
+    out.push_back(s.substr(i, n));
+    i += n;
+  }
+  return out;
+}
+
+std::string shown(std::string_view c) {
+  std::string s;
+  for (char ch : c) s += (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F) ? '?' : ch;
+  return s;
+}
+
+std::string badCharacter(size_t position, std::string_view c, const std::string& expected) {
+  std::string msg =
+      "character " + std::to_string(position + 1) + " '" + shown(c) + "' is not " + expected;
+  if (c == "O" || c == "o") msg += " (the letter O where the digit 0 belongs?)";
+  return msg;
+}
+
+}  // namespace
+
+std::string QuotedInput(std::string_view typed) { return "\"" + shown(typed) + "\""; }
+
+CodeArgument ParseCodeArgument(std::string_view typed) {
+  CodeArgument r;
+  const std::vector<std::string_view> chars = characters(typed);
+  constexpr const char* kHex = "a hex digit 0-9, A-F";
+  if (chars.size() == 4) {
+    std::string hex;
+    for (size_t i = 0; i < 4; ++i) {
+      if (!isHex(chars[i])) {
+        r.problem = badCharacter(i, chars[i], kHex);
+        return r;
+      }
+      hex += upper(chars[i][0]);
+    }
+    r.letterForm = Cnvrt(hex);
+    return r;
+  }
+  if (chars.size() == 5) {
+    const std::string_view first = chars[0];
+    if (first.size() != 1 ||
+        std::string_view("PCBUpcbu").find(first[0]) == std::string_view::npos) {
+      r.problem = badCharacter(0, first, "a system letter P, C, B or U");
+      return r;
+    }
+    const std::string_view digit = chars[1];
+    if (digit.size() != 1 || digit[0] < '0' || digit[0] > '3') {
+      r.problem = badCharacter(1, digit, "a digit 0-3");
+      return r;
+    }
+    std::string letter{upper(first[0]), digit[0]};
+    for (size_t i = 2; i < 5; ++i) {
+      if (!isHex(chars[i])) {
+        r.problem = badCharacter(i, chars[i], kHex);
+        return r;
+      }
+      letter += upper(chars[i][0]);
+    }
+    r.letterForm = letter;
+    return r;
+  }
+  r.problem = "it has " + std::to_string(chars.size()) +
+              (chars.size() == 1 ? " character" : " characters") +
+              "; a code has 4 (hex form, such as 0100) or 5 (letter form, such as P0100)";
+  return r;
+}
+
+}  // namespace vestral
