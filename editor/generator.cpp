@@ -158,8 +158,16 @@ bool Generate(const std::string& source, const std::string& dest, LogSink& log,
     const std::string ok = "Ok";
     const std::string extend = "Extend";
     std::string counts;
+    const std::vector<std::string_view> lines = SplitSourceLines(text);
+    // Size each table once instead of growing it line by line.
+    size_t perTable[256] = {};
+    for (std::string_view line : lines)
+      if (!line.empty()) ++perTable[static_cast<unsigned char>(line[0])];
+    for (char letter : {'P', 'C', 'B', 'U'})
+      db.table(letter)->Entries.reserve(1 + perTable[static_cast<unsigned char>(letter)]);
+
     int32_t lineNo = 0;
-    for (std::string_view line : SplitSourceLines(text)) {
+    for (std::string_view line : lines) {
       ++lineNo;
       SourceLine parsed;
       if (!ParseSourceLine(line, parsed)) {
