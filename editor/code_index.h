@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "database/dtc_database.h"
+
+namespace vestral {
+
+// The first index of every code of one table, so that many look-ups cost one pass
+// over the table instead of one pass each. find() gives exactly what FindEntry gives
+// (the lowest index from 1 whose Code equals the four characters), as long as the
+// table only changes through entries appended at its end (reported with appended())
+// and through entries whose Code stays the same.
+class CodeIndex {
+ public:
+  explicit CodeIndex(const DtcTable& table);
+
+  // Like FindEntry: true and `index` set when found; `index` untouched otherwise.
+  bool find(std::string_view code, int32_t& index) const;
+
+  // Call after appending an entry at `index` (the new upper bound): a code seen for
+  // the first time now points there, an older occurrence keeps priority.
+  void appended(const DtcEntry& entry, int32_t index);
+
+ private:
+  // Open addressing with linear probing over a power-of-two array, at most half full:
+  // one allocation for the whole table instead of one per code.
+  struct Slot {
+    uint32_t key = 0;   // the four code bytes
+    int32_t index = 0;  // 0: empty (real entries start at 1)
+  };
+  void insertFirst(uint32_t key, int32_t index);
+  void grow();
+  size_t slotOf(uint32_t key) const;
+
+  std::vector<Slot> slots_;
+  size_t used_ = 0;
+  int shift_ = 32;
+};
+
+}  // namespace vestral
