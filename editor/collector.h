@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "database/dtc_database.h"
+#include "log/log_sink.h"
+#include "platform/questions.h"
+
+namespace vestral {
+
+// The question asked before an existing destination is replaced (Yes/No, No default).
+inline constexpr const char* kCollectOverwriteQuestion = "File already exist. overwrite it?";
+
+// The code list's entry box holds at most this many characters; "<---" adds its text
+// to the list only when it is this long.
+inline constexpr size_t kListCodeLength = 5;
+
+// The entry box's key filter: p, c, b, u become P, C, B, U; the capitals P, C, B, U,
+// the digits and Backspace (8) pass as they are; every other key gives nothing.
+std::optional<char> FilterCodeKey(char key);
+
+// One line of a collected file, without its line end: letter, the four code bytes, a
+// blank, the text, and " | " with the extension when there is one. The generator
+// reads it back as the same entry, except that a text followed by an extension gains
+// one trailing blank.
+std::string CollectedLine(char letter, const DtcEntry& entry);
+
+// Writes entries of `working` to the text file `outPath` (code page 1251 bytes as
+// stored, lines ended by CR LF) and logs the whole run (INIT ... DONE).
+//  - all: every entry of the tables B, C, P, U in that order, each from position 1;
+//    `codeList` is ignored.
+//  - otherwise: the codes of `codeList` in list order (the caller's snapshot of the
+//    list). A code's first character picks the table, its last four characters are
+//    searched there; the first occurrence is written, once per listing. A code that is
+//    absent, or whose first character is none of P, C, B, U, is logged as skipped.
+// An existing destination is replaced only after the user answers Yes. The whole text
+// is built first and then put in place at once, so a destination that cannot be
+// written is reported in the log (light red, with the path and the reason) and never
+// left half written.
+// Returns true only when the file was written and, in list mode, every code was found.
+bool Collect(const DtcDatabase& working, const std::string& outPath, bool all,
+             const std::vector<std::string>& codeList, LogSink& log, Questions& questions);
+
+}  // namespace vestral
