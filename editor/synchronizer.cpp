@@ -1,0 +1,175 @@
+#include "editor/synchronizer.h"
+
+#include <algorithm>
+
+#include "editor/base_positions.h"
+#include "editor/code_index.h"
+
+namespace vestral {
+
+namespace {
+
+constexpr int kWhite = color::kBrightWhite;
+constexpr char kTableOrder[4] = {'B', 'C', 'P', 'U'};
+
+void logFailure(LogSink& log, const Status& s) {
+  std::string line = s.message();
+  if (!line.empty() && line[0] >= 'a' && line[0] <= 'z') line[0] = static_cast<char>(line[0] - 32);
+  log.LOG(line, kTabModeLineEnd, color::kLightRed);
+}
+
+// The Entries array of a table read from a file always exists; a table built in
+// memory may lack it, and appending must not put an entry at the placeholder's place.
+void ensurePlaceholder(DtcTable& t) {
+  if (t.Entries.empty()) t.Entries.resize(1);
+}
+
+}  // namespace
+
+MessageBox SyncConfirmation(const DtcEntry& mainEntry, const DtcEntry& syncEntry) {
+  std::string text = "Confilm change:\r\n\r\n";
+  text += mainEntry.code();
+  text += "\r\n";
+  text += mainEntry.Text;
+  text += "\r\n\r\n TO \r\n\r\n";
+  text += syncEntry.code();
+  text += "\r\n";
+  text += syncEntry.Text;
+  return {std::move(text), {Button::Ok, Button::Cancel}, Button::Cancel, Icon::Question, ""};
+}
+
+void SyncTable(LogSink& log, DtcTable& main, const DtcTable& sync, bool direct,
+               Questions& questions) {
+  log.LOG("*********************** BEGIN *************************", kTabModeLineEnd,
+          color::kLightBlue);
+  ensurePlaceholder(main);
+  CodeIndex index(main);
+  const int32_t syncUb = sync.upperBound();
+  for (int32_t i = 1; i <= syncUb; ++i) {
+    const DtcEntry& s = sync.Entries[i];
+    log.LOG("FIND " + std::string(s.code()), kTabModeTab, kWhite);
+    int32_t k = 0;
+    if (index.find(s.code(), k)) {
+      log.LOG("FOUND, ", kTabModeNone, color::kLightMagenta);
+      DtcEntry& m = main.Entries[k];
+      if (direct) {
+        log.LOG("Sync", kTabModeTab, kWhite);
+        // The whole texts are compared: a changed text of the same length is a change.
+        if (m.Text != s.Text && questions.ask(SyncConfirmation(m, s)) == Button::Ok) {
+          m = s;  // same code, so the index stays right
+          log.LOG("Complete", kTabModeTab, color::kLightGreen);
+        } else {
+          log.LOG("Skip", kTabModeNone, color::kLightCyan);
+        }
+      } else {
+        log.LOG("Add", kTabModeTab, kWhite);
+        m.Extension = s.Text;
+        log.LOG("Complete", kTabModeTab, color::kLightGreen);
+      }
+    } else {
+      log.LOG("NOT FOUND, Create", kTabModeTab, color::kLightYellow);
+      main.Entries.push_back(s);
+      index.appended(s, main.upperBound());
+      log.LOG("Complete", kTabModeTab, color::kLightGreen);
+    }
+    log.LOG("->", kTabModeLineEnd, color::kLightBlue);
+  }
+  log.LOG("***********************  END  *************************", kTabModeLineEnd,
+          color::kLightBlue);
+}
+
+bool Synchronize(const std::string& mainPath, const std::string& syncPath, bool direct,
+                 LogSink& log, Questions& questions) {
+  log.INIT();
+  log.LOG("Synchronization databases ", kTabModeNone, kWhite);
+  log.LOG(direct ? "Direct mode" : "Alternative value mode", kTabModeLineEnd, kWhite);
+  if (!FileExists(syncPath)) {
+    log.LOG("Synchro database not found", kTabModeLineEnd, kWhite);
+    log.DONE();
+    return false;
+  }
+
+  auto fail = [&log](const Status& s) {
+    logFailure(log, s);
+    log.DONE();
+    return false;
+  };
+
+  log.LOG("Open main database", kTabModeLineEnd, kWhite);
+  DtcDatabase main;
+  if (Status s = ReadDatabase(mainPath, main); !s.ok()) return fail(s);
+  LogBasePositions(log, main);
+
+  log.LOG("Open Syncho database", kTabModeLineEnd, kWhite);
+  DtcDatabase sync;
+  if (Status s = ReadDatabase(syncPath, sync); !s.ok()) return fail(s);
+  LogBasePositions(log, sync);
+
+  for (char letter : kTableOrder) {
+    log.LOG(std::string("Synchronize ") + letter + " base:", kTabModeLineEnd, kWhite);
+    SyncTable(log, *main.table(letter), *sync.table(letter), direct, questions);
+  }
+
+  if (Status s = WriteDatabase(mainPath, main); !s.ok()) return fail(s);
+  log.LOG("Synchronization complete", kTabModeLineEnd, kWhite);
+  LogBasePositions(log, main);
+  log.DONE();
+  return true;
+}
+
+SyncTablePlan PlanSyncTable(const DtcTable& main, const DtcTable& sync, char letter, bool direct) {
+  SyncTablePlan plan;
+  plan.letter = letter;
+  plan.sizeBefore = std::max(main.upperBound(), 0);
+
+  // Only the compared text of each main entry matters; entries appended by the run
+  // are tracked by their sync position.
+  std::vector<std::string> compared;
+  compared.reserve(main.Entries.size());
+  for (const DtcEntry& e : main.Entries) compared.push_back(direct ? e.Text : e.Extension);
+  if (compared.empty()) compared.emplace_back();
+
+  CodeIndex index(main);
+  int32_t size = plan.sizeBefore;
+  for (int32_t i = 1; i <= sync.upperBound(); ++i) {
+    const DtcEntry& s = sync.Entries[i];
+    SyncPlanEntry p;
+    p.code = std::string(s.code());
+    p.syncIndex = i;
+    int32_t k = 0;
+    if (index.find(s.code(), k)) {
+      p.mainIndex = k;
+      p.mainText = compared[k];
+      p.syncText = s.Text;
+      if (compared[k] == s.Text) {
+        plan.identical.push_back(std::move(p));
+      } else {
+        compared[k] = s.Text;
+        plan.changed.push_back(std::move(p));
+      }
+    } else {
+      p.mainIndex = ++size;
+      index.appended(s, size);
+      compared.push_back(direct ? s.Text : s.Extension);
+      plan.added.push_back(std::move(p));
+    }
+  }
+  plan.sizeAfter = size;
+  return plan;
+}
+
+Status PlanSync(const std::string& mainPath, const std::string& syncPath, bool direct,
+                SyncPlan& plan) {
+  plan = SyncPlan{};
+  plan.direct = direct;
+  DtcDatabase main, sync;
+  if (Status s = ReadDatabase(mainPath, main); !s.ok()) return s;
+  if (Status s = ReadDatabase(syncPath, sync); !s.ok()) return s;
+  for (size_t t = 0; t < 4; ++t) {
+    const char letter = kTableOrder[t];
+    plan.tables[t] = PlanSyncTable(*main.table(letter), *sync.table(letter), letter, direct);
+  }
+  return Status::OK();
+}
+
+}  // namespace vestral

@@ -1,0 +1,541 @@
+#include "editor/synchronizer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "support/read_only_file.h"
+#include "support/temp_dir.h"
+
+namespace vestral {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using testing::ReadBytes;
+using ::testing::StartsWith;
+using testing::TempDir;
+using testing::WriteBytes;
+
+DtcEntry entry(std::string_view code, std::string text, std::string ext = "") {
+  DtcEntry e;
+  e.setCode(code);
+  e.Text = std::move(text);
+  e.Extension = std::move(ext);
+  return e;
+}
+
+DtcTable table(std::initializer_list<DtcEntry> entries) {
+  DtcTable t;
+  t.Name = "t";
+  t.Entries.resize(1);
+  t.Entries.insert(t.Entries.end(), entries);
+  return t;
+}
+
+// Answers every box with the same button and keeps what it was shown.
+class AlwaysAnswer : public Questions {
+ public:
+  explicit AlwaysAnswer(Button b) : b_(b) {}
+  Button ask(const MessageBox& box) override {
+    asked.push_back(box);
+    return b_;
+  }
+  std::vector<MessageBox> asked;
+
+ private:
+  Button b_;
+};
+
+constexpr const char* kBegin = "*********************** BEGIN *************************\n";
+constexpr const char* kEnd = "***********************  END  *************************\n";
+
+// A line of the expectations above as the log stores it.
+std::string crlf(const char* line) {
+  std::string s(line);
+  s.insert(s.size() - 1, "\r");
+  return s;
+}
+
+TEST(SyncConfirmationBox, ShowsBothCodesAndTextsWithCrLfBreaks) {
+  const MessageBox box = SyncConfirmation(entry("0100", "old text"), entry("0100", "new"));
+  EXPECT_EQ(box.text, "Confilm change:\r\n\r\n0100\r\nold text\r\n\r\n TO \r\n\r\n0100\r\nnew");
+  EXPECT_THAT(box.buttons, ElementsAre(Button::Ok, Button::Cancel));
+  EXPECT_EQ(box.defaultButton, Button::Cancel);
+  EXPECT_EQ(box.icon, Icon::Question);
+  EXPECT_EQ(box.title, "");
+}
+
+TEST(SyncTableDirect, DecisionsByTextAndAnswer) {
+  const struct {
+    const char* name;
+    DtcEntry main, sync;
+    Button answer;
+    bool asks;
+    DtcEntry result;
+    const char* verdict;
+  } cases[] = {
+      {"equal texts: no question", entry("0100", "AB", "m"), entry("0100", "AB", "s"), Button::Ok,
+       false, entry("0100", "AB", "m"), "Skip"},
+      {"other length, OK: replaced whole", entry("0100", "AB", "m"), entry("0100", "ABC"),
+       Button::Ok, true, entry("0100", "ABC"), "Complete\t"},
+      {"other length, Cancel", entry("0100", "AB", "m"), entry("0100", "ABC", "s"), Button::Cancel,
+       true, entry("0100", "AB", "m"), "Skip"},
+      // Same length, other characters: still a change worth asking about.
+      {"same length, OK", entry("0100", "AB", "m"), entry("0100", "CD", "s"), Button::Ok, true,
+       entry("0100", "CD", "s"), "Complete\t"},
+      {"same length, Cancel", entry("0100", "AB"), entry("0100", "CD"), Button::Cancel, true,
+       entry("0100", "AB"), "Skip"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DtcTable main = table({entry("0001", "x"), c.main});
+    RecordingSink log;
+    AlwaysAnswer q(c.answer);
+    SyncTable(log, main, table({c.sync}), true, q);
+    EXPECT_EQ(q.asked.size(), c.asks ? 1u : 0u);
+    EXPECT_EQ(main.upperBound(), 2);
+    EXPECT_EQ(main.Entries[2], c.result);
+    EXPECT_EQ(main.Entries[1], entry("0001", "x"));
+    EXPECT_EQ(log.lines(),
+              std::string(kBegin) + "FIND 0100\tFOUND, Sync\t" + c.verdict + "->\n" + kEnd);
+  }
+}
+
+TEST(SyncTableDirect, LogColours) {
+  DtcTable main = table({entry("0100", "A")});
+  RecordingSink log;
+  AlwaysAnswer q(Button::Cancel);
+  SyncTable(log, main, table({entry("0100", "B"), entry("0200", "C")}), true, q);
+  EXPECT_THAT(log.runs(),
+              ElementsAre(LogRun{crlf(kBegin), 9}, LogRun{"FIND 0100\t", 15}, LogRun{"FOUND, ", 13},
+                          LogRun{"Sync\t", 15}, LogRun{"Skip", 11}, LogRun{"->\r\n", 9},
+                          LogRun{"FIND 0200\t", 15}, LogRun{"NOT FOUND, Create\t", 14},
+                          LogRun{"Complete\t", 10}, LogRun{"->\r\n", 9}, LogRun{crlf(kEnd), 9}));
+}
+
+TEST(SyncTableAlternative, SyncTextBecomesTheExtensionWithoutAsking) {
+  DtcTable main = table({entry("0100", "main text", "old ext"), entry("0200", "two")});
+  RecordingSink log;
+  AlwaysAnswer q(Button::Cancel);
+  SyncTable(log, main, table({entry("0100", "sync text", "ignored"), entry("0300", "new", "e")}),
+            false, q);
+  EXPECT_TRUE(q.asked.empty());
+  EXPECT_EQ(main.Entries[1], entry("0100", "main text", "sync text"));
+  EXPECT_EQ(main.Entries[2], entry("0200", "two"));
+  EXPECT_EQ(main.Entries[3], entry("0300", "new", "e"));
+  EXPECT_EQ(log.lines(), std::string(kBegin) +
+                             "FIND 0100\tFOUND, Add\tComplete\t->\n"
+                             "FIND 0300\tNOT FOUND, Create\tComplete\t->\n" +
+                             kEnd);
+  const std::vector<LogRun>& r = log.runs();
+  EXPECT_EQ(r[3], (LogRun{"Add\t", 15}));
+  EXPECT_EQ(r[4], (LogRun{"Complete\t", 10}));
+}
+
+TEST(SyncTable, AppendedEntriesAreFoundByLaterSyncEntries) {
+  for (bool direct : {true, false}) {
+    SCOPED_TRACE(direct ? "direct" : "alternative");
+    DtcTable main = table({entry("0100", "a")});
+    RecordingSink log;
+    AlwaysAnswer q(Button::Ok);
+    SyncTable(log, main, table({entry("0500", "first", "e1"), entry("0500", "second", "e2")}),
+              direct, q);
+    ASSERT_EQ(main.upperBound(), 2);  // appended once, found the second time
+    EXPECT_EQ(main.Entries[2],
+              direct ? entry("0500", "second", "e2") : entry("0500", "first", "second"));
+    EXPECT_THAT(log.lines(), HasSubstr("FIND 0500\tNOT FOUND, Create\tComplete\t->\n"
+                                       "FIND 0500\tFOUND, "));
+    if (direct) {
+      ASSERT_EQ(q.asked.size(), 1u);
+      EXPECT_EQ(q.asked[0].text,
+                "Confilm change:\r\n\r\n0500\r\nfirst\r\n\r\n TO \r\n\r\n0500\r\nsecond");
+    }
+  }
+}
+
+TEST(SyncTable, FirstOfRepeatedMainCodesIsUpdated) {
+  DtcTable main = table({entry("0100", "one"), entry("0100", "two")});
+  RecordingSink log;
+  AlwaysAnswer q(Button::Ok);
+  SyncTable(log, main, table({entry("0100", "x")}), false, q);
+  EXPECT_EQ(main.Entries[1].Extension, "x");
+  EXPECT_EQ(main.Entries[2].Extension, "");
+}
+
+TEST(SyncTable, EmptySyncTableOnlyBanners) {
+  for (DtcTable sync : {table({}), DtcTable{}}) {
+    DtcTable main = table({entry("0100", "a")});
+    const DtcTable before = main;
+    RecordingSink log;
+    AlwaysAnswer q(Button::Ok);
+    SyncTable(log, main, sync, true, q);
+    EXPECT_EQ(main, before);
+    EXPECT_EQ(log.lines(), std::string(kBegin) + kEnd);
+  }
+}
+
+TEST(SyncTable, MainWithoutEntriesArrayKeepsItsPlaceholder) {
+  DtcTable main;  // never filled
+  RecordingSink log;
+  AlwaysAnswer q(Button::Ok);
+  SyncTable(log, main, table({entry("0100", "a")}), true, q);
+  ASSERT_EQ(main.upperBound(), 1);
+  EXPECT_EQ(main.Entries[0], DtcEntry{});
+  EXPECT_EQ(main.Entries[1], entry("0100", "a"));
+}
+
+// The merge with the plain linear search of FindEntry: the yardstick for the index.
+void linearSyncTable(DtcTable& main, const DtcTable& sync, bool direct, Questions& q) {
+  for (int32_t i = 1; i <= sync.upperBound(); ++i) {
+    const DtcEntry& s = sync.Entries[i];
+    int32_t k = 0;
+    if (!FindEntry(main, s.code(), k)) {
+      main.Entries.push_back(s);
+    } else if (!direct) {
+      main.Entries[k].Extension = s.Text;
+    } else if (main.Entries[k].Text != s.Text &&
+               q.ask(SyncConfirmation(main.Entries[k], s)) == Button::Ok) {
+      main.Entries[k] = s;
+    }
+  }
+}
+
+// Few codes and few texts, so that codes repeat in both tables and texts of equal
+// length differ.
+DtcTable randomTable(std::mt19937& rng, int maxEntries) {
+  static const char* kCodes[] = {"0100", "0101", "0200", "1234", "3FFF", "0A0B", "2000", "12"};
+  static const char* kTexts[] = {"", "a", "b", "ab", "cd", "abc", "\xE0\xE1"};
+  DtcTable t = table({});
+  const int n = std::uniform_int_distribution<int>(0, maxEntries)(rng);
+  for (int i = 0; i < n; ++i)
+    t.Entries.push_back(entry(kCodes[rng() % 8], kTexts[rng() % 7], kTexts[rng() % 7]));
+  return t;
+}
+
+TEST(SyncTableIndex, SameResultsAsTheLinearSearch) {
+  std::mt19937 rng(20240601);
+  for (int round = 0; round < 400; ++round) {
+    const bool direct = round % 2 == 0;
+    const DtcTable main = randomTable(rng, 12);
+    const DtcTable sync = randomTable(rng, 12);
+    std::vector<Button> answers;
+    for (int i = 0; i < 12; ++i) answers.push_back(rng() % 2 ? Button::Ok : Button::Cancel);
+
+    DtcTable indexed = main, linear = main;
+    ScriptedQuestions qi, ql;
+    for (Button b : answers) qi.push(b), ql.push(b);
+    NullSink log;
+    SyncTable(log, indexed, sync, direct, qi);
+    linearSyncTable(linear, sync, direct, ql);
+
+    ASSERT_EQ(indexed, linear) << "round " << round;
+    ASSERT_EQ(qi.asked().size(), ql.asked().size()) << "round " << round;
+    for (size_t i = 0; i < qi.asked().size(); ++i)
+      ASSERT_EQ(qi.asked()[i].text, ql.asked()[i].text) << "round " << round;
+  }
+}
+
+TEST(SyncPlanTable, MatchesWhatTheRunDoes) {
+  std::mt19937 rng(77);
+  for (int round = 0; round < 300; ++round) {
+    const bool direct = round % 2 == 1;
+    const DtcTable main = randomTable(rng, 10);
+    const DtcTable sync = randomTable(rng, 10);
+    const SyncTablePlan plan = PlanSyncTable(main, sync, 'P', direct);
+
+    DtcTable run = main;
+    RecordingSink log;
+    AlwaysAnswer q(Button::Ok);
+    SyncTable(log, run, sync, direct, q);
+
+    EXPECT_EQ(plan.letter, 'P');
+    EXPECT_EQ(plan.sizeBefore, main.upperBound());
+    EXPECT_EQ(plan.sizeAfter, run.upperBound());
+    EXPECT_EQ(plan.added.size() + plan.identical.size() + plan.changed.size(),
+              static_cast<size_t>(sync.upperBound()));
+    for (const SyncPlanEntry& a : plan.added) EXPECT_EQ(run.Entries[a.mainIndex].code(), a.code);
+    if (direct) {
+      EXPECT_EQ(plan.changed.size(), q.asked.size()) << "round " << round;
+    }
+  }
+}
+
+TEST(SyncPlanTable, ListsAdditionsIdenticalAndChangedEntries) {
+  const DtcTable main = table({entry("0100", "same", "e"), entry("0200", "old", "x")});
+  const DtcTable sync = table({entry("0100", "same"), entry("0200", "new"), entry("0300", "add")});
+
+  const SyncTablePlan direct = PlanSyncTable(main, sync, 'B', true);
+  ASSERT_EQ(direct.added.size(), 1u);
+  EXPECT_EQ(direct.added[0].code, "0300");
+  EXPECT_EQ(direct.added[0].mainIndex, 3);
+  EXPECT_EQ(direct.added[0].syncIndex, 3);
+  ASSERT_EQ(direct.identical.size(), 1u);
+  EXPECT_EQ(direct.identical[0].code, "0100");
+  ASSERT_EQ(direct.changed.size(), 1u);
+  EXPECT_EQ(direct.changed[0].mainText, "old");
+  EXPECT_EQ(direct.changed[0].syncText, "new");
+  EXPECT_EQ(direct.sizeBefore, 2);
+  EXPECT_EQ(direct.sizeAfter, 3);
+
+  // Alternative value mode compares the main Extension with the sync Text.
+  const SyncTablePlan alt = PlanSyncTable(main, sync, 'B', false);
+  EXPECT_TRUE(alt.identical.empty());
+  ASSERT_EQ(alt.changed.size(), 2u);
+  EXPECT_EQ(alt.changed[0].mainText, "e");
+  EXPECT_EQ(alt.changed[0].syncText, "same");
+}
+
+// --- whole runs on files ----------------------------------------------------------
+
+DtcDatabase mainDatabase() {
+  DtcDatabase db = EmptyDatabase();
+  db.P.Entries.push_back(entry("0100", "Mass air flow"));
+  db.P.Entries.push_back(entry("0101", "Range"));
+  db.B.Entries.push_back(entry("1001", "Seat"));
+  return db;
+}
+
+DtcDatabase syncDatabase() {
+  DtcDatabase db = EmptyDatabase();
+  db.P.Entries.push_back(entry("0101", "Range/performance", "new ext"));
+  db.P.Entries.push_back(entry("0102", "Low input"));
+  db.U.Entries.push_back(entry("0100", "Lost communication", "u"));
+  return db;
+}
+
+struct Files {
+  TempDir dir;
+  std::string main = dir.file("MAIN.DAT");
+  std::string sync = dir.file("other.dat");
+  Files(const DtcDatabase& m, const DtcDatabase& s) {
+    EXPECT_TRUE(WriteDatabase(main, m).ok());
+    EXPECT_TRUE(WriteDatabase(sync, s).ok());
+  }
+  DtcDatabase read(const std::string& path) const {
+    DtcDatabase db;
+    EXPECT_TRUE(ReadDatabase(path, db).ok());
+    return db;
+  }
+};
+
+TEST(Synchronize, AlternativeModeWholeLog) {
+  Files f(mainDatabase(), syncDatabase());
+  const std::string syncBytes = ReadBytes(f.sync);
+  RecordingSink log;
+  AlwaysAnswer q(Button::Cancel);
+  EXPECT_TRUE(Synchronize(f.main, f.sync, false, log, q));
+  EXPECT_TRUE(q.asked.empty());
+  EXPECT_EQ(log.lines(), std::string("LOG v. 1.0\n"
+                                     "Synchronization databases Alternative value mode\n"
+                                     "Open main database\n"
+                                     "B - base positions 1\n"
+                                     "C - base positions 0\n"
+                                     "P - base positions 2\n"
+                                     "U - base positions 0\n"
+                                     "Open Syncho database\n"
+                                     "B - base positions 0\n"
+                                     "C - base positions 0\n"
+                                     "P - base positions 2\n"
+                                     "U - base positions 1\n"
+                                     "Synchronize B base:\n") +
+                             kBegin + kEnd + "Synchronize C base:\n" + kBegin + kEnd +
+                             "Synchronize P base:\n" + kBegin +
+                             "FIND 0101\tFOUND, Add\tComplete\t->\n"
+                             "FIND 0102\tNOT FOUND, Create\tComplete\t->\n" +
+                             kEnd + "Synchronize U base:\n" + kBegin +
+                             "FIND 0100\tNOT FOUND, Create\tComplete\t->\n" + kEnd +
+                             "Synchronization complete\n"
+                             "B - base positions 1\n"
+                             "C - base positions 0\n"
+                             "P - base positions 3\n"
+                             "U - base positions 1\n"
+                             "Done");
+  DtcDatabase expected = mainDatabase();
+  expected.P.Entries[2].Extension = "Range/performance";
+  expected.P.Entries.push_back(entry("0102", "Low input"));
+  expected.U.Entries.push_back(entry("0100", "Lost communication", "u"));
+  EXPECT_EQ(f.read(f.main), expected);
+  EXPECT_EQ(ReadBytes(f.sync), syncBytes);
+}
+
+TEST(Synchronize, HeaderAndBasePositionColours) {
+  Files f(mainDatabase(), syncDatabase());
+  RecordingSink log;
+  AlwaysAnswer q(Button::Ok);
+  ASSERT_TRUE(Synchronize(f.main, f.sync, true, log, q));
+  const std::vector<LogRun>& r = log.runs();
+  EXPECT_EQ(r[1], (LogRun{"Synchronization databases ", 15}));
+  EXPECT_EQ(r[2], (LogRun{"Direct mode\r\n", 15}));
+  EXPECT_EQ(r[3], (LogRun{"Open main database\r\n", 15}));
+  EXPECT_EQ(r[4], (LogRun{"B - base positions 1\r\n", 6}));
+  EXPECT_EQ(r[8], (LogRun{"Open Syncho database\r\n", 15}));
+  EXPECT_EQ(r[13], (LogRun{"Synchronize B base:\r\n", 15}));
+}
+
+TEST(Synchronize, DirectModeAsksAndReplacesOnOk) {
+  for (Button answer : {Button::Ok, Button::Cancel}) {
+    Files f(mainDatabase(), syncDatabase());
+    RecordingSink log;
+    AlwaysAnswer q(answer);
+    EXPECT_TRUE(Synchronize(f.main, f.sync, true, log, q));
+    ASSERT_EQ(q.asked.size(), 1u);
+    EXPECT_EQ(q.asked[0].text,
+              "Confilm change:\r\n\r\n0101\r\nRange\r\n\r\n TO \r\n\r\n0101\r\nRange/performance");
+    const DtcDatabase merged = f.read(f.main);
+    EXPECT_EQ(merged.P.Entries[2], answer == Button::Ok
+                                       ? entry("0101", "Range/performance", "new ext")
+                                       : entry("0101", "Range"));
+    EXPECT_EQ(merged.P.upperBound(), 3);
+    EXPECT_THAT(log.lines(), HasSubstr(answer == Button::Ok ? "FIND 0101\tFOUND, Sync\tComplete\t->"
+                                                            : "FIND 0101\tFOUND, Sync\tSkip->"));
+  }
+}
+
+TEST(Synchronize, WithItself) {
+  DtcDatabase db = mainDatabase();
+  db.P.Entries.push_back(entry("0100", "repeated code"));
+  for (bool direct : {true, false}) {
+    Files f(db, EmptyDatabase());
+    const std::string before = ReadBytes(f.main);
+    RecordingSink log;
+    AlwaysAnswer q(Button::Ok);
+    EXPECT_TRUE(Synchronize(f.main, f.main, direct, log, q));
+    const DtcDatabase after = f.read(f.main);
+    if (direct) {
+      // The repeated code meets its first occurrence, whose text differs.
+      ASSERT_EQ(q.asked.size(), 1u);
+      EXPECT_EQ(after.P.Entries[1], entry("0100", "repeated code"));
+      EXPECT_EQ(after.P.upperBound(), 3);
+      EXPECT_EQ(after.B, db.B);
+    } else {
+      EXPECT_TRUE(q.asked.empty());
+      EXPECT_EQ(after.B.Entries[1], entry("1001", "Seat", "Seat"));
+      EXPECT_EQ(after.P.Entries[1], entry("0100", "Mass air flow", "repeated code"));
+      EXPECT_EQ(after.P.Entries[2], entry("0101", "Range", "Range"));
+      EXPECT_EQ(after.P.Entries[3], entry("0100", "repeated code"));
+      EXPECT_NE(ReadBytes(f.main), before);
+    }
+    EXPECT_THAT(log.lines(), Not(HasSubstr("NOT FOUND")));
+  }
+}
+
+TEST(Synchronize, WithItselfWithoutRepeatsChangesNothingInDirectMode) {
+  Files f(mainDatabase(), EmptyDatabase());
+  const std::string before = ReadBytes(f.main);
+  RecordingSink log;
+  AlwaysAnswer q(Button::Ok);
+  EXPECT_TRUE(Synchronize(f.main, f.main, true, log, q));
+  EXPECT_TRUE(q.asked.empty());
+  EXPECT_EQ(ReadBytes(f.main), before);
+  EXPECT_THAT(log.lines(), HasSubstr("FIND 0101\tFOUND, Sync\tSkip->\n"));
+}
+
+TEST(Synchronize, TableSizesGrowByTheCreatedEntries) {
+  std::mt19937 rng(5);
+  DtcDatabase m = EmptyDatabase(), s = EmptyDatabase();
+  for (DtcTable* t : {&m.P, &m.C, &m.B, &m.U}) *t = randomTable(rng, 30);
+  for (DtcTable* t : {&s.P, &s.C, &s.B, &s.U}) *t = randomTable(rng, 30);
+  Files f(m, s);
+  RecordingSink log;
+  AlwaysAnswer q(Button::Ok);
+  ASSERT_TRUE(Synchronize(f.main, f.sync, true, log, q));
+  const DtcDatabase after = f.read(f.main);
+  const std::string text = log.lines();
+  const char letters[] = {'B', 'C', 'P', 'U'};
+  for (int t = 0; t < 4; ++t) {
+    const size_t from = text.find(std::string("Synchronize ") + letters[t] + " base:");
+    const size_t to = text.find(kEnd, from);
+    size_t created = 0;
+    for (size_t at = from; (at = text.find("NOT FOUND, Create", at)) < to; ++at) ++created;
+    EXPECT_EQ(after.table(letters[t])->upperBound(),
+              m.table(letters[t])->upperBound() + static_cast<int32_t>(created));
+  }
+}
+
+TEST(SynchronizeFailures, ReportedAndTheMainFileKept) {
+  TempDir dir;
+  const std::string good = dir.file("good.DAT");
+  ASSERT_TRUE(WriteDatabase(good, mainDatabase()).ok());
+  std::string goodBytes = ReadBytes(good);
+  const std::string truncated = dir.file("truncated.DAT");
+  WriteBytes(truncated, goodBytes.substr(0, goodBytes.size() - 3));
+  const std::string text = dir.file("source.txt");
+  WriteBytes(text, "P0100 Mass air flow\r\nP0101 Range\r\n");
+  std::filesystem::create_directory(dir.file("folder"));
+
+  const struct {
+    const char* name;
+    std::string main, sync;
+    std::string line;  // the last log line before "Done"
+    int color;
+  } cases[] = {
+      {"sync missing", good, dir.file("none.DAT"), "Synchro database not found", 15},
+      {"sync empty path", good, "", "Synchro database not found", 15},
+      {"sync not a database", good, text, "\"" + text + "\" is not a valid database", 12},
+      {"sync truncated", good, truncated, "\"" + truncated + "\" is not a valid database", 12},
+      {"main missing", dir.file("nomain.DAT"), good,
+       "Cannot open \"" + dir.file("nomain.DAT") + "\"", 12},
+      {"main truncated", truncated, good, "\"" + truncated + "\" is not a valid database", 12},
+      {"main is a folder", dir.file("folder"), good, "is a folder", 12},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const bool mainIsFile = std::filesystem::is_regular_file(c.main);
+    const std::string mainBefore = mainIsFile ? ReadBytes(c.main) : "";
+    RecordingSink log;
+    AlwaysAnswer q(Button::Ok);
+    EXPECT_FALSE(Synchronize(c.main, c.sync, true, log, q));
+    const std::vector<LogRun>& r = log.runs();
+    ASSERT_GE(r.size(), 3u);
+    EXPECT_EQ(r.back().text, "Done");
+    EXPECT_THAT(r[r.size() - 2].text, HasSubstr(c.line));
+    EXPECT_THAT(r[r.size() - 2].text, EndsWith("\r\n"));
+    EXPECT_EQ(r[r.size() - 2].color, c.color);
+    if (mainIsFile) {
+      EXPECT_EQ(ReadBytes(c.main), mainBefore);
+    }
+    EXPECT_THAT(log.lines(), Not(HasSubstr("Synchronize B base:")));
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.file("nomain.DAT")));
+  EXPECT_EQ(ReadBytes(good), goodBytes);
+}
+
+TEST(SynchronizeFailures, ReadOnlyMainIsReportedAndKept) {
+  Files f(mainDatabase(), syncDatabase());
+  const std::string before = ReadBytes(f.main);
+  testing::ReadOnlyFile readOnly(f.main);
+  if (!readOnly.ok()) GTEST_SKIP() << "cannot make a file read-only here";
+  RecordingSink log;
+  AlwaysAnswer q(Button::Ok);
+  EXPECT_FALSE(Synchronize(f.main, f.sync, false, log, q));
+  const std::vector<LogRun>& r = log.runs();
+  EXPECT_THAT(r[r.size() - 2].text, StartsWith("Cannot write \"" + f.main + "\": "));
+  EXPECT_EQ(r[r.size() - 2].color, color::kLightRed);
+  EXPECT_THAT(log.lines(), Not(HasSubstr("Synchronization complete")));
+  EXPECT_EQ(ReadBytes(f.main), before);
+}
+
+TEST(SyncPlan, ReadsBothFilesAndWritesNothing) {
+  Files f(mainDatabase(), syncDatabase());
+  const std::string before = ReadBytes(f.main);
+  SyncPlan plan;
+  ASSERT_TRUE(PlanSync(f.main, f.sync, true, plan).ok());
+  EXPECT_TRUE(plan.direct);
+  EXPECT_EQ(plan.tables[0].letter, 'B');
+  EXPECT_EQ(plan.tables[2].letter, 'P');
+  EXPECT_EQ(plan.tables[2].added.size(), 1u);
+  EXPECT_EQ(plan.tables[2].changed.size(), 1u);
+  EXPECT_EQ(plan.tables[3].added.size(), 1u);
+  EXPECT_EQ(ReadBytes(f.main), before);
+
+  const Status missing = PlanSync(f.main, f.dir.file("nothing.DAT"), false, plan);
+  EXPECT_FALSE(missing.ok());
+  EXPECT_THAT(missing.message(), HasSubstr("nothing.DAT"));
+}
+
+}  // namespace
+}  // namespace vestral
