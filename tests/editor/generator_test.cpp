@@ -203,20 +203,6 @@ TEST_F(GeneratorTest, EveryLineEndStyleGivesOneEntryPerLine) {
   EXPECT_EQ(db.P.Entries[4].Text, "d");
 }
 
-TEST_F(GeneratorTest, TablesKeepTheOrderOfTheirLines) {
-  GenRun r = generate("U0001 u1\r\nP0001 p1\r\nU0002 u2\r\nB0001 b1\r\nP0002 p2\r\n");
-  ASSERT_TRUE(r.ok);
-  const DtcDatabase db = readBack();
-  ASSERT_EQ(db.P.upperBound(), 2);
-  ASSERT_EQ(db.U.upperBound(), 2);
-  EXPECT_EQ(db.P.Entries[1].Text, "p1");
-  EXPECT_EQ(db.P.Entries[2].Text, "p2");
-  EXPECT_EQ(db.U.Entries[1].Text, "u1");
-  EXPECT_EQ(db.U.Entries[2].Text, "u2");
-  EXPECT_EQ(db.B.Entries[1].Text, "b1");
-  EXPECT_EQ(db.C.upperBound(), 0);
-}
-
 TEST_F(GeneratorTest, ExistingDestinationIsReplacedOnlyAfterYes) {
   const std::string old = "old bytes that are not a database";
   const std::string quary = std::string(kEraseQuery) + "\t";
