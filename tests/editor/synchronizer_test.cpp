@@ -5,12 +5,14 @@
 
 #include <random>
 
+#include "support/coloured_log.h"
 #include "support/read_only_file.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
 namespace {
 
+using testing::ColouredLog;
 using ::testing::ElementsAre;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
@@ -53,13 +55,6 @@ class AlwaysAnswer : public Questions {
 constexpr const char* kBegin = "*********************** BEGIN *************************\n";
 constexpr const char* kEnd = "***********************  END  *************************\n";
 
-// A line of the expectations above as the log stores it.
-std::string crlf(const char* line) {
-  std::string s(line);
-  s.insert(s.size() - 1, "\r");
-  return s;
-}
-
 TEST(SyncConfirmationBox, ShowsBothCodesAndTextsWithCrLfBreaks) {
   const MessageBox box = SyncConfirmation(entry("0100", "old text"), entry("0100", "new"));
   EXPECT_EQ(box.text, "Confilm change:\r\n\r\n0100\r\nold text\r\n\r\n TO \r\n\r\n0100\r\nnew");
@@ -79,16 +74,16 @@ TEST(SyncTableDirect, DecisionsByTextAndAnswer) {
     const char* verdict;
   } cases[] = {
       {"equal texts: no question", entry("0100", "AB", "m"), entry("0100", "AB", "s"), Button::Ok,
-       false, entry("0100", "AB", "m"), "Skip"},
+       false, entry("0100", "AB", "m"), "[11]Skip"},
       {"other length, OK: replaced whole", entry("0100", "AB", "m"), entry("0100", "ABC"),
-       Button::Ok, true, entry("0100", "ABC"), "Complete\t"},
+       Button::Ok, true, entry("0100", "ABC"), "[10]Complete\t"},
       {"other length, Cancel", entry("0100", "AB", "m"), entry("0100", "ABC", "s"), Button::Cancel,
-       true, entry("0100", "AB", "m"), "Skip"},
+       true, entry("0100", "AB", "m"), "[11]Skip"},
       // Same length, other characters: still a change worth asking about.
       {"same length, OK", entry("0100", "AB", "m"), entry("0100", "CD", "s"), Button::Ok, true,
-       entry("0100", "CD", "s"), "Complete\t"},
+       entry("0100", "CD", "s"), "[10]Complete\t"},
       {"same length, Cancel", entry("0100", "AB"), entry("0100", "CD"), Button::Cancel, true,
-       entry("0100", "AB"), "Skip"},
+       entry("0100", "AB"), "[11]Skip"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -100,21 +95,10 @@ TEST(SyncTableDirect, DecisionsByTextAndAnswer) {
     EXPECT_EQ(main.upperBound(), 2);
     EXPECT_EQ(main.Entries[2], c.result);
     EXPECT_EQ(main.Entries[1], entry("0001", "x"));
-    EXPECT_EQ(log.lines(),
-              std::string(kBegin) + "FIND 0100\tFOUND, Sync\t" + c.verdict + "->\n" + kEnd);
+    EXPECT_EQ(ColouredLog(log), std::string("[9]") + kBegin +
+                                    "[15]FIND 0100\t[13]FOUND, [15]Sync\t" + c.verdict + "[9]->\n" +
+                                    kEnd);
   }
-}
-
-TEST(SyncTableDirect, LogColours) {
-  DtcTable main = table({entry("0100", "A")});
-  RecordingSink log;
-  AlwaysAnswer q(Button::Cancel);
-  SyncTable(log, main, table({entry("0100", "B"), entry("0200", "C")}), true, q);
-  EXPECT_THAT(log.runs(),
-              ElementsAre(LogRun{crlf(kBegin), 9}, LogRun{"FIND 0100\t", 15}, LogRun{"FOUND, ", 13},
-                          LogRun{"Sync\t", 15}, LogRun{"Skip", 11}, LogRun{"->\r\n", 9},
-                          LogRun{"FIND 0200\t", 15}, LogRun{"NOT FOUND, Create\t", 14},
-                          LogRun{"Complete\t", 10}, LogRun{"->\r\n", 9}, LogRun{crlf(kEnd), 9}));
 }
 
 TEST(SyncTableAlternative, SyncTextBecomesTheExtensionWithoutAsking) {
@@ -127,13 +111,10 @@ TEST(SyncTableAlternative, SyncTextBecomesTheExtensionWithoutAsking) {
   EXPECT_EQ(main.Entries[1], entry("0100", "main text", "sync text"));
   EXPECT_EQ(main.Entries[2], entry("0200", "two"));
   EXPECT_EQ(main.Entries[3], entry("0300", "new", "e"));
-  EXPECT_EQ(log.lines(), std::string(kBegin) +
-                             "FIND 0100\tFOUND, Add\tComplete\t->\n"
-                             "FIND 0300\tNOT FOUND, Create\tComplete\t->\n" +
-                             kEnd);
-  const std::vector<LogRun>& r = log.runs();
-  EXPECT_EQ(r[3], (LogRun{"Add\t", 15}));
-  EXPECT_EQ(r[4], (LogRun{"Complete\t", 10}));
+  EXPECT_EQ(ColouredLog(log), std::string("[9]") + kBegin +
+                                  "[15]FIND 0100\t[13]FOUND, [15]Add\t[10]Complete\t[9]->\n"
+                                  "[15]FIND 0300\t[14]NOT FOUND, Create\t[10]Complete\t[9]->\n" +
+                                  kEnd);
 }
 
 TEST(SyncTable, AppendedEntriesAreFoundByLaterSyncEntries) {
@@ -155,15 +136,6 @@ TEST(SyncTable, AppendedEntriesAreFoundByLaterSyncEntries) {
                 "Confilm change:\r\n\r\n0500\r\nfirst\r\n\r\n TO \r\n\r\n0500\r\nsecond");
     }
   }
-}
-
-TEST(SyncTable, FirstOfRepeatedMainCodesIsUpdated) {
-  DtcTable main = table({entry("0100", "one"), entry("0100", "two")});
-  RecordingSink log;
-  AlwaysAnswer q(Button::Ok);
-  SyncTable(log, main, table({entry("0100", "x")}), false, q);
-  EXPECT_EQ(main.Entries[1].Extension, "x");
-  EXPECT_EQ(main.Entries[2].Extension, "");
 }
 
 TEST(SyncTable, EmptySyncTableOnlyBanners) {
@@ -329,51 +301,33 @@ TEST(Synchronize, AlternativeModeWholeLog) {
   AlwaysAnswer q(Button::Cancel);
   EXPECT_TRUE(Synchronize(f.main, f.sync, false, log, q));
   EXPECT_TRUE(q.asked.empty());
-  EXPECT_EQ(log.lines(), std::string("LOG v. 1.0\n"
-                                     "Synchronization databases Alternative value mode\n"
-                                     "Open main database\n"
-                                     "B - base positions 1\n"
-                                     "C - base positions 0\n"
-                                     "P - base positions 2\n"
-                                     "U - base positions 0\n"
-                                     "Open Syncho database\n"
-                                     "B - base positions 0\n"
-                                     "C - base positions 0\n"
-                                     "P - base positions 2\n"
-                                     "U - base positions 1\n"
-                                     "Synchronize B base:\n") +
-                             kBegin + kEnd + "Synchronize C base:\n" + kBegin + kEnd +
-                             "Synchronize P base:\n" + kBegin +
-                             "FIND 0101\tFOUND, Add\tComplete\t->\n"
-                             "FIND 0102\tNOT FOUND, Create\tComplete\t->\n" +
-                             kEnd + "Synchronize U base:\n" + kBegin +
-                             "FIND 0100\tNOT FOUND, Create\tComplete\t->\n" + kEnd +
-                             "Synchronization complete\n"
-                             "B - base positions 1\n"
-                             "C - base positions 0\n"
-                             "P - base positions 3\n"
-                             "U - base positions 1\n"
-                             "Done");
+  const std::string begin = std::string("[9]") + kBegin;
+  EXPECT_EQ(ColouredLog(log),
+            "[10]LOG v. 1.0\n"
+            "[15]Synchronization databases Alternative value mode\n"
+            "Open main database\n"
+            "[6]B - base positions 1\nC - base positions 0\n"
+            "P - base positions 2\nU - base positions 0\n"
+            "[15]Open Syncho database\n"
+            "[6]B - base positions 0\nC - base positions 0\n"
+            "P - base positions 2\nU - base positions 1\n"
+            "[15]Synchronize B base:\n" +
+                begin + kEnd + "[15]Synchronize C base:\n" + begin + kEnd +
+                "[15]Synchronize P base:\n" + begin +
+                "[15]FIND 0101\t[13]FOUND, [15]Add\t[10]Complete\t[9]->\n"
+                "[15]FIND 0102\t[14]NOT FOUND, Create\t[10]Complete\t[9]->\n" +
+                kEnd + "[15]Synchronize U base:\n" + begin +
+                "[15]FIND 0100\t[14]NOT FOUND, Create\t[10]Complete\t[9]->\n" + kEnd +
+                "[15]Synchronization complete\n"
+                "[6]B - base positions 1\nC - base positions 0\n"
+                "P - base positions 3\nU - base positions 1\n"
+                "[12]Done");
   DtcDatabase expected = mainDatabase();
   expected.P.Entries[2].Extension = "Range/performance";
   expected.P.Entries.push_back(entry("0102", "Low input"));
   expected.U.Entries.push_back(entry("0100", "Lost communication", "u"));
   EXPECT_EQ(f.read(f.main), expected);
   EXPECT_EQ(ReadBytes(f.sync), syncBytes);
-}
-
-TEST(Synchronize, HeaderAndBasePositionColours) {
-  Files f(mainDatabase(), syncDatabase());
-  RecordingSink log;
-  AlwaysAnswer q(Button::Ok);
-  ASSERT_TRUE(Synchronize(f.main, f.sync, true, log, q));
-  const std::vector<LogRun>& r = log.runs();
-  EXPECT_EQ(r[1], (LogRun{"Synchronization databases ", 15}));
-  EXPECT_EQ(r[2], (LogRun{"Direct mode\r\n", 15}));
-  EXPECT_EQ(r[3], (LogRun{"Open main database\r\n", 15}));
-  EXPECT_EQ(r[4], (LogRun{"B - base positions 1\r\n", 6}));
-  EXPECT_EQ(r[8], (LogRun{"Open Syncho database\r\n", 15}));
-  EXPECT_EQ(r[13], (LogRun{"Synchronize B base:\r\n", 15}));
 }
 
 TEST(Synchronize, DirectModeAsksAndReplacesOnOk) {
@@ -420,39 +374,6 @@ TEST(Synchronize, WithItself) {
       EXPECT_NE(ReadBytes(f.main), before);
     }
     EXPECT_THAT(log.lines(), Not(HasSubstr("NOT FOUND")));
-  }
-}
-
-TEST(Synchronize, WithItselfWithoutRepeatsChangesNothingInDirectMode) {
-  Files f(mainDatabase(), EmptyDatabase());
-  const std::string before = ReadBytes(f.main);
-  RecordingSink log;
-  AlwaysAnswer q(Button::Ok);
-  EXPECT_TRUE(Synchronize(f.main, f.main, true, log, q));
-  EXPECT_TRUE(q.asked.empty());
-  EXPECT_EQ(ReadBytes(f.main), before);
-  EXPECT_THAT(log.lines(), HasSubstr("FIND 0101\tFOUND, Sync\tSkip->\n"));
-}
-
-TEST(Synchronize, TableSizesGrowByTheCreatedEntries) {
-  std::mt19937 rng(5);
-  DtcDatabase m = EmptyDatabase(), s = EmptyDatabase();
-  for (DtcTable* t : {&m.P, &m.C, &m.B, &m.U}) *t = randomTable(rng, 30);
-  for (DtcTable* t : {&s.P, &s.C, &s.B, &s.U}) *t = randomTable(rng, 30);
-  Files f(m, s);
-  RecordingSink log;
-  AlwaysAnswer q(Button::Ok);
-  ASSERT_TRUE(Synchronize(f.main, f.sync, true, log, q));
-  const DtcDatabase after = f.read(f.main);
-  const std::string text = log.lines();
-  const char letters[] = {'B', 'C', 'P', 'U'};
-  for (int t = 0; t < 4; ++t) {
-    const size_t from = text.find(std::string("Synchronize ") + letters[t] + " base:");
-    const size_t to = text.find(kEnd, from);
-    size_t created = 0;
-    for (size_t at = from; (at = text.find("NOT FOUND, Create", at)) < to; ++at) ++created;
-    EXPECT_EQ(after.table(letters[t])->upperBound(),
-              m.table(letters[t])->upperBound() + static_cast<int32_t>(created));
   }
 }
 

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "log/log_sink.h"
+
+namespace vestral::testing {
+
+// The recorded log as one text: every change of colour is marked "[n]" (the palette
+// index) and CR LF is shown as "\n", so one expectation checks words and colours.
+inline std::string ColouredLog(const RecordingSink& log) {
+  std::string out;
+  int current = -1;
+  for (const LogRun& r : log.runs()) {
+    if (r.color != current) {
+      out += "[" + std::to_string(r.color) + "]";
+      current = r.color;
+    }
+    for (size_t i = 0; i < r.text.size(); ++i)
+      if (!(r.text[i] == '\r' && i + 1 < r.text.size() && r.text[i + 1] == '\n')) out += r.text[i];
+  }
+  return out;
+}
+
+}  // namespace vestral::testing
