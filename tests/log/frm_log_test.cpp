@@ -1,0 +1,263 @@
+#include "log/frm_log.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <functional>
+
+namespace vestral {
+namespace {
+
+std::vector<LogRun> merged(const std::vector<LogRun>& runs) {
+  std::vector<LogRun> out;
+  for (const LogRun& r : runs) {
+    if (r.text.empty()) continue;
+    if (!out.empty() && out.back().color == r.color)
+      out.back().text += r.text;
+    else
+      out.push_back(r);
+  }
+  return out;
+}
+
+using Script = std::function<void(LogSink&)>;
+
+// Every script's box must hold exactly what a recording of the same calls holds:
+// each piece in order, in its colour, its separator in the same colour.
+TEST(FrmLOG, HoldsExactlyThePiecesLoggedInTheirColours) {
+  struct Case {
+    const char* name;
+    Script script;
+    std::vector<LogRun> expected;
+  };
+  const std::vector<Case> cases = {
+      {"a run without LOG", [](LogSink&) {}, {{"LOG v. 1.0\r\n", 10}, {"Done", 12}}},
+      {"a tab line: the tab in the first piece's colour",
+       [](LogSink& l) {
+         l.LOG("P0100", kTabModeTab, 14);
+         l.LOG("OK", kTabModeLineEnd, 12);
+       },
+       {{"LOG v. 1.0\r\n", 10}, {"P0100\t", 14}, {"OK\r\nDone", 12}}},
+      {"TABMODE 0 and other values add nothing",
+       [](LogSink& l) {
+         l.LOG("FIND ", 0, 15);
+         l.LOG("P0100", 7, 15);
+         l.LOG("!", 255, 9);
+       },
+       {{"LOG v. 1.0\r\n", 10}, {"FIND P0100", 15}, {"!", 9}, {"Done", 12}}},
+      {"empty pieces and every palette colour",
+       [](LogSink& l) {
+         for (int c = 0; c < 16; ++c) l.LOG(c % 2 ? "" : std::to_string(c), kTabModeTab, c);
+       },
+       {{"LOG v. 1.0\r\n", 10},
+        {"0\t", 0},
+        {"\t", 1},
+        {"2\t", 2},
+        {"\t", 3},
+        {"4\t", 4},
+        {"\t", 5},
+        {"6\t", 6},
+        {"\t", 7},
+        {"8\t", 8},
+        {"\t", 9},
+        {"10\t", 10},
+        {"\t", 11},
+        {"12\t", 12},
+        {"\t", 13},
+        {"14\t", 14},
+        {"\t", 15},
+        {"Done", 12}}},
+      {"code page 1251 text and line ends inside a piece",
+       [](LogSink& l) {
+         l.LOG("\xCA\xEE\xE4 \xB9 1\r\nP0100 | x\r\n", 0, 15);
+         l.LOG("\xE0\xFF\x80\xB8", kTabModeLineEnd, 11);
+       },
+       {{"LOG v. 1.0\r\n", 10},
+        {"\xCA\xEE\xE4 \xB9 1\r\nP0100 | x\r\n", 15},
+        {"\xE0\xFF\x80\xB8\r\n", 11},
+        {"Done", 12}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FrmLOG log;
+    log.INIT();
+    c.script(log);
+    log.DONE();
+    RecordingSink recording;
+    recording.INIT();
+    c.script(recording);
+    recording.DONE();
+
+    EXPECT_EQ(log.runs(), c.expected);
+    EXPECT_EQ(log.runs(), merged(recording.runs()));
+    EXPECT_EQ(log.text(), recording.text());
+  }
+}
+
+TEST(FrmLOG, ColoursAreThePaletteAndHeaderAndDoneArePureGreenAndRed) {
+  FrmLOG log;
+  log.INIT();
+  log.LOG("x", kTabModeLineEnd, 6);
+  log.LOG("y", kTabModeLineEnd, 99);  // no caller does this: the box's own colour
+  log.DONE();
+  QTextDocument* doc = log.document();
+  auto colourAt = [doc](int block, int offset) {
+    QTextBlock b = doc->findBlockByNumber(block);
+    for (auto it = b.begin(); !it.atEnd(); ++it)
+      if (it.fragment().position() - b.position() <= offset &&
+          offset < it.fragment().position() - b.position() + it.fragment().length())
+        return it.fragment().charFormat().foreground().color();
+    return QColor();
+  };
+  EXPECT_EQ(colourAt(0, 0), QColor(0, 255, 0));
+  EXPECT_EQ(colourAt(1, 0), QColor(128, 128, 0));
+  EXPECT_EQ(colourAt(2, 0), QColor(192, 192, 192));
+  EXPECT_EQ(colourAt(3, 0), QColor(255, 0, 0));
+  EXPECT_EQ(doc->findBlockByNumber(3).text(), QStringLiteral("Done"));
+}
+
+TEST(FrmLOG, ASecondRunStartsOnTheLineOfTheFirstRunsDone) {
+  FrmLOG log;
+  log.INIT();
+  log.LOG("first", kTabModeLineEnd, 15);
+  log.DONE();
+  log.INIT();
+  log.LOG("second", kTabModeLineEnd, 15);
+  log.DONE();
+  EXPECT_EQ(log.text(), "LOG v. 1.0\r\nfirst\r\nDoneLOG v. 1.0\r\nsecond\r\nDone");
+  EXPECT_EQ(log.document()->findBlockByNumber(2).text(), QStringLiteral("DoneLOG v. 1.0"));
+  const std::vector<LogRun> runs = log.runs();
+  ASSERT_GE(runs.size(), 4u);
+  EXPECT_EQ(runs[2], (LogRun{"Done", 12}));
+  EXPECT_EQ(runs[3], (LogRun{"LOG v. 1.0\r\n", 10}));
+}
+
+TEST(FrmLOG, RefusesToCloseWhileARunIsOpen) {
+  QWidget owner;
+  FrmLOG log(&owner);
+  EXPECT_TRUE(log.close()) << "a window never run closes";
+  log.INIT();
+  EXPECT_TRUE(log.running());
+  EXPECT_TRUE(log.isVisible());
+  EXPECT_FALSE(log.close());
+  EXPECT_TRUE(log.isVisible());
+  log.LOG("still writing", kTabModeLineEnd, 15);
+  EXPECT_FALSE(log.close());
+  log.DONE();
+  EXPECT_FALSE(log.running());
+  EXPECT_TRUE(log.isVisible()) << "the log stays until the user closes it";
+  EXPECT_TRUE(log.close());
+  EXPECT_FALSE(log.isVisible());
+}
+
+TEST(FrmLOG, AClosedWindowComesBackEmptyOnTheNextRun) {
+  FrmLOG log;
+  log.INIT();
+  log.LOG("old", kTabModeLineEnd, 15);
+  log.DONE();
+  ASSERT_TRUE(log.close());
+  log.INIT();
+  EXPECT_TRUE(log.isVisible());
+  log.LOG("new", kTabModeTab, 14);
+  log.LOG("col", kTabModeLineEnd, 14);
+  log.DONE();
+  EXPECT_EQ(log.text(), "LOG v. 1.0\r\nnew\tcol\r\nDone");
+  // The tab stops survive the clearing.
+  EXPECT_EQ(log.document()->defaultTextOption().tabs().size(), 5);
+}
+
+TEST(FrmLOG, FontTabStopsAndSizeAreTheWindowsOwn) {
+  QWidget owner;
+  FrmLOG log(&owner);
+  EXPECT_EQ(log.windowTitle(), QStringLiteral("LOG"));
+  EXPECT_TRUE(log.isWindow());
+  log.INIT();
+  const QFont font = log.TXT->font();
+  EXPECT_EQ(font.pointSizeF(), 10.0);
+  EXPECT_TRUE(font.bold());
+  EXPECT_TRUE(font.families().contains(QStringLiteral("Courier New")));
+  EXPECT_TRUE(QFontInfo(font).fixedPitch());
+
+  const QList<QTextOption::Tab> tabs = log.document()->defaultTextOption().tabs();
+  ASSERT_EQ(tabs.size(), 5);
+  const double twips[] = {100, 2000, 4000, 6000, 8000};
+  for (int i = 0; i < 5; ++i) EXPECT_DOUBLE_EQ(tabs[i].position, twips[i] / 15.0);
+
+  // Client area 10695 x 6495 twips; the box covers it and follows its size.
+  EXPECT_EQ(log.size(), QSize(713, 433));
+  EXPECT_EQ(log.TXT->geometry(), log.rect());
+  log.resize(900, 300);
+  QApplication::processEvents();
+  EXPECT_EQ(log.TXT->geometry(), log.rect());
+  log.DONE();
+}
+
+TEST(FrmLOG, InitShowsTheWindowOverTheOwnerGiven) {
+  QWidget first, second;
+  FrmLOG log(&first);
+  log.INIT();
+  EXPECT_EQ(log.parentWidget(), &first);
+  log.DONE();
+  log.INIT(&second);
+  EXPECT_EQ(log.parentWidget(), &second);
+  EXPECT_TRUE(log.isWindow());
+  EXPECT_TRUE(log.isVisible());
+  log.DONE();
+}
+
+TEST(FrmLOG, LetsWindowEventsRunDuringALongRun) {
+  FrmLOG log;
+  log.INIT();
+  bool fired = false;
+  QTimer::singleShot(0, [&fired] { fired = true; });
+  // Logs until the timer has had its turn; a log that never let events run would
+  // go on to the end.
+  int pieces = 0;
+  for (; !fired && pieces < 5'000'000; ++pieces) log.LOG("P0100", kTabModeTab, 14);
+  log.DONE();
+  EXPECT_TRUE(fired);
+  EXPECT_LT(pieces, 5'000'000);
+}
+
+TEST(FrmLOG, QueuedTextReachesTheBoxWhileTheCallerWaits) {
+  FrmLOG log;
+  log.INIT();
+  log.LOG("waiting for an answer", kTabModeLineEnd, 15);
+  // The box itself, not document(), which would move the queue in at once.
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&log] { return log.TXT->toPlainText().contains(QStringLiteral("waiting")); }, 2000));
+  log.DONE();
+}
+
+TEST(FrmLOG, KeepsTheEndInView) {
+  FrmLOG log;
+  log.INIT();
+  for (int i = 0; i < 500; ++i) log.LOG("line " + std::to_string(i), kTabModeLineEnd, 15);
+  log.DONE();
+  QApplication::processEvents();
+  const QScrollBar* bar = log.TXT->verticalScrollBar();
+  EXPECT_GT(bar->maximum(), 0);
+  EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST(FrmLOG, IsAlsoALogSinkOverItsOwner) {
+  QWidget owner;
+  FrmLOG window(&owner);
+  LogSink& sink = window;
+  sink.INIT();
+  EXPECT_EQ(window.parentWidget(), &owner);
+  sink.LOG("a", kTabModeLineEnd, 15);
+  sink.DONE();
+  EXPECT_EQ(window.text(), "LOG v. 1.0\r\na\r\nDone");
+}
+
+}  // namespace
+}  // namespace vestral
