@@ -1,0 +1,106 @@
+#include "editor/base_positions.h"
+
+#include <algorithm>
+
+#include "database/file_io.h"
+
+namespace vestral {
+
+namespace {
+
+constexpr int kHeadingColor = color::kBrightWhite;
+
+}  // namespace
+
+FileStamp StampOf(std::string_view bytes) {
+  // FNV-1a: enough to tell one version of the file from the next.
+  uint64_t h = 14695981039346656037ull;
+  for (unsigned char c : bytes) {
+    h ^= c;
+    h *= 1099511628211ull;
+  }
+  return {true, bytes.size(), h};
+}
+
+FileStamp StampOfFile(const std::string& path) {
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes).ok()) return {};
+  return StampOf(bytes);
+}
+
+std::string BasePositionLine(char letter, const DtcTable& table) {
+  // A table that was never filled has no entries either.
+  const int32_t count = std::max<int32_t>(0, table.upperBound());
+  return std::string(1, letter) + " - base positions " + std::to_string(count);
+}
+
+void LogBasePositions(LogSink& log, const DtcDatabase& db) {
+  for (char letter : {'B', 'C', 'P', 'U'})
+    log.LOG(BasePositionLine(letter, *db.table(letter)), kTabModeLineEnd, color::kYellow);
+}
+
+bool ReadMainDatabase(const std::string& path, DtcDatabase& working, FileStamp& stamp,
+                      LogSink& log) {
+  log.INIT();
+  log.LOG("Open main database", kTabModeLineEnd, kHeadingColor);
+  std::string bytes;
+  DtcDatabase db;
+  Status s = ReadWholeFile(path, bytes);
+  if (s.ok()) s = ParseDatabase(bytes, path, db);
+  if (!s.ok()) {
+    log.LOG(s.message(), kTabModeLineEnd, color::kLightRed);
+    log.DONE();
+    return false;
+  }
+  working = std::move(db);
+  stamp = StampOf(bytes);
+  LogBasePositions(log, working);
+  log.LOG("Complete", kTabModeLineEnd, kHeadingColor);
+  log.DONE();
+  return true;
+}
+
+MessageBox ChangedSinceReadQuestion(const std::string& path) {
+  MessageBox box;
+  box.text = "The main database \"" + path +
+             "\" has changed since it was read (another operation wrote it, or it was "
+             "replaced).\r\nWriting now puts back the copy read earlier and undoes those "
+             "changes.\r\n\r\nWrite it anyway?";
+  box.buttons = {Button::Yes, Button::No};
+  box.defaultButton = Button::No;
+  box.icon = Icon::Question;
+  return box;
+}
+
+WriteOutcome WriteMainDatabase(const std::string& path, DtcDatabase& working,
+                               const TableNames& names, FileStamp& stamp, LogSink& log,
+                               Questions& questions) {
+  log.INIT();
+  log.LOG("Write main database", kTabModeLineEnd, kHeadingColor);
+  working.B.Name = names.B;
+  working.C.Name = names.C;
+  working.P.Name = names.P;
+  working.U.Name = names.U;
+  LogBasePositions(log, working);
+
+  if (!stamp.valid || StampOfFile(path) != stamp) {
+    log.LOG("\"" + path + "\" has changed since it was read", kTabModeLineEnd, color::kLightRed);
+    if (questions.ask(ChangedSinceReadQuestion(path)) != Button::Yes) {
+      log.LOG("Cancelled", kTabModeLineEnd, kHeadingColor);
+      log.DONE();
+      return WriteOutcome::kDeclined;
+    }
+  }
+
+  if (Status s = WriteDatabase(path, working); !s.ok()) {
+    log.LOG(s.message(), kTabModeLineEnd, color::kLightRed);
+    log.DONE();
+    return WriteOutcome::kFailed;
+  }
+  stamp = StampOfFile(path);
+  log.LOG("Complete", kTabModeLineEnd, kHeadingColor);
+  log.DONE();
+  return WriteOutcome::kWritten;
+}
+
+}  // namespace vestral
