@@ -1,0 +1,498 @@
+#include "editor/frm_base_edit.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <functional>
+
+#include "editor/generator.h"
+#include "log/frm_log.h"
+#include "platform/codepage_qt.h"
+#include "support/temp_dir.h"
+
+namespace vestral {
+namespace {
+
+using ::testing::HasSubstr;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+DtcDatabase databaseWithP(int entries) {
+  DtcDatabase db = EmptyDatabase();
+  for (int i = 0; i < entries; ++i) {
+    DtcEntry e;
+    e.setCode(std::to_string(1000 + i));
+    e.Text = "entry " + std::to_string(i);
+    db.P.Entries.push_back(e);
+  }
+  return db;
+}
+
+void writeDatabase(const std::string& path, const DtcDatabase& db) {
+  std::string bytes;
+  ASSERT_TRUE(SerializeDatabase(db, bytes).ok());
+  WriteBytes(path, bytes);
+}
+
+// Types characters a keyboard layout may produce but QTest cannot spell.
+void typeText(QWidget* w, const QString& text) {
+  for (QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(w, &release);
+  }
+}
+
+struct Editor {
+  TempDir dir;
+  std::string path = dir.file("vestral.DAT");
+  ScriptedQuestions questions;
+  FrmBaseEdit window{path};
+
+  Editor() { window.setQuestions(&questions); }
+  std::string logText() { return window.currentLog() ? window.currentLog()->text() : ""; }
+};
+
+// Every control: where it sits (pixels of 15 twips, relative to its frame), what it
+// says and whether it can be used when the window opens.
+TEST(FrmBaseEdit, ControlsAreWhereAndAsTheWindowOpens) {
+  FrmBaseEdit w(std::string("/opt/vestral/vestral.DAT"));
+  struct Control {
+    const char* name;
+    const char* frame;
+    QString caption;
+    QRect rect;
+    bool enabled;
+  };
+  auto r = [](int l, int t, int wd, int h) {
+    auto px = [](int twips) { return (twips * 2 + 15) / 30; };
+    return QRect(px(l), px(t), px(wd), px(h));
+  };
+  const std::vector<Control> controls = {
+      {"Label1_0", "FrmM", "P - base", r(120, 255, 1095, 255), true},
+      {"Label1_1", "FrmM", "C - base", r(120, 540, 1095, 255), true},
+      {"Label1_2", "FrmM", "B - base", r(120, 825, 1095, 255), true},
+      {"Label1_3", "FrmM", "U - base", r(120, 1110, 1095, 255), true},
+      {"TxtP", "FrmM", "", r(840, 255, 3375, 285), false},
+      {"TxtC", "FrmM", "", r(840, 540, 3375, 285), false},
+      {"TxtB", "FrmM", "", r(840, 825, 3375, 285), false},
+      {"TxtU", "FrmM", "", r(840, 1110, 3375, 285), false},
+      {"CmdMBRead", "FrmM", "Read", r(840, 1410, 735, 375), true},
+      {"CmdMBWrite", "FrmM", "Write", r(1590, 1410, 735, 375), false},
+      {"CmdCheck", "FrmM", "Check", r(2340, 1410, 735, 375), false},
+      {"LST", "FrmM", "", r(4290, 240, 1290, 1620), true},
+      {"TxtCode", "FrmM", "", r(5595, 240, 1185, 285), true},
+      {"CmdAdd", "FrmM", "<---", r(5595, 525, 1185, 285), false},
+      {"CmdRemove", "FrmM", "--->", r(5595, 810, 1185, 285), false},
+      {"Label1_8", "Frame1", "Database to collect", r(120, 255, 1380, 195), true},
+      {"TxtCFile", "Frame1", "", r(120, 480, 3240, 285), true},
+      {"ChkALL", "Frame1", "All base (not select)", r(120, 795, 1815, 255), true},
+      {"CmdCollect", "Frame1", "Collect", r(2145, 780, 1215, 375), false},
+      {"Label1_7", "Frame3", "Database to synchronize", r(120, 255, 1890, 255), true},
+      {"TxtSyn", "Frame3", "", r(120, 480, 3255, 285), true},
+      {"ChkDirect", "Frame3", "Direct synchronize", r(120, 810, 2100, 255), true},
+      {"CmdSync", "Frame3", "Synchronize", r(2160, 795, 1215, 375), true},
+      {"Label1_4", "Frame2", "Source file *.txt", r(120, 225, 1095, 255), true},
+      {"Label1_5", "Frame2", FromCp1251(kSourceFormatLabel).replace("\r\n", "\n"),
+       r(780, 105, 6615, 615), true},
+      {"TxtGSrc", "Frame2", "", r(105, 705, 6675, 285), true},
+      {"Label1_6", "Frame2", "Destination file *.dat", r(120, 1035, 1410, 195), true},
+      {"TxtDst", "Frame2", "", r(105, 1290, 5340, 285), true},
+      {"CmdGenerate", "Frame2", "Generate", r(5520, 1215, 1215, 375), true},
+  };
+  for (const Control& c : controls) {
+    SCOPED_TRACE(c.name);
+    QWidget* widget = w.findChild<QWidget*>(QString::fromLatin1(c.name));
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(widget->parentWidget()->objectName(), QString::fromLatin1(c.frame));
+    EXPECT_EQ(widget->pos(), c.rect.topLeft());
+    EXPECT_EQ(widget->height(), c.rect.height());
+    // A label may grow to show its whole caption, never shrink.
+    if (qobject_cast<QLabel*>(widget)) {
+      EXPECT_GE(widget->width(), c.rect.width());
+    } else {
+      EXPECT_EQ(widget->width(), c.rect.width());
+    }
+    EXPECT_EQ(widget->isEnabled(), c.enabled);
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+      EXPECT_EQ(label->text(), c.caption);
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+      EXPECT_EQ(button->text(), c.caption);
+    }
+    if (auto* box = qobject_cast<QLineEdit*>(widget)) {
+      EXPECT_TRUE(box->text().isEmpty());
+    }
+    if (auto* check = qobject_cast<QCheckBox*>(widget)) {
+      EXPECT_FALSE(check->isChecked());
+    }
+  }
+  // The members are the named controls.
+  EXPECT_EQ(w.TxtCode->objectName(), QStringLiteral("TxtCode"));
+  EXPECT_EQ(w.Label1[5]->objectName(), QStringLiteral("Label1_5"));
+  EXPECT_EQ(w.Label1[5]->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+}
+
+TEST(FrmBaseEdit, WindowFramesAndCaptions) {
+  FrmBaseEdit w(std::string("/opt/vestral/vestral.DAT"));
+  EXPECT_EQ(w.windowTitle(), QString::fromUtf8("Редактор базы"));
+  EXPECT_EQ(w.size(), QSize(457, 331));
+  EXPECT_EQ(w.palette().color(QPalette::Window), QColor(Qt::white));
+  EXPECT_EQ(w.mainDatabasePath(), "/opt/vestral/vestral.DAT");
+  struct Frame {
+    QGroupBox* box;
+    const char* name;
+    QString caption;
+    QRect rect;
+  };
+  const std::vector<Frame> frames = {
+      {w.FrmM, "FrmM", "Main Database [/opt/vestral/vestral.DAT]", QRect(0, 0, 457, 129)},
+      {w.Frame1, "Frame1", "Collect base", QRect(0, 136, 229, 82)},
+      {w.Frame3, "Frame3", "Syncronize with main database", QRect(229, 136, 229, 82)},
+      {w.Frame2, "Frame2", "Database generator", QRect(0, 221, 457, 110)},
+  };
+  for (const Frame& f : frames) {
+    SCOPED_TRACE(f.name);
+    EXPECT_EQ(f.box->objectName(), QString::fromLatin1(f.name));
+    EXPECT_EQ(f.box->title(), f.caption);
+    EXPECT_EQ(f.box->geometry(), f.rect);
+  }
+  // The code list and its entry box show codes in a fixed-pitch bold face.
+  for (QWidget* code : std::initializer_list<QWidget*>{w.LST, w.TxtCode}) {
+    EXPECT_TRUE(code->font().families().contains(QStringLiteral("Courier New")));
+    EXPECT_TRUE(code->font().bold());
+  }
+  EXPECT_EQ(w.TxtCode->maxLength(), 5);
+}
+
+TEST(FrmBaseEdit, ReadShowsTheNamesAndOpensTheReadState) {
+  Editor e;
+  ASSERT_TRUE(CreateDatabase(e.path).ok());
+  EXPECT_EQ(e.window.currentLog(), nullptr);
+  e.window.CmdMBRead_Click();
+
+  EXPECT_EQ(e.window.TxtB->text(), QStringLiteral("body"));
+  EXPECT_EQ(e.window.TxtC->text(), QStringLiteral("chassis"));
+  EXPECT_EQ(e.window.TxtP->text(), QStringLiteral("powertrain"));
+  EXPECT_EQ(e.window.TxtU->text(), QStringLiteral("network communications systems"));
+  EXPECT_TRUE(e.window.isRead());
+  EXPECT_FALSE(e.window.CmdMBRead->isEnabled());
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           e.window.CmdMBWrite, e.window.CmdCheck, e.window.TxtB, e.window.TxtC, e.window.TxtP,
+           e.window.TxtU, e.window.CmdAdd, e.window.CmdRemove, e.window.CmdCollect})
+    EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
+  FrmLOG* log = e.window.currentLog();
+  ASSERT_NE(log, nullptr);
+  EXPECT_EQ(log->parentWidget(), &e.window);
+  EXPECT_TRUE(log->isVisible());
+  EXPECT_FALSE(log->running());
+  EXPECT_EQ(e.logText(),
+            "LOG v. 1.0\r\nOpen main database\r\nB - base positions 0\r\nC - base positions "
+            "0\r\nP - base positions 0\r\nU - base positions 0\r\nComplete\r\nDone");
+  EXPECT_EQ(e.window.workingDatabase(), EmptyDatabase());
+}
+
+TEST(FrmBaseEdit, WriteStoresEditedNamesAndReusesTheLogWindow) {
+  Editor e;
+  writeDatabase(e.path, databaseWithP(12));
+  const size_t size = ReadBytes(e.path).size();
+  e.window.CmdMBRead_Click();
+  FrmLOG* readLog = e.window.currentLog();
+  EXPECT_THAT(e.logText(), HasSubstr("P - base positions 12\r\n"));
+
+  e.window.TxtB->clear();
+  e.window.TxtP->setText(QString::fromUtf8("Двигатель"));
+  e.window.TxtU->setText(QStringLiteral("net"));
+  e.window.CmdMBWrite_Click();
+
+  EXPECT_EQ(e.window.currentLog(), readLog) << "Write logs into the current window";
+  EXPECT_THAT(e.logText(), HasSubstr("Complete\r\nDoneLOG v. 1.0\r\nWrite main database\r\n"
+                                     "B - base positions 0\r\nC - base positions 0\r\n"
+                                     "P - base positions 12\r\nU - base positions 0\r\n"
+                                     "Complete\r\nDone"));
+  EXPECT_FALSE(e.window.isRead());
+  EXPECT_TRUE(e.window.CmdMBRead->isEnabled());
+  EXPECT_FALSE(e.window.CmdMBWrite->isEnabled());
+  EXPECT_FALSE(e.window.TxtP->isEnabled());
+  EXPECT_EQ(ReadBytes(e.path).size(), size) << "the shorter names leave the file as long";
+
+  DtcDatabase back;
+  ASSERT_TRUE(ReadDatabase(e.path, back).ok());
+  EXPECT_EQ(back.B.Name, "");
+  EXPECT_EQ(back.P.Name, "\xC4\xE2\xE8\xE3\xE0\xF2\xE5\xEB\xFC");
+  EXPECT_EQ(back.U.Name, "net");
+  EXPECT_EQ(back.P.Entries, databaseWithP(12).P.Entries);
+
+  // The next Read opens a new log window and shows what was written.
+  e.window.CmdMBRead_Click();
+  EXPECT_NE(e.window.currentLog(), readLog);
+  EXPECT_EQ(e.window.TxtB->text(), QString());
+  EXPECT_EQ(e.window.TxtP->text(), QString::fromUtf8("Двигатель"));
+  EXPECT_TRUE(readLog->isVisible()) << "the former log stays on screen";
+}
+
+TEST(FrmBaseEdit, ANameTheCodePageCannotShowIsKeptWhenLeftAlone) {
+  Editor e;
+  DtcDatabase db = EmptyDatabase();
+  db.C.Name = "odd \x98 byte";  // a byte without a character in code page 1251
+  writeDatabase(e.path, db);
+  e.window.CmdMBRead_Click();
+  e.window.TxtU->setText(QStringLiteral("U"));
+  e.window.CmdMBWrite_Click();
+  DtcDatabase back;
+  ASSERT_TRUE(ReadDatabase(e.path, back).ok());
+  EXPECT_EQ(back.C.Name, "odd \x98 byte");
+  EXPECT_EQ(back.U.Name, "U");
+}
+
+TEST(FrmBaseEdit, ADamagedOrMissingFileLeavesTheEditorUnread) {
+  for (const char* content : std::initializer_list<const char*>{"", "not a database", nullptr}) {
+    SCOPED_TRACE(content ? content : "missing");
+    Editor e;
+    if (content) WriteBytes(e.path, content);
+    e.window.CmdMBRead_Click();
+
+    EXPECT_FALSE(e.window.isRead());
+    EXPECT_TRUE(e.window.CmdMBRead->isEnabled());
+    EXPECT_FALSE(e.window.CmdMBWrite->isEnabled());
+    EXPECT_TRUE(e.window.TxtB->text().isEmpty());
+    ASSERT_NE(e.window.currentLog(), nullptr);
+    const std::vector<LogRun> runs = e.window.currentLog()->runs();
+    // The problem and "Done" are both light red.
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[1].text, "Open main database\r\n");
+    EXPECT_EQ(runs[2].color, color::kLightRed);
+    EXPECT_THAT(runs[2].text, HasSubstr(e.path));
+    EXPECT_THAT(runs[2].text, ::testing::EndsWith("\r\nDone"));
+    EXPECT_FALSE(e.window.currentLog()->running());
+    if (content) {
+      EXPECT_EQ(ReadBytes(e.path), content);
+    }
+  }
+}
+
+TEST(FrmBaseEdit, WriteAsksWhenTheFileChangedSinceTheRead) {
+  for (Button answer : {Button::No, Button::Yes}) {
+    SCOPED_TRACE(answer == Button::Yes ? "Yes" : "No");
+    Editor e;
+    writeDatabase(e.path, databaseWithP(1));
+    e.window.CmdMBRead_Click();
+    writeDatabase(e.path, databaseWithP(3));  // a synchronization meanwhile
+    const std::string synced = ReadBytes(e.path);
+    e.questions.push(answer);
+    e.window.TxtP->setText(QStringLiteral("edited"));
+    e.window.CmdMBWrite_Click();
+
+    ASSERT_EQ(e.questions.asked().size(), 1u);
+    EXPECT_THAT(e.questions.asked()[0].text, HasSubstr(e.path));
+    EXPECT_EQ(e.questions.asked()[0].defaultButton, Button::No);
+    if (answer == Button::No) {
+      EXPECT_EQ(ReadBytes(e.path), synced);
+      EXPECT_TRUE(e.window.isRead()) << "the edits stay for another try";
+      EXPECT_TRUE(e.window.CmdMBWrite->isEnabled());
+      EXPECT_EQ(e.window.TxtP->text(), QStringLiteral("edited"));
+      EXPECT_THAT(e.logText(), ::testing::EndsWith("Cancelled\r\nDone"));
+    } else {
+      DtcDatabase back;
+      ASSERT_TRUE(ReadDatabase(e.path, back).ok());
+      EXPECT_EQ(back.P.Name, "edited");
+      EXPECT_EQ(back.P.upperBound(), 1);
+      EXPECT_FALSE(e.window.isRead());
+    }
+  }
+}
+
+// A question box runs its own event loop, as does the log: while an operation waits
+// there, the user can click anything. Nothing else may start meanwhile.
+class ReenteringQuestions : public Questions {
+ public:
+  std::function<void()> whileAsked;
+  int asked = 0;
+  Button ask(const MessageBox&) override {
+    // Only the outer question acts: a nested Write that got through asks again.
+    if (asked++ == 0) whileAsked();
+    return Button::No;
+  }
+};
+
+TEST(FrmBaseEdit, NoOperationStartsWhileAnotherRuns) {
+  Editor e;
+  writeDatabase(e.path, databaseWithP(2));
+  e.window.CmdMBRead_Click();
+  writeDatabase(e.path, databaseWithP(5));
+  FrmLOG* log = e.window.currentLog();
+
+  ReenteringQuestions questions;
+  bool checked = false;
+  questions.whileAsked = [&] {
+    EXPECT_TRUE(e.window.busy());
+    EXPECT_TRUE(log->running());
+    e.window.CmdMBWrite_Click();
+    e.window.CmdMBRead_Click();
+    e.window.CmdCheck_Click();
+    e.window.CmdCollect_Click();
+    e.window.CmdSync_Click();
+    e.window.CmdGenerate_Click();
+    EXPECT_EQ(e.window.currentLog(), log) << "no operation opened a log";
+    EXPECT_FALSE(e.window.close()) << "the editor stays while its operation runs";
+    EXPECT_FALSE(log->close()) << "the log stays while its run is open";
+    checked = true;
+  };
+  e.window.setQuestions(&questions);
+  e.window.CmdMBWrite_Click();
+
+  ASSERT_TRUE(checked);
+  EXPECT_EQ(questions.asked, 1);
+  EXPECT_FALSE(e.window.busy());
+  EXPECT_TRUE(e.window.isRead());
+  // One Write, declined: its header appears once.
+  const std::string text = e.logText();
+  EXPECT_EQ(text.find("Write main database"), text.rfind("Write main database"));
+  EXPECT_THAT(text, ::testing::EndsWith("Cancelled\r\nDone"));
+  EXPECT_TRUE(e.window.close());
+}
+
+TEST(FrmBaseEdit, TableNamesRefuseTextTheFileCannotHold) {
+  FrmBaseEdit w(std::string("/opt/vestral/vestral.DAT"));
+  const QValidator* validator = w.TxtP->validator();
+  ASSERT_NE(validator, nullptr);
+  struct Case {
+    QString text;
+    QValidator::State state;
+  };
+  const std::vector<Case> cases = {
+      {QString::fromUtf8("日本"), QValidator::Invalid},
+      {QString::fromUtf8("body 😀"), QValidator::Invalid},
+      {QString::fromUtf8("Кузов € №"), QValidator::Acceptable},
+      {QString(), QValidator::Acceptable},
+      {QString(65535, QLatin1Char('x')), QValidator::Acceptable},
+  };
+  for (const Case& c : cases) {
+    QString text = c.text;
+    int pos = 0;
+    EXPECT_EQ(validator->validate(text, pos), c.state) << c.text.toStdString();
+  }
+  for (QLineEdit* box : {w.TxtP, w.TxtC, w.TxtB, w.TxtU}) {
+    EXPECT_NE(box->validator(), nullptr);
+    EXPECT_EQ(box->maxLength(), 65535) << "no name of a database is cut";
+  }
+
+  // Typed: the unmappable characters never reach the box.
+  w.show();
+  w.TxtP->setEnabled(true);
+  w.TxtP->setFocus();
+  w.TxtP->setText(QStringLiteral("ab"));
+  typeText(w.TxtP, QString::fromUtf8("日本"));
+  EXPECT_EQ(w.TxtP->text(), QStringLiteral("ab"));
+  typeText(w.TxtP, QString::fromUtf8("в"));
+  EXPECT_EQ(w.TxtP->text(), QString::fromUtf8("abв"));
+}
+
+TEST(FrmBaseEdit, TheCodeBoxTakesOnlyTableLettersAndDigits) {
+  FrmBaseEdit w(std::string("/opt/vestral/vestral.DAT"));
+  w.show();
+  QApplication::setActiveWindow(&w);
+  w.TxtCode->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), w.TxtCode);
+  struct Case {
+    const char* keys;
+    const char* text;
+  };
+  const std::vector<Case> cases = {
+      {"p0100", "P0100"},   {"x", ""},           {" ", ""},      {"c12b9", "C12B9"},
+      {"u1234x5", "U1234"}, {"P0100Z", "P0100"}, {"adef.-", ""}, {"9p", "9P"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keys);
+    w.TxtCode->clear();
+    QTest::keyClicks(w.TxtCode, QString::fromLatin1(c.keys));
+    EXPECT_EQ(w.TxtCode->text(), QString::fromLatin1(c.text));
+  }
+  // Backspace still edits; Enter is swallowed.
+  w.TxtCode->clear();
+  QTest::keyClicks(w.TxtCode, QStringLiteral("p01"));
+  QTest::keyClick(w.TxtCode, Qt::Key_Backspace);
+  QTest::keyClick(w.TxtCode, Qt::Key_Return);
+  EXPECT_EQ(w.TxtCode->text(), QStringLiteral("P0"));
+  // Pasted text obeys the same rule.
+  w.TxtCode->clear();
+  w.TxtCode->insert(QStringLiteral("x0100"));
+  EXPECT_EQ(w.TxtCode->text(), QString());
+}
+
+TEST(FrmBaseEdit, AddAndRemoveWorkTheCodeListInTheReadState) {
+  Editor e;
+  ASSERT_TRUE(CreateDatabase(e.path).ok());
+  FrmBaseEdit& w = e.window;
+  EXPECT_FALSE(w.CmdAdd->isEnabled());
+  EXPECT_FALSE(w.CmdRemove->isEnabled());
+  w.CmdMBRead_Click();
+
+  w.TxtCode->setText(QStringLiteral("P010"));
+  w.CmdAdd_Click();
+  EXPECT_EQ(w.LST->count(), 0) << "four characters add nothing";
+  EXPECT_EQ(w.TxtCode->text(), QStringLiteral("P010"));
+  for (const char* code : {"P0100", "U0001", "P0100"}) {
+    w.TxtCode->setText(QString::fromLatin1(code));
+    w.CmdAdd_Click();
+    EXPECT_TRUE(w.TxtCode->text().isEmpty());
+  }
+  EXPECT_EQ(w.codeList(), (std::vector<std::string>{"P0100", "U0001", "P0100"}));
+
+  w.CmdRemove_Click();
+  EXPECT_EQ(w.LST->count(), 3) << "nothing selected, nothing removed";
+  w.LST->setCurrentRow(1);
+  w.CmdRemove_Click();
+  EXPECT_EQ(w.codeList(), (std::vector<std::string>{"P0100", "P0100"}));
+  w.CmdRemove_Click();
+  EXPECT_EQ(w.LST->count(), 2) << "the removal leaves nothing selected";
+
+  // After a Write the buttons are off again; the box still takes typing.
+  w.CmdMBWrite_Click();
+  EXPECT_FALSE(w.CmdAdd->isEnabled());
+  EXPECT_FALSE(w.CmdRemove->isEnabled());
+  EXPECT_TRUE(w.TxtCode->isEnabled());
+  EXPECT_TRUE(w.LST->isEnabled());
+}
+
+TEST(FrmBaseEdit, EachReadOpensANewLogAndClosedOnesAreReleased) {
+  Editor e;
+  ASSERT_TRUE(CreateDatabase(e.path).ok());
+  e.window.CmdMBRead_Click();
+  QPointer<FrmLOG> first = e.window.currentLog();
+  e.window.CmdMBWrite_Click();
+  ASSERT_TRUE(first->close());
+  e.window.CmdMBRead_Click();
+  QPointer<FrmLOG> second = e.window.currentLog();
+  EXPECT_NE(second, first);
+  // Write reopens the closed window empty.
+  ASSERT_TRUE(second->close());
+  e.window.CmdMBWrite_Click();
+  EXPECT_EQ(e.window.currentLog(), second);
+  EXPECT_TRUE(second->isVisible());
+  EXPECT_THAT(second->text(), ::testing::StartsWith("LOG v. 1.0\r\nWrite main database\r\n"));
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(first.isNull()) << "a log the user closed is not kept";
+
+  // A log still on screen lives until the user closes it.
+  e.window.CmdMBRead_Click();
+  ASSERT_TRUE(second->isVisible());
+  ASSERT_TRUE(second->close());
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(second.isNull());
+}
+
+}  // namespace
+}  // namespace vestral
