@@ -38,13 +38,19 @@ MessageBox SyncConfirmation(const DtcEntry& mainEntry, const DtcEntry& syncEntry
   return {std::move(text), {Button::Ok, Button::Cancel}, Button::Cancel, Icon::Question, ""};
 }
 
-void SyncTable(LogSink& log, DtcTable& main, const DtcTable& sync, bool direct,
-               Questions& questions) {
+namespace {
+
+// SyncTable's work. When `consumable` is given (the same table as `sync`, which the
+// caller throws away afterwards), sync entries are moved rather than copied: each is
+// visited once, so nothing reads them again.
+void mergeTable(LogSink& log, DtcTable& main, const DtcTable& sync, DtcTable* consumable,
+                bool direct, Questions& questions) {
   log.LOG("*********************** BEGIN *************************", kTabModeLineEnd,
           color::kLightBlue);
   ensurePlaceholder(main);
   CodeIndex index(main);
   const int32_t syncUb = sync.upperBound();
+  if (syncUb > 0) main.Entries.reserve(main.Entries.size() + static_cast<size_t>(syncUb));
   for (int32_t i = 1; i <= syncUb; ++i) {
     const DtcEntry& s = sync.Entries[i];
     log.LOG("FIND " + std::string(s.code()), kTabModeTab, kWhite);
@@ -56,26 +62,34 @@ void SyncTable(LogSink& log, DtcTable& main, const DtcTable& sync, bool direct,
         log.LOG("Sync", kTabModeTab, kWhite);
         // The whole texts are compared: a changed text of the same length is a change.
         if (m.Text != s.Text && questions.ask(SyncConfirmation(m, s)) == Button::Ok) {
-          m = s;  // same code, so the index stays right
+          // Same code, so the index stays right.
+          m = consumable ? std::move(consumable->Entries[i]) : s;
           log.LOG("Complete", kTabModeTab, color::kLightGreen);
         } else {
           log.LOG("Skip", kTabModeNone, color::kLightCyan);
         }
       } else {
         log.LOG("Add", kTabModeTab, kWhite);
-        m.Extension = s.Text;
+        m.Extension = consumable ? std::move(consumable->Entries[i].Text) : s.Text;
         log.LOG("Complete", kTabModeTab, color::kLightGreen);
       }
     } else {
       log.LOG("NOT FOUND, Create", kTabModeTab, color::kLightYellow);
-      main.Entries.push_back(s);
-      index.appended(s, main.upperBound());
+      main.Entries.push_back(consumable ? std::move(consumable->Entries[i]) : s);
+      index.appended(main.Entries.back(), main.upperBound());
       log.LOG("Complete", kTabModeTab, color::kLightGreen);
     }
     log.LOG("->", kTabModeLineEnd, color::kLightBlue);
   }
   log.LOG("***********************  END  *************************", kTabModeLineEnd,
           color::kLightBlue);
+}
+
+}  // namespace
+
+void SyncTable(LogSink& log, DtcTable& main, const DtcTable& sync, bool direct,
+               Questions& questions) {
+  mergeTable(log, main, sync, nullptr, direct, questions);
 }
 
 bool Synchronize(const std::string& mainPath, const std::string& syncPath, bool direct,
@@ -107,7 +121,8 @@ bool Synchronize(const std::string& mainPath, const std::string& syncPath, bool 
 
   for (char letter : kTableOrder) {
     log.LOG(std::string("Synchronize ") + letter + " base:", kTabModeLineEnd, kWhite);
-    SyncTable(log, *main.table(letter), *sync.table(letter), direct, questions);
+    DtcTable& syncTable = *sync.table(letter);  // discarded after the run
+    mergeTable(log, *main.table(letter), syncTable, &syncTable, direct, questions);
   }
 
   if (Status s = WriteDatabase(mainPath, main); !s.ok()) return fail(s);

@@ -377,6 +377,26 @@ TEST(Synchronize, WithItself) {
   }
 }
 
+// The run on files hands its sync entries over instead of copying them; the result
+// must still be the plain merge, repeated codes included.
+TEST(Synchronize, SameResultAsTheLinearMergeOfEveryTable) {
+  std::mt19937 rng(5);
+  for (int round = 0; round < 20; ++round) {
+    const bool direct = round % 2 == 0;
+    DtcDatabase m = EmptyDatabase(), s = EmptyDatabase();
+    for (DtcTable* t : {&m.P, &m.C, &m.B, &m.U}) *t = randomTable(rng, 30);
+    for (DtcTable* t : {&s.P, &s.C, &s.B, &s.U}) *t = randomTable(rng, 30);
+    Files f(m, s);
+    NullSink log;
+    AlwaysAnswer q(Button::Ok), ql(Button::Ok);
+    ASSERT_TRUE(Synchronize(f.main, f.sync, direct, log, q));
+    for (char letter : {'B', 'C', 'P', 'U'})
+      linearSyncTable(*m.table(letter), *s.table(letter), direct, ql);
+    ASSERT_EQ(f.read(f.main), m) << "round " << round;
+    ASSERT_EQ(q.asked.size(), ql.asked.size()) << "round " << round;
+  }
+}
+
 TEST(SynchronizeFailures, ReportedAndTheMainFileKept) {
   TempDir dir;
   const std::string good = dir.file("good.DAT");
