@@ -45,7 +45,12 @@ std::string badCharacter(size_t position, std::string_view c, const std::string&
 
 }  // namespace
 
-std::string QuotedInput(std::string_view typed) { return "\"" + shown(typed) + "\""; }
+std::string QuotedInput(std::string_view typed) {
+  std::string s(1, '"');
+  s += shown(typed);
+  s += '"';
+  return s;
+}
 
 CodeArgument ParseCodeArgument(std::string_view typed) {
   CodeArgument r;

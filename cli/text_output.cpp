@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <QStringDecoder>
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <cerrno>
 
 namespace vestral {
@@ -33,8 +35,9 @@ const std::array<Utf8Char, 256>& cp1251Table() {
         c = {{'?'}, 1};
         continue;
       }
-      c.size = static_cast<unsigned char>(utf8.size());
-      for (qsizetype i = 0; i < utf8.size(); ++i) c.bytes[i] = utf8[i];
+      const size_t n = std::min(static_cast<size_t>(utf8.size()), sizeof c.bytes);
+      std::memcpy(c.bytes, utf8.constData(), n);
+      c.size = static_cast<unsigned char>(n);
     }
     return t;
   }();
