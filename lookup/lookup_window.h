@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "database/dtc_database.h"
+#include "database/status.h"
+
+namespace vestral {
+
+// The lookup window's rules that need no window: its key filters, what FIND
+// shows, the start-up hint and how the main database is loaded.
+
+// The start-up hint of TxtUSR ("Ctrl Alt Esc - редактор" in code page 1251) and
+// the line break behind it.
+inline constexpr const char* kStartupHint = "Ctrl Alt Esc - \xF0\xE5\xE4\xE0\xEA\xF2\xEE\xF0";
+inline constexpr const char* kStartupHintText =
+    "Ctrl Alt Esc - \xF0\xE5\xE4\xE0\xEA\xF2\xEE\xF0\r\n";
+
+// Character code of Backspace as the key filters see it.
+inline constexpr int kBackspace = 8;
+
+// The hex-form box's filter: a-f become A-F; A-F, digits and Backspace pass;
+// anything else gives 0 (discarded).
+int FilterHexKey(int KeyAscii);
+
+// The letter-form box's filter: p, c, b, u become P, C, B, U; those capitals,
+// digits, the blank and Backspace pass; anything else gives 0.
+int FilterLetterKey(int KeyAscii);
+
+// True while `usrText` still holds the start-up hint anywhere (exact match).
+bool HintStillShown(std::string_view usrText);
+
+// What FIND puts into the window's labels for the letter form `Val`.
+struct FindDisplay {
+  bool found = false;
+  std::string LblCode;   // the entry's code, without the table letter
+  std::string LblItem;   // the entry's Text
+  std::string LblBDesc;  // the table's Name, or the absence message
+  std::string TxtUSR;    // the entry's Extension
+};
+FindDisplay DescribeFind(const DtcDatabase& db, std::string_view Val);
+
+// Loads the main database into `db`, first creating an empty one when nothing at
+// all is at `path`. A path that holds something that cannot be read as a database
+// (a damaged or foreign file, a folder, an unreadable file) is reported and never
+// overwritten. On any failure `db` is the empty database, so lookups report every
+// code absent. `created` tells whether a new file was written.
+Status LoadMainDatabase(const std::string& path, DtcDatabase& db, bool* created = nullptr);
+
+}  // namespace vestral

@@ -1,0 +1,152 @@
+#include "lookup/lookup_window.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "lookup/lookup.h"
+#include "support/temp_dir.h"
+
+namespace vestral {
+namespace {
+
+using ::testing::HasSubstr;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+TEST(KeyFilters, PassUpperCaseAndDiscardTheRest) {
+  for (int c = -1; c <= 256; ++c) {
+    int hex = 0, letter = 0;
+    if (c == 8) hex = letter = 8;
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')) hex = c;
+    if (c >= 'a' && c <= 'f') hex = c - 'a' + 'A';
+    if ((c >= '0' && c <= '9') || c == ' ' || c == 'P' || c == 'C' || c == 'B' || c == 'U')
+      letter = c;
+    if (c == 'p' || c == 'c' || c == 'b' || c == 'u') letter = c - 'a' + 'A';
+    EXPECT_EQ(FilterHexKey(c), hex) << c;
+    EXPECT_EQ(FilterLetterKey(c), letter) << c;
+  }
+  // Control characters of Ctrl shortcuts: cut, copy, paste, undo.
+  for (int c : {3, 22, 24, 26}) {
+    EXPECT_EQ(FilterHexKey(c), 0);
+    EXPECT_EQ(FilterLetterKey(c), 0);
+  }
+}
+
+TEST(StartupHint, IsSeenAnywhereInTheTextExactly) {
+  EXPECT_TRUE(HintStillShown(kStartupHintText));
+  EXPECT_TRUE(HintStillShown(std::string("x ") + kStartupHint + " y"));
+  EXPECT_FALSE(HintStillShown(""));
+  EXPECT_FALSE(HintStillShown("ctrl alt esc - \xF0\xE5\xE4\xE0\xEA\xF2\xEE\xF0"));
+  EXPECT_FALSE(HintStillShown("Ctrl Alt Esc"));
+}
+
+DtcEntry entry(std::string_view code, std::string text, std::string ext = "") {
+  DtcEntry e;
+  e.setCode(code);
+  e.Text = std::move(text);
+  e.Extension = std::move(ext);
+  return e;
+}
+
+TEST(DescribeFind, ShowsTheFirstMatchNeverThePlaceholder) {
+  DtcDatabase db = EmptyDatabase();
+  db.P.Name = "Engine";
+  db.P.Entries.push_back(entry("0100", "first", "more"));
+  db.P.Entries.push_back(entry("0100", "second"));
+  const FindDisplay d = DescribeFind(db, "P0100");
+  EXPECT_TRUE(d.found);
+  EXPECT_EQ(d.LblCode, "0100");
+  EXPECT_EQ(d.LblItem, "first");
+  EXPECT_EQ(d.LblBDesc, "Engine");
+  EXPECT_EQ(d.TxtUSR, "more");
+
+  // The placeholder's code is four NULs; it is never found.
+  const FindDisplay none = DescribeFind(db, std::string("P\0\0\0\0", 5));
+  EXPECT_FALSE(none.found);
+  EXPECT_EQ(none.LblBDesc, kAbsentMessage);
+  EXPECT_EQ(none.LblCode + none.LblItem + none.TxtUSR, "");
+}
+
+TEST(LoadMainDatabase, CreatesAnEmptyDatabaseOnlyWhenNothingIsThere) {
+  TempDir dir;
+  const std::string path = dir.file("vestral.DAT");
+  DtcDatabase db;
+  bool created = false;
+  ASSERT_TRUE(LoadMainDatabase(path, db, &created).ok());
+  EXPECT_TRUE(created);
+  EXPECT_EQ(ReadBytes(path).size(), 131u);
+  EXPECT_EQ(db, EmptyDatabase());
+
+  DtcDatabase stored = EmptyDatabase();
+  stored.B.Entries.push_back(entry("0100", "body"));
+  ASSERT_TRUE(WriteDatabase(path, stored).ok());
+  const std::string bytes = ReadBytes(path);
+  ASSERT_TRUE(LoadMainDatabase(path, db, &created).ok());
+  EXPECT_FALSE(created);
+  EXPECT_EQ(db, stored);
+  EXPECT_EQ(ReadBytes(path), bytes);
+}
+
+TEST(LoadMainDatabase, LeavesWhatCannotBeReadAsItWas) {
+  std::string valid;
+  ASSERT_TRUE(SerializeDatabase(EmptyDatabase(), valid).ok());
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* problem;
+  } cases[] = {
+      {"empty file", "", "the file ends there"},
+      {"truncated", valid.substr(0, 100), "table U"},
+      {"text file", "P0100 Mass air flow\r\n", "not a valid database"},
+      {"zero elements", std::string("\x01\x00P\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00", 13),
+       "at least 1 element"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    const std::string path = dir.file("vestral.DAT");
+    WriteBytes(path, c.bytes);
+    DtcDatabase db;
+    db.P.Name = "stale";
+    bool created = true;
+    const Status s = LoadMainDatabase(path, db, &created);
+    EXPECT_FALSE(s.ok()) << c.name;
+    EXPECT_THAT(s.message(), HasSubstr(path)) << c.name;
+    EXPECT_THAT(s.message(), HasSubstr(c.problem)) << c.name;
+    EXPECT_FALSE(created) << c.name;
+    EXPECT_EQ(ReadBytes(path), c.bytes) << c.name;
+    EXPECT_EQ(db, EmptyDatabase()) << c.name;
+  }
+}
+
+TEST(LoadMainDatabase, ReportsFoldersLinksAndMissingFolders) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  DtcDatabase db;
+
+  const std::string folder = dir.file("vestral.DAT");
+  fs::create_directory(folder);
+  Status s = LoadMainDatabase(folder, db);
+  EXPECT_FALSE(s.ok());
+  EXPECT_THAT(s.message(), HasSubstr("is a folder"));
+  EXPECT_TRUE(fs::is_directory(folder));
+
+  const std::string link = dir.file("link.DAT");
+  fs::create_symlink(dir.file("gone.DAT"), link);
+  s = LoadMainDatabase(link, db);
+  EXPECT_FALSE(s.ok());
+  EXPECT_TRUE(fs::is_symlink(link)) << "a dangling link is not replaced by a new file";
+  EXPECT_FALSE(fs::exists(dir.file("gone.DAT")));
+
+  const std::string nested = dir.file("missing/vestral.DAT");
+  s = LoadMainDatabase(nested, db);
+  EXPECT_FALSE(s.ok());
+  EXPECT_THAT(s.message(), HasSubstr("does not exist"));
+  EXPECT_FALSE(fs::exists(nested));
+  EXPECT_EQ(db, EmptyDatabase());
+}
+
+}  // namespace
+}  // namespace vestral
