@@ -1,0 +1,345 @@
+#include "lookup/frm_main.h"
+
+#include <QFocusEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "lookup/code_conversion.h"
+#include "lookup/editor_gate.h"
+#include "lookup/lookup_window.h"
+#include "lookup/program_picture_qt.h"
+#include "platform/codepage_qt.h"
+#include "platform/message_box_qt.h"
+#include "platform/program_paths.h"
+
+namespace vestral {
+
+namespace {
+
+// "Код ошибки DTC" and "Код ошибки ODB" in code page 1251.
+constexpr const char* kHexHeading = "\xCA\xEE\xE4 \xEE\xF8\xE8\xE1\xEA\xE8 DTC";
+constexpr const char* kLetterHeading = "\xCA\xEE\xE4 \xEE\xF8\xE8\xE1\xEA\xE8 ODB";
+
+// Positions are twips at 15 a pixel; Qt scales logical pixels on high-DPI screens.
+QRect twips(int left, int top, int width, int height) {
+  return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+// Font sizes are given in points at 96 dpi and set in pixels, so the text keeps its
+// place in the fixed layout whatever the screen's font scaling. The first family
+// is the one the window was drawn for, the others metric-compatible stand-ins that
+// also hold Cyrillic.
+QFont courierNew(int pixels) {
+  QFont f;
+  f.setFamilies({"Courier New", "Liberation Mono", "Cousine", "DejaVu Sans Mono"});
+  f.setStyleHint(QFont::Monospace);
+  f.setPixelSize(pixels);
+  f.setBold(true);
+  return f;
+}
+
+QFont msSansSerif(int pixels, bool bold) {
+  QFont f;
+  f.setFamilies({"MS Sans Serif", "Liberation Sans", "Arimo", "DejaVu Sans"});
+  f.setStyleHint(QFont::SansSerif);
+  f.setPixelSize(pixels);
+  f.setBold(bold);
+  return f;
+}
+
+void setColor(QWidget* w, QPalette::ColorRole role, const QColor& c) {
+  QPalette pal = w->palette();
+  pal.setColor(role, c);
+  w->setPalette(pal);
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geometry, Qt::Alignment align) {
+  auto* l = new QLabel(parent);
+  l->setObjectName(name);
+  l->setGeometry(geometry);
+  l->setAlignment(align | Qt::AlignTop);
+  // Entry texts come from a file: show them as they are, never as markup.
+  l->setTextFormat(Qt::PlainText);
+  l->setWordWrap(true);
+  return l;
+}
+
+QLineEdit* makeBox(QWidget* parent, const char* name, const QRect& geometry, int maxLength,
+                   const QColor& text) {
+  auto* box = new QLineEdit(parent);
+  box->setObjectName(name);
+  box->setGeometry(geometry);
+  box->setMaxLength(maxLength);
+  box->setFont(courierNew(48));
+  box->setAlignment(Qt::AlignCenter);
+  // Every typed character must reach the key filter; an input method would bypass it.
+  box->setAttribute(Qt::WA_InputMethodEnabled, false);
+  setColor(box, QPalette::Text, text);
+  setColor(box, QPalette::Base, FrmMain::kIdleBack);
+  return box;
+}
+
+// Shift 1, Ctrl 2, Alt 4.
+int shiftState(Qt::KeyboardModifiers m) {
+  return (m & Qt::ShiftModifier ? kShiftMask : 0) | (m & Qt::ControlModifier ? kCtrlMask : 0) |
+         (m & Qt::AltModifier ? kAltMask : 0);
+}
+
+int keyCode(const QKeyEvent* e) { return e->key() == Qt::Key_Escape ? kKeyEscape : e->key(); }
+
+}  // namespace
+
+FrmMain::FrmMain(std::string databasePath, std::string iniPath, Questions* questions,
+                 QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      databasePath_(std::move(databasePath)),
+      iniPath_(std::move(iniPath)),
+      questions_(questions) {
+  if (!questions_) {
+    ownQuestions_ = std::make_unique<MessageBoxQuestions>(this);
+    questions_ = ownQuestions_.get();
+  }
+  buildControls();
+  Form_Load();
+}
+
+FrmMain::FrmMain(QWidget* parent) : FrmMain(MainDatabasePath(), IniFilePath(), nullptr, parent) {}
+
+FrmMain::~FrmMain() = default;
+
+void FrmMain::buildControls() {
+  setObjectName("FrmMain");
+  setWindowTitle("VESTRAL");
+  setWindowIcon(ProgramIcon());
+  setFixedSize(kClientWidth, kClientHeight);
+  setAutoFillBackground(true);
+  setColor(this, QPalette::Window, Qt::white);
+
+  Image1 = new QLabel(this);
+  Image1->setObjectName("Image1");
+  Image1->setGeometry(twips(120, 15, 1875, 1050));
+  Image1->setPixmap(ProgramPicture(125, 70, devicePixelRatioF()));
+
+  Label1[0] = makeLabel(this, "Label1_0", twips(2880, 45, 1860, 195), Qt::AlignHCenter);
+  Label1[1] = makeLabel(this, "Label1_1", twips(5580, 45, 2235, 195), Qt::AlignHCenter);
+  Label1[0]->setText(FromCp1251(kHexHeading));
+  Label1[1]->setText(FromCp1251(kLetterHeading));
+  for (QLabel* l : Label1) l->setFont(msSansSerif(11, false));
+
+  Txt4 = makeBox(this, "Txt4", twips(2880, 270, 1830, 750), 4, QColor(64, 0, 0));
+  Txt4->setText("0000");
+  Txt5 = makeBox(this, "Txt5", twips(5550, 270, 2265, 750), 5, QColor(0, 0, 64));
+  Txt5->setText("00000");
+
+  Line1 = new QFrame(this);
+  Line1->setObjectName("Line1");
+  Line1->setGeometry(QRect(QPoint(120 / 15, 1080 / 15), QPoint(7900 / 15, 1080 / 15)));
+  Line1->setFrameShape(QFrame::NoFrame);
+  Line1->setAutoFillBackground(true);
+  setColor(Line1, QPalette::Window, Qt::black);
+
+  LblCode = makeLabel(this, "LblCode", twips(120, 1095, 855, 255), Qt::AlignHCenter);
+  LblBDesc = makeLabel(this, "LblBDesc", twips(960, 1095, 6975, 255), Qt::AlignLeft);
+  LblItem = makeLabel(this, "LblItem", twips(120, 1335, 7815, 615), Qt::AlignHCenter);
+  for (QLabel* l : {LblCode, LblBDesc, LblItem}) {
+    l->setFont(msSansSerif(13, true));
+    l->setText("00000");
+  }
+  setColor(LblCode, QPalette::WindowText, QColor(255, 0, 0));
+  setColor(LblBDesc, QPalette::WindowText, QColor(0, 192, 0));
+
+  TxtUSR = new QTextEdit(this);
+  TxtUSR->setObjectName("TxtUSR");
+  TxtUSR->setGeometry(twips(120, 1965, 7815, 975));
+  TxtUSR->setReadOnly(true);
+  TxtUSR->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  TxtUSR->setAcceptRichText(false);
+  TxtUSR->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  TxtUSR->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  TxtUSR->setFont(msSansSerif(11, true));
+  TxtUSR->document()->setDocumentMargin(2);
+  QTextOption centred(Qt::AlignHCenter);
+  centred.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  TxtUSR->document()->setDefaultTextOption(centred);
+  setColor(TxtUSR, QPalette::Text, QColor(64, 64, 64));
+  setColor(TxtUSR, QPalette::Base, Qt::white);
+  setUsrText(kStartupHintText);
+
+  TS = new QTimer(this);
+  TS->setObjectName("TS");
+  TS->setInterval(2000);
+  connect(TS, &QTimer::timeout, this, &FrmMain::TS_Timer);
+
+  for (QWidget* w :
+       {static_cast<QWidget*>(Txt4), static_cast<QWidget*>(Txt5), static_cast<QWidget*>(TxtUSR)})
+    w->installEventFilter(this);
+  connect(Txt4, &QLineEdit::textChanged, this, &FrmMain::Txt4_Change);
+  connect(Txt5, &QLineEdit::textChanged, this, &FrmMain::Txt5_Change);
+  Txt4->setFocus();
+}
+
+void FrmMain::Form_Load() {
+  const Status s = LoadMainDatabase(databasePath_, db_);
+  if (!s.ok()) {
+    MessageBox box;
+    box.text = ToCp1251Lossy(FromNativePath(s.message()) +
+                             "\n\nEvery code will be reported absent until the program "
+                             "is started with a usable database.");
+    box.buttons = {Button::Ok};
+    box.defaultButton = Button::Ok;
+    box.icon = Icon::Critical;
+    questions_->ask(box);
+  }
+  TS->start();
+}
+
+std::string FrmMain::Cnvrt(std::string Val) { return vestral::Cnvrt(std::move(Val)); }
+
+void FrmMain::FIND(std::string Val) {
+  const FindDisplay d = DescribeFind(db_, Val);
+  LblCode->setText(FromCp1251(d.LblCode));
+  LblItem->setText(FromCp1251(d.LblItem));
+  LblBDesc->setText(FromCp1251(d.LblBDesc));
+  setUsrText(d.TxtUSR);
+  if (!d.found) {
+    setColor(Txt4, QPalette::Base, kNotFoundBack);
+    setColor(Txt5, QPalette::Base, kNotFoundBack);
+  }
+}
+
+void FrmMain::TS_Timer() {
+  TS->stop();
+  if (HintStillShown(ToCp1251Lossy(TxtUSR->toPlainText()))) setUsrText("");
+}
+
+void FrmMain::Txt4_Change() {
+  const std::string text = ToCp1251Lossy(Txt4->text());
+  if (text.size() < 4) {
+    setColor(Txt4, QPalette::Base, kIncompleteBack);
+    Txt5->setText(QString());
+  } else {
+    setColor(Txt4, QPalette::Base, kCompleteBack);
+    Txt5->setText(FromCp1251(Cnvrt(text)));
+  }
+}
+
+void FrmMain::Txt5_Change() {
+  const std::string text = ToCp1251Lossy(Txt5->text());
+  if (text.size() < 5) {
+    setColor(Txt5, QPalette::Base, kIncompleteBack);
+    return;
+  }
+  setColor(Txt5, QPalette::Base, kCompleteBack);
+  FIND(text);
+}
+
+void FrmMain::Txt4_GotFocus() { Txt4->setSelection(0, std::min<int>(4, Txt4->text().size())); }
+
+void FrmMain::Txt5_GotFocus() { Txt5->setSelection(0, std::min<int>(5, Txt5->text().size())); }
+
+void FrmMain::TxtUSR_GotFocus() { TxtUSR->selectAll(); }
+
+void FrmMain::Txt4_KeyPress(int& KeyAscii) { KeyAscii = FilterHexKey(KeyAscii); }
+
+void FrmMain::Txt5_KeyPress(int& KeyAscii) { KeyAscii = FilterLetterKey(KeyAscii); }
+
+bool FrmMain::Form_KeyDown(int KeyCode, int Shift) {
+  if (!IsEditorGateKey(KeyCode, Shift)) return false;
+  const bool open =
+      RunEditorGate(iniPath_, *questions_, [this](const std::string& s) { setStatus(s); });
+  if (open && showEditor_) {
+    // The editor is on screen before this window goes, so the program never
+    // finds itself without a window in between.
+    showEditor_();
+    close();
+  }
+  return true;
+}
+
+void FrmMain::setStatus(const std::string& text) { LblItem->setText(FromCp1251(text)); }
+
+void FrmMain::setUsrText(const std::string& text) {
+  QString t = FromCp1251(text);
+  t.replace("\r\n", "\n");
+  TxtUSR->setPlainText(t);
+}
+
+bool FrmMain::filterBoxKey(QLineEdit* box, QKeyEvent* event) {
+  const QString text = event->text();
+  // Keys without a character (Delete, arrows, Home) work as usual, and so does
+  // Tab, which moves the focus before any box sees it as a character.
+  if (text.isEmpty()) return false;
+  switch (event->key()) {
+    case Qt::Key_Delete:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return false;
+    default: break;
+  }
+  int KeyAscii = 0;
+  std::string bytes;
+  // Ctrl shortcuts (cut, copy, paste, undo) arrive as control characters, which no
+  // filter passes; with Alt a key types nothing into a box.
+  const bool chord =
+      event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+  if (!chord && ToCp1251(text, bytes) && bytes.size() == 1)
+    KeyAscii = static_cast<unsigned char>(bytes[0]);
+  const int typed = KeyAscii;
+  if (box == Txt4)
+    Txt4_KeyPress(KeyAscii);
+  else
+    Txt5_KeyPress(KeyAscii);
+  if (KeyAscii == 0) return true;
+  if (KeyAscii == typed) return false;
+  box->insert(QString(QChar(KeyAscii)));
+  return true;
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != Txt4 && watched != Txt5 && watched != TxtUSR)
+    return QWidget::eventFilter(watched, event);
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    // The window sees each key before the box that has the focus.
+    if (Form_KeyDown(keyCode(key), shiftState(key->modifiers()))) return true;
+    if (watched == TxtUSR) return false;
+    return filterBoxKey(static_cast<QLineEdit*>(watched), key);
+  }
+  if (event->type() == QEvent::FocusIn) {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    // Closing a context menu gives the focus back; it is no new visit to the box.
+    if (reason == Qt::PopupFocusReason) return false;
+    auto select = [this, watched] {
+      if (watched == Txt4)
+        Txt4_GotFocus();
+      else if (watched == Txt5)
+        Txt5_GotFocus();
+      else
+        TxtUSR_GotFocus();
+    };
+    select();
+    // A click places the cursor right after the focus arrives; select once more
+    // after it so typing still replaces the whole code.
+    if (reason == Qt::MouseFocusReason) {
+      QPointer<QObject> alive(watched);
+      QTimer::singleShot(0, this, [alive, select] {
+        if (alive) select();
+      });
+    }
+  }
+  return false;
+}
+
+void FrmMain::keyPressEvent(QKeyEvent* event) {
+  if (!Form_KeyDown(keyCode(event), shiftState(event->modifiers()))) QWidget::keyPressEvent(event);
+}
+
+}  // namespace vestral

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "database/dtc_database.h"
+#include "platform/questions.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QTextEdit;
+class QTimer;
+
+namespace vestral {
+
+// The lookup window: a code typed in hex form (Txt4) or letter form (Txt5) is
+// looked up in the main database, read whole at load and never written here.
+// Ctrl+Alt+Esc runs the editor gate, whichever box has the focus.
+class FrmMain : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Box colours that carry the state of a code.
+  static inline const QColor kIdleBack{255, 255, 128};
+  static inline const QColor kIncompleteBack{255, 128, 128};
+  static inline const QColor kCompleteBack{128, 255, 128};
+  static inline const QColor kNotFoundBack{255, 0, 0};
+
+  // Client area 7995 x 2985 twips at 15 twips a pixel.
+  static constexpr int kClientWidth = 533;
+  static constexpr int kClientHeight = 199;
+
+  // Loads `databasePath` (Form_Load). The gate reads `iniPath`; its question and
+  // the notice about an unusable database go to `questions` (message boxes over
+  // this window when null).
+  explicit FrmMain(std::string databasePath, std::string iniPath, Questions* questions = nullptr,
+                   QWidget* parent = nullptr);
+  // The paths beside the program.
+  explicit FrmMain(QWidget* parent = nullptr);
+  ~FrmMain() override;
+
+  // Called by the gate to show the editor, before this window is unloaded.
+  void setShowEditor(std::function<void()> showEditor) { showEditor_ = std::move(showEditor); }
+
+  // Hex form to letter form.
+  static std::string Cnvrt(std::string Val);
+  // Looks the letter form up and shows the outcome in the labels and boxes.
+  void FIND(std::string Val);
+
+  // Event handlers, public so that tests can drive them in order.
+  void Form_Load();
+  // Key code (27 is Esc) and modifier sum (Shift 1, Ctrl 2, Alt 4). Returns true
+  // when the key was the gate's.
+  bool Form_KeyDown(int KeyCode, int Shift);
+  void TS_Timer();
+  void Txt4_Change();
+  void Txt5_Change();
+  void Txt4_GotFocus();
+  void Txt5_GotFocus();
+  void TxtUSR_GotFocus();
+  // Filter a typed character; KeyAscii becomes 0 when it is discarded.
+  void Txt4_KeyPress(int& KeyAscii);
+  void Txt5_KeyPress(int& KeyAscii);
+
+  const DtcDatabase& database() const { return db_; }
+
+  QLabel* Image1 = nullptr;
+  std::array<QLabel*, 2> Label1{};
+  QLineEdit* Txt4 = nullptr;
+  QLineEdit* Txt5 = nullptr;
+  QFrame* Line1 = nullptr;
+  QLabel* LblCode = nullptr;
+  QLabel* LblBDesc = nullptr;
+  QLabel* LblItem = nullptr;
+  QTextEdit* TxtUSR = nullptr;
+  QTimer* TS = nullptr;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void buildControls();
+  bool filterBoxKey(QLineEdit* box, QKeyEvent* event);
+  void setStatus(const std::string& text);
+  void setUsrText(const std::string& text);
+
+  std::string databasePath_;
+  std::string iniPath_;
+  std::unique_ptr<Questions> ownQuestions_;
+  Questions* questions_;
+  std::function<void()> showEditor_;
+  DtcDatabase db_;
+};
+
+}  // namespace vestral

@@ -1,0 +1,535 @@
+#include "lookup/frm_main.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <filesystem>
+
+#include "lookup/editor_gate.h"
+#include "lookup/lookup.h"
+#include "platform/codepage_qt.h"
+#include "support/temp_dir.h"
+
+namespace vestral {
+namespace {
+
+using ::testing::HasSubstr;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+const QString kHint = QString::fromUtf8("Ctrl Alt Esc - редактор");
+const QString kAbsent = QString::fromUtf8("Ошибка отсутствует в базе данных");
+const QColor kIdle(255, 255, 128), kIncomplete(255, 128, 128), kComplete(128, 255, 128),
+    kNotFound(255, 0, 0);
+
+std::string cp1251(const char* utf8) { return ToCp1251Lossy(QString::fromUtf8(utf8)); }
+
+DtcEntry entry(std::string_view code, std::string text, std::string ext = "") {
+  DtcEntry e;
+  e.setCode(code);
+  e.Text = std::move(text);
+  e.Extension = std::move(ext);
+  return e;
+}
+
+QColor back(const QWidget* w) { return w->palette().color(QPalette::Base); }
+
+class FrmMainTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DtcDatabase db = EmptyDatabase();
+    db.P.Name = cp1251("Силовая установка");
+    db.P.Entries.push_back(entry("0100", cp1251("Цепь датчика массового расхода воздуха"),
+                                 cp1251("Проверьте разъём датчика\r\nи проводку")));
+    db.P.Entries.push_back(entry("0A80", "Replace hybrid battery pack"));
+    db.B.Entries.push_back(entry("0100", "body one"));
+    ASSERT_TRUE(WriteDatabase(dbPath, db).ok());
+  }
+
+  std::unique_ptr<FrmMain> open() {
+    auto w = std::make_unique<FrmMain>(dbPath, iniPath, &questions);
+    w->setShowEditor([this] {
+      ++editorsShown;
+      editor = std::make_unique<QWidget>();
+      editor->show();
+    });
+    w->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    return w;
+  }
+
+  // Gives `w` the keyboard focus the way Tab would.
+  static void focus(QWidget* w, Qt::FocusReason reason = Qt::TabFocusReason) {
+    QApplication::setActiveWindow(w->window());
+    w->setFocus(reason);
+    EXPECT_TRUE(QTest::qWaitFor([w] { return QApplication::focusWidget() == w; }));
+  }
+
+  // Types each character as a key press; QTest's own typing knows only ASCII.
+  static void type(QLineEdit* box, const QString& keys) {
+    box->clear();
+    focus(box);
+    for (QChar ch : keys) {
+      if (ch.unicode() < 128) {
+        QTest::keyClick(box, ch.toLatin1());
+        continue;
+      }
+      QKeyEvent press(QEvent::KeyPress, ch.toUpper().unicode(), Qt::NoModifier, QString(ch));
+      QKeyEvent release(QEvent::KeyRelease, ch.toUpper().unicode(), Qt::NoModifier, QString(ch));
+      QApplication::sendEvent(box, &press);
+      QApplication::sendEvent(box, &release);
+    }
+  }
+
+  TempDir dir;
+  std::string dbPath = dir.file("vestral.DAT");
+  std::string iniPath = dir.file("vestral.ini");
+  ScriptedQuestions questions;
+  int editorsShown = 0;
+  std::unique_ptr<QWidget> editor;
+};
+
+TEST_F(FrmMainTest, StartsWithTheLayoutAndTexts) {
+  auto w = open();
+  EXPECT_EQ(w->windowTitle(), "VESTRAL");
+  EXPECT_EQ(w->size(), QSize(533, 199));
+  EXPECT_EQ(w->minimumSize(), w->maximumSize()) << "fixed size";
+  EXPECT_FALSE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_EQ(w->palette().color(QPalette::Window), QColor(Qt::white));
+  EXPECT_FALSE(w->windowIcon().isNull());
+
+  const std::pair<const char*, QRect> layout[] = {
+      {"Image1", {8, 1, 125, 70}},     {"Label1_0", {192, 3, 124, 13}},
+      {"Label1_1", {372, 3, 149, 13}}, {"Txt4", {192, 18, 122, 50}},
+      {"Txt5", {370, 18, 151, 50}},    {"Line1", {8, 72, 519, 1}},
+      {"LblCode", {8, 73, 57, 17}},    {"LblBDesc", {64, 73, 465, 17}},
+      {"LblItem", {8, 89, 521, 41}},   {"TxtUSR", {8, 131, 521, 65}},
+  };
+  for (const auto& [name, rect] : layout) {
+    auto* c = w->findChild<QWidget*>(name);
+    ASSERT_NE(c, nullptr) << name;
+    EXPECT_EQ(c->geometry(), rect) << name;
+  }
+  EXPECT_EQ(w->Label1[0], w->findChild<QLabel*>("Label1_0"));
+  EXPECT_EQ(w->Txt4, w->findChild<QLineEdit*>("Txt4"));
+  EXPECT_EQ(w->TS, w->findChild<QTimer*>("TS"));
+  EXPECT_EQ(w->Image1->pixmap().deviceIndependentSize(), QSizeF(125, 70));
+
+  EXPECT_EQ(w->Label1[0]->text(), QString::fromUtf8("Код ошибки DTC"));
+  EXPECT_EQ(w->Label1[1]->text(), QString::fromUtf8("Код ошибки ODB"));
+  EXPECT_EQ(w->Txt4->text(), "0000");
+  EXPECT_EQ(w->Txt5->text(), "00000");
+  EXPECT_EQ(w->Txt4->maxLength(), 4);
+  EXPECT_EQ(w->Txt5->maxLength(), 5);
+  for (QLabel* l : {w->LblCode, w->LblBDesc, w->LblItem}) EXPECT_EQ(l->text(), "00000");
+  EXPECT_EQ(w->TxtUSR->toPlainText(), kHint + "\n");
+  EXPECT_TRUE(w->TxtUSR->isReadOnly());
+
+  EXPECT_EQ(back(w->Txt4), kIdle);
+  EXPECT_EQ(back(w->Txt5), kIdle);
+  EXPECT_EQ(w->Txt4->palette().color(QPalette::Text), QColor(64, 0, 0));
+  EXPECT_EQ(w->Txt5->palette().color(QPalette::Text), QColor(0, 0, 64));
+  EXPECT_EQ(w->LblCode->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+  EXPECT_EQ(w->LblBDesc->palette().color(QPalette::WindowText), QColor(0, 192, 0));
+  EXPECT_EQ(w->TxtUSR->palette().color(QPalette::Text), QColor(64, 64, 64));
+  EXPECT_EQ(w->Line1->palette().color(QPalette::Window), QColor(Qt::black));
+
+  struct FontCase {
+    QWidget* w;
+    const char* family;
+    int pixels;
+    bool bold;
+  } fonts[] = {
+      {w->Txt4, "Courier New", 48, true},      {w->Txt5, "Courier New", 48, true},
+      {w->LblCode, "MS Sans Serif", 13, true}, {w->LblItem, "MS Sans Serif", 13, true},
+      {w->TxtUSR, "MS Sans Serif", 11, true},  {w->Label1[0], "MS Sans Serif", 11, false},
+  };
+  for (const FontCase& f : fonts) {
+    EXPECT_EQ(f.w->font().families().value(0), f.family) << f.w->objectName().toStdString();
+    EXPECT_EQ(f.w->font().pixelSize(), f.pixels) << f.w->objectName().toStdString();
+    EXPECT_EQ(f.w->font().bold(), f.bold) << f.w->objectName().toStdString();
+    // Whatever stands in for the family draws Cyrillic.
+    EXPECT_TRUE(QFontMetrics(f.w->font()).inFont(QChar(0x0416)));
+  }
+
+  EXPECT_TRUE(w->TS->isActive());
+  EXPECT_EQ(w->TS->interval(), 2000);
+  EXPECT_TRUE(questions.asked().empty());
+}
+
+TEST_F(FrmMainTest, HexCodeIsConvertedAndLookedUp) {
+  auto w = open();
+  type(w->Txt4, "0100");
+  EXPECT_EQ(w->Txt4->text(), "0100");
+  EXPECT_EQ(w->Txt5->text(), "P0100");
+  EXPECT_EQ(back(w->Txt4), kComplete);
+  EXPECT_EQ(back(w->Txt5), kComplete);
+  EXPECT_EQ(w->LblCode->text(), "0100");
+  EXPECT_EQ(w->LblItem->text(), QString::fromUtf8("Цепь датчика массового расхода воздуха"));
+  EXPECT_EQ(w->LblBDesc->text(), QString::fromUtf8("Силовая установка"));
+  EXPECT_EQ(w->TxtUSR->toPlainText(), QString::fromUtf8("Проверьте разъём датчика\nи проводку"));
+
+  // Lower-case hex letters are typed as capitals and kept after the digit.
+  type(w->Txt4, "0a80");
+  EXPECT_EQ(w->Txt4->text(), "0A80");
+  EXPECT_EQ(w->Txt5->text(), "P0A80");
+  EXPECT_EQ(w->LblItem->text(), "Replace hybrid battery pack");
+  EXPECT_EQ(w->TxtUSR->toPlainText(), "");
+
+  type(w->Txt4, "8100");
+  EXPECT_EQ(w->Txt5->text(), "B0100");
+  EXPECT_EQ(w->LblBDesc->text(), "body");
+}
+
+TEST_F(FrmMainTest, AbsentCodeClearsTheLabelsAndTurnsBothBoxesRed) {
+  auto w = open();
+  type(w->Txt4, "0101");
+  EXPECT_EQ(w->Txt5->text(), "P0101");
+  EXPECT_EQ(w->LblCode->text(), "");
+  EXPECT_EQ(w->LblItem->text(), "");
+  EXPECT_EQ(w->LblBDesc->text(), kAbsent);
+  EXPECT_EQ(w->TxtUSR->toPlainText(), "");
+  EXPECT_EQ(back(w->Txt4), kNotFound);
+  EXPECT_EQ(back(w->Txt5), kNotFound);
+
+  // Found again from the hex box: both light green.
+  type(w->Txt4, "0100");
+  EXPECT_EQ(back(w->Txt4), kComplete);
+  EXPECT_EQ(back(w->Txt5), kComplete);
+
+  // Found from the letter box: only that box turns green.
+  type(w->Txt4, "0101");
+  type(w->Txt5, "P0100");
+  EXPECT_EQ(back(w->Txt5), kComplete);
+  EXPECT_EQ(back(w->Txt4), kNotFound);
+  EXPECT_EQ(w->Txt4->text(), "0101") << "the letter box never changes the hex box";
+  EXPECT_EQ(w->LblCode->text(), "0100");
+}
+
+TEST_F(FrmMainTest, IncompleteCodeKeepsTheLastResult) {
+  auto w = open();
+  type(w->Txt4, "0100");
+  QTest::keyClick(w->Txt4, Qt::Key_Backspace);
+  EXPECT_EQ(w->Txt4->text(), "010");
+  EXPECT_EQ(back(w->Txt4), kIncomplete);
+  EXPECT_EQ(w->Txt5->text(), "");
+  EXPECT_EQ(back(w->Txt5), kIncomplete);
+  EXPECT_EQ(w->LblCode->text(), "0100");
+  EXPECT_EQ(w->LblBDesc->text(), QString::fromUtf8("Силовая установка"));
+
+  // Delete is no character: it works as usual.
+  QTest::keyClick(w->Txt4, Qt::Key_Home);
+  QTest::keyClick(w->Txt4, Qt::Key_Delete);
+  EXPECT_EQ(w->Txt4->text(), "10");
+
+  type(w->Txt5, "P01");
+  EXPECT_EQ(back(w->Txt5), kIncomplete);
+  EXPECT_EQ(w->LblCode->text(), "0100");
+}
+
+TEST_F(FrmMainTest, KeyFiltersPassOnlyTheirCharacters) {
+  auto w = open();
+  struct Case {
+    QLineEdit* box;
+    QString typed;
+    QString shown;
+  } cases[] = {
+      {w->Txt4, "0a8!", "0A8"},
+      {w->Txt4, "ghz -+", ""},
+      {w->Txt4, QString::fromUtf8("ф0бF"), "0F"},
+      {w->Txt4, "cdef12", "CDEF"},
+      {w->Txt5, "p0100", "P0100"},
+      {w->Txt5, "adefADEF", ""},
+      {w->Txt5, "c 1", "C 1"},
+      {w->Txt5, "bu9", "BU9"},
+      {w->Txt5, QString::fromUtf8("рР\tu"), "U"},
+  };
+  for (const Case& c : cases) {
+    type(c.box, c.typed);
+    EXPECT_EQ(c.box->text(), c.shown) << c.typed.toStdString();
+  }
+}
+
+TEST_F(FrmMainTest, LetterFormsWithoutATableOrWithABlankAreAbsent) {
+  auto w = open();
+  for (const char* code : {"00100", "P 100", "U0100", " 0100"}) {
+    type(w->Txt5, code);
+    EXPECT_EQ(w->Txt5->text(), code);
+    EXPECT_EQ(w->LblBDesc->text(), kAbsent) << code;
+    EXPECT_EQ(back(w->Txt5), kNotFound) << code;
+  }
+}
+
+TEST_F(FrmMainTest, CtrlShortcutsAreDiscardedButOtherPastesPass) {
+  auto w = open();
+  QApplication::clipboard()->setText("0100");
+  // Ctrl with a letter of the box's own set must not type that letter either.
+  w->Txt4->clear();
+  focus(w->Txt4);
+  for (Qt::Key k : {Qt::Key_V, Qt::Key_C, Qt::Key_A, Qt::Key_B, Qt::Key_1})
+    QTest::keyClick(w->Txt4, k, Qt::ControlModifier);
+  // As most systems deliver Ctrl+V: the control character.
+  QKeyEvent ctrlV(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QString(QChar(0x16)));
+  QApplication::sendEvent(w->Txt4, &ctrlV);
+  EXPECT_EQ(w->Txt4->text(), "");
+
+  w->Txt5->setText("B0100");
+  focus(w->Txt5);
+  for (Qt::Key k : {Qt::Key_A, Qt::Key_X, Qt::Key_P, Qt::Key_Backspace})
+    QTest::keyClick(w->Txt5, k, Qt::ControlModifier);
+  EXPECT_EQ(w->Txt5->text(), "B0100");
+  EXPECT_EQ(QApplication::clipboard()->text(), "0100");
+
+  // A paste from the context menu is not typed: it goes through the change rules.
+  w->Txt4->clear();
+  w->Txt4->paste();
+  EXPECT_EQ(w->Txt4->text(), "0100");
+  EXPECT_EQ(w->Txt5->text(), "P0100");
+  EXPECT_EQ(w->LblCode->text(), "0100");
+
+  QApplication::clipboard()->setText("zz");
+  w->Txt4->clear();
+  w->Txt4->paste();
+  EXPECT_EQ(w->Txt4->text(), "zz");
+  EXPECT_EQ(back(w->Txt4), kIncomplete);
+}
+
+TEST_F(FrmMainTest, FocusSelectsTheCode) {
+  auto w = open();
+  focus(w->Txt5);
+  EXPECT_EQ(w->Txt5->selectedText(), "00000");
+  focus(w->Txt4, Qt::OtherFocusReason);
+  EXPECT_EQ(w->Txt4->selectedText(), "0000");
+  focus(w->TxtUSR);
+  EXPECT_EQ(w->TxtUSR->textCursor().selectedText(), kHint + QChar(QChar::ParagraphSeparator));
+
+  // After a click the whole code is still selected, so typing replaces it.
+  focus(w->TxtUSR);
+  QTest::mouseClick(w->Txt5, Qt::LeftButton, {}, QPoint(10, 25));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w->Txt5->selectedText() == "00000"; }));
+  QTest::keyClicks(w->Txt5, "b0100");
+  EXPECT_EQ(w->Txt5->text(), "B0100");
+  EXPECT_EQ(w->LblItem->text(), "body one");
+}
+
+TEST_F(FrmMainTest, HintGoesAfterTwoSecondsUnlessALookupReplacedIt) {
+  auto w = open();
+  w->TS_Timer();
+  EXPECT_FALSE(w->TS->isActive()) << "fires once";
+  EXPECT_EQ(w->TxtUSR->toPlainText(), "");
+
+  auto found = open();
+  type(found->Txt4, "0100");
+  found->TS_Timer();
+  EXPECT_EQ(found->TxtUSR->toPlainText(),
+            QString::fromUtf8("Проверьте разъём датчика\nи проводку"));
+
+  // The running timer is wired to the handler.
+  auto timed = open();
+  timed->TS->setInterval(1);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !timed->TS->isActive(); }));
+  EXPECT_EQ(timed->TxtUSR->toPlainText(), "");
+}
+
+TEST_F(FrmMainTest, DamagedDatabaseIsReportedOnceAndLeftAsItWas) {
+  const std::string damaged = ReadBytes(dbPath).substr(0, 60);
+  WriteBytes(dbPath, damaged);
+  auto w = open();
+  ASSERT_EQ(questions.asked().size(), 1u);
+  const MessageBox& box = questions.asked()[0];
+  EXPECT_THAT(box.text, HasSubstr(dbPath));
+  EXPECT_THAT(box.text, HasSubstr("is not a valid database"));
+  EXPECT_EQ(box.icon, Icon::Critical);
+  EXPECT_EQ(box.buttons, std::vector<Button>{Button::Ok});
+
+  type(w->Txt4, "0100");
+  EXPECT_EQ(w->LblBDesc->text(), kAbsent);
+  type(w->Txt4, "8100");
+  EXPECT_EQ(questions.asked().size(), 1u) << "said once";
+  w->close();
+  EXPECT_EQ(ReadBytes(dbPath), damaged);
+}
+
+TEST_F(FrmMainTest, MissingDatabaseIsCreatedEmpty) {
+  std::filesystem::remove(dbPath);
+  auto w = open();
+  EXPECT_TRUE(questions.asked().empty());
+  EXPECT_EQ(ReadBytes(dbPath).size(), 131u);
+  EXPECT_EQ(w->database(), EmptyDatabase());
+  type(w->Txt4, "0100");
+  EXPECT_EQ(w->LblBDesc->text(), kAbsent);
+}
+
+TEST_F(FrmMainTest, DatabaseThatCannotBeCreatedIsReported) {
+  dbPath = dir.file("no-such-folder/vestral.DAT");
+  auto w = open();
+  ASSERT_EQ(questions.asked().size(), 1u);
+  EXPECT_THAT(questions.asked()[0].text, HasSubstr("does not exist"));
+  EXPECT_FALSE(std::filesystem::exists(dbPath));
+  type(w->Txt4, "0100");
+  EXPECT_EQ(w->LblBDesc->text(), kAbsent);
+}
+
+struct GateCase {
+  const char* name;
+  const char* ini;  // nullptr: no file
+  std::vector<Button> answers;
+  bool opens;
+  const char* status;  // LblItem afterwards
+};
+
+TEST_F(FrmMainTest, CtrlAltEscRunsTheGateWhicheverBoxHasTheFocus) {
+  const GateCase cases[] = {
+      {"ENABLED", "[Main]\r\nEditor=ENABLED\r\n", {}, true, "00000"},
+      {"enabled", "[Main]\nEditor=enabled\n", {}, true, "00000"},
+      {"QUERY, Yes", "[Main]\nEditor=QUERY\n", {Button::Yes}, true, kEditorShowed},
+      {"QUERY, No", "[Main]\nEditor=QUERY\n", {Button::No}, false, kEditorAborted},
+      {"Editor=", "[Main]\nEditor=\n", {}, false, kEditorLocked},
+      {"ENABLED2", "[Main]\nEditor=ENABLED2\n", {}, false, kEditorLocked},
+      {"wrong section", "[Editor]\nMain=ENABLED\n", {}, false, kEditorLocked},
+      {"no file", nullptr, {}, false, kEditorLocked},
+  };
+  for (const GateCase& c : cases) {
+    for (const char* target : {"Txt4", "Txt5", "TxtUSR", "FrmMain"}) {
+      SCOPED_TRACE(std::string(c.name) + " with the focus on " + target);
+      std::filesystem::remove(iniPath);
+      if (c.ini) WriteBytes(iniPath, c.ini);
+      questions = ScriptedQuestions();
+      for (Button b : c.answers) questions.push(b);
+      editorsShown = 0;
+      editor.reset();
+
+      auto w = open();
+      QWidget* focused = target == std::string("FrmMain") ? static_cast<QWidget*>(w.get())
+                                                          : w->findChild<QWidget*>(target);
+      focus(focused);
+      QTest::keyClick(focused, Qt::Key_Escape, Qt::ControlModifier | Qt::AltModifier);
+
+      EXPECT_EQ(editorsShown, c.opens ? 1 : 0);
+      EXPECT_EQ(w->isVisible(), !c.opens);
+      EXPECT_EQ(w->LblItem->text(), c.status);
+      EXPECT_EQ(questions.asked().size(), c.answers.size());
+      EXPECT_EQ(editor && editor->isVisible(), c.opens);
+      // The key reached no box.
+      EXPECT_EQ(w->Txt4->text(), "0000");
+      EXPECT_EQ(w->Txt5->text(), "00000");
+    }
+  }
+}
+
+// Whether closing the lookup window for the editor would end the program: Qt
+// decides that only inside the application's event loop.
+bool lastWindowClosedWhenGateOpens(FrmMain& w) {
+  bool closedLast = false;
+  auto conn =
+      QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&] { closedLast = true; });
+  QTimer::singleShot(0, &w, [&] {
+    w.Form_KeyDown(kKeyEscape, kCtrlMask | kAltMask);
+    QApplication::exit(0);
+  });
+  QTimer::singleShot(10000, qApp, [] { QApplication::exit(1); });  // never hang
+  EXPECT_EQ(QApplication::exec(), 0);
+  QObject::disconnect(conn);
+  return closedLast;
+}
+
+TEST_F(FrmMainTest, OpeningTheEditorDoesNotEndTheProgram) {
+  WriteBytes(iniPath, "[Main]\nEditor=ENABLED\n");
+  auto w = open();
+  EXPECT_FALSE(lastWindowClosedWhenGateOpens(*w));
+  EXPECT_FALSE(w->isVisible());
+  ASSERT_TRUE(editor && editor->isVisible());
+  editor.reset();
+
+  // The same check sees it when nothing replaces the window.
+  auto alone = open();
+  alone->setShowEditor([] {});
+  EXPECT_TRUE(lastWindowClosedWhenGateOpens(*alone));
+}
+
+TEST_F(FrmMainTest, OtherEscCombinationsDoNothing) {
+  WriteBytes(iniPath, "[Main]\nEditor=ENABLED\n");
+  const Qt::KeyboardModifiers combos[] = {
+      Qt::NoModifier,
+      Qt::AltModifier,
+      Qt::ControlModifier,
+      Qt::ShiftModifier,
+      Qt::ControlModifier | Qt::ShiftModifier,
+      Qt::AltModifier | Qt::ShiftModifier,
+      Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier,
+  };
+  auto w = open();
+  for (const char* target : {"Txt4", "Txt5", "TxtUSR"}) {
+    QWidget* focused = w->findChild<QWidget*>(target);
+    focus(focused);
+    for (Qt::KeyboardModifiers m : combos) QTest::keyClick(focused, Qt::Key_Escape, m);
+  }
+  focus(w.get());
+  for (Qt::KeyboardModifiers m : combos) QTest::keyClick(w.get(), Qt::Key_Escape, m);
+  EXPECT_EQ(editorsShown, 0);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(w->LblItem->text(), "00000");
+  EXPECT_EQ(w->Txt4->text(), "0000");
+  EXPECT_EQ(w->Txt5->text(), "00000");
+}
+
+TEST_F(FrmMainTest, QuestionBoxAsksWithNoAsDefault) {
+  WriteBytes(iniPath, "[Main]\nEditor=QUERY\n");
+  FrmMain w(dbPath, iniPath);  // real message boxes
+  w.setShowEditor([this] { ++editorsShown; });
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+
+  for (QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+    QString title, text;
+    bool noIsDefault = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      poll.stop();
+      title = box->windowTitle();
+      text = box->text();
+      noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+      box->button(answer)->click();
+    });
+    poll.start(10);
+    w.Form_KeyDown(kKeyEscape, kCtrlMask | kAltMask);
+    EXPECT_EQ(title, "Editor module");
+    EXPECT_EQ(text, QString::fromUtf8("Разрешить запуск редактора"));
+    EXPECT_TRUE(noIsDefault);
+  }
+  EXPECT_EQ(editorsShown, 1);
+  EXPECT_EQ(w.LblItem->text(), kEditorShowed);
+}
+
+// Set VESTRAL_SCREENSHOTS to a folder to keep the picture.
+TEST_F(FrmMainTest, Screenshot) {
+  auto w = open();
+  type(w->Txt4, "0100");
+  const QPixmap shot = w->grab();
+  EXPECT_EQ(shot.deviceIndependentSize(), QSizeF(533, 199));
+  const QString folder = qEnvironmentVariable("VESTRAL_SCREENSHOTS");
+  if (!folder.isEmpty()) {
+    QDir().mkpath(folder);
+    EXPECT_TRUE(shot.save(folder + "/frm_main.png"));
+  }
+}
+
+}  // namespace
+}  // namespace vestral
