@@ -38,7 +38,7 @@ bench: setup
 
 fuzz: setup
 	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-	  -DVESTRAL_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+	  -DVESTRAL_FUZZ=ON >/dev/null
 	@cmake --build build-fuzz
 	@bash fuzz/run build-fuzz $(FUZZ_SECONDS)
 
