@@ -44,14 +44,17 @@ TEST(LintDatabase, ReportsExactlyThePlantedFaults) {
       {"clean", entry("0036", "Right front wheel speed sensor", "\xE4\xE0\xF2\xF7\xE8\xEA"), {}},
       {"duplicate", entry("0035", "Again"), {"C3 duplicate code"}},
       {"lower-case hex", entry("003a", "Text"), {"C3 malformed code"}},
-      {"letter O for zero", entry("O035", "Text"),
+      {"letter O for zero",
+       entry("O035", "Text"),
        {"C3 malformed code", "C3 removed by the checker"}},
       {"first digit 4", entry("4035", "Text"), {"C3 malformed code", "C3 removed by the checker"}},
       {"empty text", entry("0042", ""), {"C3 removed by the checker"}},
-      {"unassigned code", DtcEntry{{}, "x", ""},
+      {"unassigned code",
+       DtcEntry{{}, "x", ""},
        {"C3 malformed code", "C3 removed by the checker"}},
       {"trailing blank", entry("0041", "Text "), {"C3 blank at the start or end of a text"}},
-      {"leading blank in extension", entry("0041", "Text", " ext"),
+      {"leading blank in extension",
+       entry("0041", "Text", " ext"),
        {"C3 blank at the start or end of a text"}},
       {"tab", entry("0041", "Te\txt"), {"C3 control character in a text"}},
       {"bar", entry("0041", "a|b"), {"C3 \"|\" in a description"}},
@@ -70,7 +73,8 @@ TEST(LintDatabase, ReportsExactlyThePlantedFaults) {
 
 TEST(LintDatabase, DuplicateNamesBothPositions) {
   DtcDatabase db = EmptyDatabase();
-  for (const char* code : {"0100", "0101", "0100", "0100"}) db.P.Entries.push_back(entry(code, "t"));
+  for (const char* code : {"0100", "0101", "0100", "0100"})
+    db.P.Entries.push_back(entry(code, "t"));
   const auto findings = LintDatabase(db);
   ASSERT_EQ(summary(findings), (Findings{"P3 duplicate code", "P4 duplicate code"}));
   EXPECT_NE(findings[0].detail.find("position 1"), std::string::npos);
@@ -99,18 +103,24 @@ TEST(LintSource, ReportsLinesAsTheGeneratorWouldReadThem) {
       {"clean CR LF", "P0100 Mass air flow\r\nC0035 Wheel speed| \xE4\xE0\xF2\xF7\xE8\xEA\r\n", {}},
       {"clean LF only", "P0100 a\nP0101 b\n", {}},
       {"empty line", "P0100 a\r\n\r\nP0101 b\r\n", {"line 2 source line the generator stops at"}},
-      {"short head and bad letter", "P010 a\r\nX0100 b\r\nP0100 c\r\n",
+      {"short head and bad letter",
+       "P010 a\r\nX0100 b\r\nP0100 c\r\n",
        {"line 1 source line the generator stops at", "line 2 source line the generator stops at"}},
-      {"duplicate with positions", "P0100 a\r\nB0100 b\r\nP0100 c\r\n",
+      {"duplicate with positions",
+       "P0100 a\r\nB0100 b\r\nP0100 c\r\n",
        {"line 3 P2 duplicate code"}},
-      {"trailing blank before bar", "P0100 a | b\r\n",
+      {"trailing blank before bar",
+       "P0100 a | b\r\n",
        {"line 1 P1 blank at the start or end of a text"}},
-      {"utf-8 file", "P0100 \xD0\x94\xD0\xB0\xD1\x82\xD1\x87\xD0\xB8\xD0\xBA\r\n",
+      {"utf-8 file",
+       "P0100 \xD0\x94\xD0\xB0\xD1\x82\xD1\x87\xD0\xB8\xD0\xBA\r\n",
        {"source file not in code page 1251", "line 1 P1 UTF-8 stored as code page 1251"}},
-      {"binary", std::string("P0100 a\0b\r\n", 11),
+      {"binary",
+       std::string("P0100 a\0b\r\n", 11),
        {"source file not in code page 1251", "line 1 P1 control character in a text"}},
   };
-  for (const SourceCase& c : cases) EXPECT_EQ(summary(LintSourceBytes(c.text)), c.expected) << c.name;
+  for (const SourceCase& c : cases)
+    EXPECT_EQ(summary(LintSourceBytes(c.text)), c.expected) << c.name;
 }
 
 TEST(LintSource, SampleCodesAreClean) {
