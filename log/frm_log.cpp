@@ -24,12 +24,12 @@ constexpr int kClientWidthTwips = 10695;
 constexpr int kClientHeightTwips = 6495;
 constexpr std::array<int, 5> kTabStopsTwips = {100, 2000, 4000, 6000, 8000};
 
-// Window events run at least this often during a run (a pump takes a few ms more).
+// LOG lets window events run once this long has passed since they last did.
 constexpr qint64 kPumpIntervalMs = 20;
 // Queued text reaches the box this soon when the caller stops logging for a while.
 constexpr int kFlushTimerMs = 15;
 // Larger batches are moved into the box at once so one flush never takes long.
-constexpr qsizetype kMaxQueuedChars = 8 * 1024;
+constexpr qsizetype kMaxQueuedChars = 32 * 1024;
 
 constexpr int kDefaultColor = 7;  // light grey, the box's own text colour
 
@@ -106,6 +106,14 @@ FrmLOG::FrmLOG(QWidget* owner) : QWidget(owner, Qt::Window), owner_(owner) {
   pal.setColor(QPalette::Text, LogColor(kDefaultColor));
   TXT->setPalette(pal);
   applyTabStops(TXT->document());
+  // The box keeps showing its end unless the user scrolls away from it. Scrolling
+  // costs a layout of the last page, so during a run it happens at event turns only.
+  QScrollBar* bar = TXT->verticalScrollBar();
+  connect(bar, &QScrollBar::valueChanged, this,
+          [this, bar](int value) { followEnd_ = value == bar->maximum(); });
+  connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int max) {
+    if (followEnd_ && !inFlush_) bar->setValue(max);
+  });
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -115,7 +123,10 @@ FrmLOG::FrmLOG(QWidget* owner) : QWidget(owner, Qt::Window), owner_(owner) {
   flushTimer_ = new QTimer(this);
   flushTimer_->setSingleShot(true);
   flushTimer_->setInterval(kFlushTimerMs);
-  connect(flushTimer_, &QTimer::timeout, this, &FrmLOG::flush);
+  connect(flushTimer_, &QTimer::timeout, this, [this] {
+    flush();
+    showEnd();
+  });
 }
 
 FrmLOG::~FrmLOG() = default;
@@ -129,6 +140,7 @@ void FrmLOG::INIT(QWidget* Owner) {
     pendingCr_ = false;
     TXT->clear();
     applyTabStops(TXT->document());
+    followEnd_ = true;
     closed_ = false;
   }
   const QFont font = logFont(10);
@@ -136,6 +148,7 @@ void FrmLOG::INIT(QWidget* Owner) {
 
   queue(std::string(kLogHeader) + "\r\n", color::kLightGreen);
   flush();
+  showEnd();
 
   if (Owner && Owner != parentWidget()) {
     setParent(Owner, Qt::Window);
@@ -159,6 +172,7 @@ void FrmLOG::LOG(const std::string& T, int TABMODE, int QColor) {
 void FrmLOG::DONE() {
   queue(kLogDone, color::kLightRed);
   flush();
+  showEnd();
   running_ = false;
 }
 
@@ -190,31 +204,41 @@ void FrmLOG::queue(const std::string& bytes, int colorIndex) {
 
 void FrmLOG::flush() {
   if (pendingRuns_.empty()) return;
-  QScrollBar* bar = TXT->verticalScrollBar();
-  const bool followEnd = bar->value() == bar->maximum();
 
+  // One format per palette colour, made once: the document recognises them fast.
+  static const std::array<QTextCharFormat, kPalette.size() + 1> formats = [] {
+    std::array<QTextCharFormat, kPalette.size() + 1> f;
+    for (size_t i = 0; i < f.size(); ++i) f[i].setForeground(LogColor(static_cast<int>(i)));
+    return f;
+  }();
+  inFlush_ = true;
   QTextCursor cursor(TXT->document());
   cursor.movePosition(QTextCursor::End);
   cursor.beginEditBlock();
-  QTextCharFormat format;
   qsizetype pos = 0;
   for (const PendingRun& run : pendingRuns_) {
-    format.setForeground(LogColor(run.color));
-    cursor.insertText(pendingText_.mid(pos, run.length), format);
+    const size_t index = run.color >= 0 && run.color < static_cast<int>(kPalette.size())
+                             ? static_cast<size_t>(run.color)
+                             : kPalette.size();
+    cursor.insertText(pendingText_.mid(pos, run.length), formats[index]);
     pos += run.length;
   }
   cursor.endEditBlock();
+  inFlush_ = false;
   pendingText_.clear();
   pendingRuns_.clear();
   flushTimer_->stop();
+}
 
-  if (followEnd) bar->setValue(bar->maximum());
+void FrmLOG::showEnd() {
+  if (followEnd_) TXT->verticalScrollBar()->setValue(TXT->verticalScrollBar()->maximum());
 }
 
 void FrmLOG::pumpEventsIfDue() {
   if (!sincePump_.isValid()) sincePump_.start();
   if (sincePump_.elapsed() < kPumpIntervalMs) return;
   flush();
+  showEnd();
   QCoreApplication::processEvents();
   sincePump_.start();
 }

@@ -63,6 +63,8 @@ class FrmLOG : public QWidget, public LogSink {
  private:
   void queue(const std::string& bytes, int colorIndex);
   void pumpEventsIfDue();
+  // Scrolls the box to its end unless the user scrolled away from it.
+  void showEnd();
 
   QWidget* owner_;
   bool running_ = false;
@@ -78,6 +80,10 @@ class FrmLOG : public QWidget, public LogSink {
   std::vector<PendingRun> pendingRuns_;
   // A CR ended the last queued piece: an LF opening the next one belongs to it.
   bool pendingCr_ = false;
+
+  // The box shows its end and keeps doing so as text arrives.
+  bool followEnd_ = true;
+  bool inFlush_ = false;
 
   QElapsedTimer sincePump_;
   QTimer* flushTimer_ = nullptr;

@@ -220,11 +220,14 @@ TEST(FrmLOG, LetsWindowEventsRunDuringALongRun) {
   QTimer::singleShot(0, [&fired] { fired = true; });
   // Logs until the timer has had its turn; a log that never let events run would
   // go on to the end.
-  int pieces = 0;
-  for (; !fired && pieces < 5'000'000; ++pieces) log.LOG("P0100", kTabModeTab, 14);
+  int lines = 0;
+  for (; !fired && lines < 1'000'000; ++lines) {
+    log.LOG("P0100", kTabModeTab, 14);
+    log.LOG("OK", kTabModeLineEnd, 12);
+  }
   log.DONE();
   EXPECT_TRUE(fired);
-  EXPECT_LT(pieces, 5'000'000);
+  EXPECT_LT(lines, 1'000'000);
 }
 
 TEST(FrmLOG, QueuedTextReachesTheBoxWhileTheCallerWaits) {
@@ -246,6 +249,14 @@ TEST(FrmLOG, KeepsTheEndInView) {
   const QScrollBar* bar = log.TXT->verticalScrollBar();
   EXPECT_GT(bar->maximum(), 0);
   EXPECT_EQ(bar->value(), bar->maximum());
+
+  // Scrolled up by the user, the box stays where it was put.
+  log.TXT->verticalScrollBar()->setValue(10);
+  log.INIT();
+  for (int i = 0; i < 100; ++i) log.LOG("more", kTabModeLineEnd, 15);
+  log.DONE();
+  QApplication::processEvents();
+  EXPECT_EQ(bar->value(), 10);
 }
 
 TEST(FrmLOG, IsAlsoALogSinkOverItsOwner) {
