@@ -2,7 +2,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringDecoder>
-#include <optional>
+#include <memory>
 
 #include "cli/code_argument.h"
 #include "cli/command.h"
@@ -93,7 +93,8 @@ int run(CommandContext& ctx) {
     return ctx.usageError(problems.back());
   }
 
-  DtcDatabase db;
+  auto database = std::make_shared<DtcDatabase>();
+  DtcDatabase& db = *database;
   if (!ReadDatabaseOrReport(ctx, ctx.databasePath, db)) return kExitFailure;
 
   std::vector<Query> queries;
@@ -110,8 +111,8 @@ int run(CommandContext& ctx) {
     queries.push_back({std::move(typed), std::move(code)});
   }
 
-  std::optional<LookupIndex> index;
-  if (queries.size() >= kIndexFrom) index.emplace(db);
+  std::shared_ptr<LookupIndex> index;
+  if (queries.size() >= kIndexFrom) index = std::make_shared<LookupIndex>(db);
   const bool json = ctx.options.isSet("json");
   QJsonArray array;
   QStringDecoder decoder("windows-1251", QStringConverter::Flag::Stateless);
@@ -150,6 +151,8 @@ int run(CommandContext& ctx) {
     const QByteArray text = QJsonDocument(array).toJson(QJsonDocument::Indented);
     ctx.out.write(std::string_view(text.constData(), static_cast<size_t>(text.size())));
   }
+  ReleaseAtExit(ctx, std::move(index));
+  ReleaseAtExit(ctx, std::move(database));
   if (!linesGood) return kExitUsage;
   return allFound ? kExitOk : kExitFailure;
 }

@@ -116,6 +116,12 @@ bool ReadDatabaseOrReport(CommandContext& ctx, const std::string& path, DtcDatab
   return false;
 }
 
+void ReleaseAtExit(const CommandContext& ctx, std::shared_ptr<void> p) {
+  if (!ctx.exitFollows) return;
+  static auto* const kept = new std::vector<std::shared_ptr<void>>;  // never freed, on purpose
+  kept->push_back(std::move(p));
+}
+
 std::string PathArgument(const QString& arg) { return QFile::encodeName(arg).toStdString(); }
 
 int RunCommandLine(const std::vector<std::string>& args,
@@ -210,6 +216,7 @@ int RunCommandLine(const std::vector<std::string>& args,
   CommandContext run{*command,     parser, parser.positionalArguments(),
                      databasePath, log,    questions,
                      out,          err,    streams.in};
+  run.exitFollows = streams.exitFollows;
 
   int status = kExitFailure;
   try {

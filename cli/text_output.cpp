@@ -5,8 +5,8 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <cerrno>
+#include <cstring>
 
 namespace vestral {
 

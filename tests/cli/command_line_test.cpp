@@ -180,5 +180,22 @@ TEST(CommandLine, AFailureEscapingACommandIsReportedNotThrown) {
   EXPECT_EQ(r.err, "vestral: unexpected failure: boom\n");
 }
 
+TEST(CommandLine, ReleaseAtExitKeepsObjectsOnlyWhenTheProcessEndsNext) {
+  std::string out, err;
+  TextOutput o(out), e(err);
+  std::istringstream in;
+  NullSink log;
+  ScriptedQuestions questions;
+  QCommandLineParser parser;
+  for (bool exitFollows : {false, true}) {
+    CommandContext ctx{kPlain, parser, {}, {}, log, questions, o, e, in};
+    ctx.exitFollows = exitFollows;
+    auto big = std::make_shared<std::vector<int>>(1000);
+    std::weak_ptr<std::vector<int>> watch = big;
+    ReleaseAtExit(ctx, std::move(big));
+    EXPECT_EQ(watch.expired(), !exitFollows);
+  }
+}
+
 }  // namespace
 }  // namespace vestral
