@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "cli/line_ends.h"
+
 namespace vestral {
 
 namespace {
@@ -65,7 +67,7 @@ Button TerminalQuestions::ask(const MessageBox& box) {
       err_.writeCp1251(box.title);
       err_.write(": ");
     }
-    err_.writeCp1251(box.text);
+    err_.writeCp1251(CrLfAsLf(box.text));
     err_.write("\n");
     err_.flush();
     return box.buttons.empty() ? Button::Ok : box.buttons.front();
@@ -80,7 +82,7 @@ Button TerminalQuestions::ask(const MessageBox& box) {
     err_.writeCp1251(box.title);
     err_.write(": ");
   }
-  err_.writeCp1251(box.text);
+  err_.writeCp1251(CrLfAsLf(box.text));
   err_.write("\n");
   if (terminal_) return prompt(box);
   const Button answer = SafeAnswer(box);

@@ -1,5 +1,7 @@
 #include "cli/terminal_sink.h"
 
+#include "cli/line_ends.h"
+
 namespace vestral {
 
 namespace {
@@ -35,7 +37,11 @@ void TerminalSink::INIT() {
 
 void TerminalSink::LOG(const std::string& T, int TABMODE, int QColor) {
   setColour(QColor);
-  out_.writeCp1251(T);
+  // A piece may hold whole lines (the checker's removal list).
+  if (T.find('\r') == std::string::npos)
+    out_.writeCp1251(T);
+  else
+    out_.writeCp1251(CrLfAsLf(T));
   if (TABMODE == kTabModeTab) out_.write("\t");
   if (TABMODE == kTabModeLineEnd) out_.write("\n");
 }
