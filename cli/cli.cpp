@@ -14,12 +14,16 @@ namespace vestral {
 // Every command: one cmd_NAME.cpp defining its CommandSpec, and one line here.
 extern const CommandSpec kLookupCommand;
 extern const CommandSpec kCreateCommand;
+extern const CommandSpec kGenerateCommand;
+extern const CommandSpec kCheckCommand;
+extern const CommandSpec kCollectCommand;
+extern const CommandSpec kSyncCommand;
 
 namespace {
 
 const CommandSpec* const kCommands[] = {
-    &kLookupCommand,
-    &kCreateCommand,
+    &kLookupCommand,  &kCreateCommand, &kGenerateCommand,
+    &kCheckCommand,   &kCollectCommand, &kSyncCommand,
 };
 
 }  // namespace
@@ -35,7 +39,7 @@ int RunCli(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   TextOutput out(STDOUT_FILENO);
   TextOutput err(STDERR_FILENO, 0);
-  CliStreams streams{out, err, std::cin, ::isatty(STDIN_FILENO) == 1};
+  CliStreams streams{out, err, std::cin, ::isatty(STDIN_FILENO) == 1, true};
   return RunCommandLine(args, kCommands, streams);
 }
 

@@ -1,0 +1,45 @@
+#include "cli/command.h"
+#include "editor/checker.h"
+
+namespace vestral {
+
+namespace {
+
+void addOptions(QCommandLineParser& parser) {
+  parser.addOption(QCommandLineOption(
+      "write",
+      "Save the database back without the damaged entries. Without it the file is left as "
+      "it was, and damage found gives status 1."));
+}
+
+int run(CommandContext& ctx) {
+  if (!ctx.args.isEmpty())
+    return ctx.usageError("check takes no arguments; name the file with --db");
+  DtcDatabase db;
+  if (!ReadDatabaseOrReport(ctx, ctx.databasePath, db)) return kExitFailure;
+  const CheckResult result = CheckDatabase(db, ctx.log);
+  if (result.removed == 0) return kExitOk;
+  const std::string count = std::to_string(result.removed) +
+                            (result.removed == 1 ? " damaged entry" : " damaged entries");
+  // Without --write a script must still notice that the file holds damage.
+  if (!ctx.options.isSet("write"))
+    return ctx.fail(count + " in \"" + ctx.databasePath +
+                    "\"; the file was left as it was (--write removes them)");
+  if (const Status s = WriteDatabase(ctx.databasePath, db); !s.ok())
+    return ctx.fail(s.ToString() + "; the " + count + " stay in the file");
+  return kExitOk;
+}
+
+}  // namespace
+
+extern const CommandSpec kCheckCommand;  // listed in cli.cpp
+const CommandSpec kCheckCommand{
+    .name = "check",
+    .synopsis = "[--db FILE] [--write]",
+    .summary = "Check the database for damaged entries, as the editor's Check does",
+    .features = CommandSpec::kDatabase,
+    .addOptions = addOptions,
+    .run = run,
+};
+
+}  // namespace vestral

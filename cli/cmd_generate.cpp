@@ -1,0 +1,45 @@
+#include "cli/command.h"
+#include "cli/noting_questions.h"
+#include "database/dtc_database.h"
+#include "editor/generator.h"
+
+namespace vestral {
+
+namespace {
+
+void addOptions(QCommandLineParser& parser) {
+  parser.addPositionalArgument("SOURCE",
+                               "The source text: code page 1251, one entry a line "
+                               "(P0100 description | extension).");
+  parser.addPositionalArgument(
+      "DEST", "The database file to build; an existing one is replaced only after Yes.");
+}
+
+int run(CommandContext& ctx) {
+  if (ctx.args.size() != 2)
+    return ctx.usageError(ctx.args.size() < 2 ? "give the source text and the database file"
+                                              : "give exactly a source text and a database file");
+  const std::string source = PathArgument(ctx.args[0]);
+  const std::string dest = PathArgument(ctx.args[1]);
+  if (source.empty() || dest.empty()) return ctx.usageError("a file name is empty");
+  NotingQuestions questions(ctx.questions);
+  if (Generate(source, dest, ctx.log, questions)) return kExitOk;
+  if (questions.declined()) return ctx.fail("\"" + dest + "\" exists and was left as it was");
+  // The log tells why; this line is for --quiet runs and for scripts reading stderr.
+  if (!FileExists(source)) return ctx.fail("the source text \"" + source + "\" was not found");
+  return ctx.fail("no complete database was built in \"" + dest + "\"; the log tells why");
+}
+
+}  // namespace
+
+extern const CommandSpec kGenerateCommand;  // listed in cli.cpp
+const CommandSpec kGenerateCommand{
+    .name = "generate",
+    .synopsis = "SOURCE DEST [--yes|--no]",
+    .summary = "Build a database file from a source text",
+    .features = CommandSpec::kQuestions,
+    .addOptions = addOptions,
+    .run = run,
+};
+
+}  // namespace vestral

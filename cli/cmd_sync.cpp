@@ -1,0 +1,94 @@
+#include "cli/command.h"
+#include "cli/entry_output.h"
+#include "editor/synchronizer.h"
+
+namespace vestral {
+
+namespace {
+
+void addOptions(QCommandLineParser& parser) {
+  parser.addOption(QCommandLineOption(
+      "direct",
+      "Direct mode: an entry whose text differs is replaced whole, each after a question. "
+      "Without it the sync text becomes the main entry's extension."));
+  parser.addOption(QCommandLineOption(
+      "dry-run", "Write nothing; print what the merge would add, leave and change."));
+  parser.addPositionalArgument("OTHER", "The database file to merge into the main one.");
+}
+
+std::string entries(int32_t n) { return std::to_string(n) + (n == 1 ? " entry" : " entries"); }
+
+// The plan of one table: a heading with the counts, then one line per sync entry, and
+// for a change both texts on lines of their own.
+void writeTablePlan(TextOutput& out, const SyncTablePlan& t, const DtcTable& sync, bool direct) {
+  const std::string letter(1, t.letter);
+  out.write(letter + " base: " + entries(t.sizeBefore) + " before, " + std::to_string(t.sizeAfter) +
+            " after; " + std::to_string(t.added.size()) + " added, " +
+            std::to_string(t.identical.size()) + " identical, " + std::to_string(t.changed.size()) +
+            " changed\n");
+  auto head = [&](const char* word, const SyncPlanEntry& e) {
+    out.write(word);
+    out.writeCp1251(letter + e.code);
+    out.write("  at " + std::to_string(e.mainIndex));
+  };
+  for (const SyncPlanEntry& e : t.added) {
+    head("  added      ", e);
+    out.write("  ");
+    WriteFlatCp1251(out, sync.Entries[e.syncIndex].Text);
+    out.write("\n");
+  }
+  for (const SyncPlanEntry& e : t.identical) {
+    head("  identical  ", e);
+    out.write("\n");
+  }
+  for (const SyncPlanEntry& e : t.changed) {
+    head("  changed    ", e);
+    out.write(direct ? "\n      main text:  " : "\n      extension:  ");
+    WriteFlatCp1251(out, e.mainText);
+    out.write(direct ? "\n      sync text:  " : "\n      becomes:    ");
+    WriteFlatCp1251(out, e.syncText);
+    out.write("\n");
+  }
+}
+
+int dryRun(CommandContext& ctx, const std::string& otherPath, bool direct) {
+  DtcDatabase main, sync;
+  if (!ReadDatabaseOrReport(ctx, ctx.databasePath, main)) return kExitFailure;
+  if (!ReadDatabaseOrReport(ctx, otherPath, sync)) return kExitFailure;
+  ctx.out.write("Merging \"" + otherPath + "\" into \"" + ctx.databasePath + "\" in " +
+                (direct ? "direct mode (each change asked)" : "alternative value mode") +
+                " would do this; nothing was written.\n");
+  for (char letter : {'B', 'C', 'P', 'U'}) {
+    const DtcTable& syncTable = *sync.table(letter);
+    writeTablePlan(ctx.out, PlanSyncTable(*main.table(letter), syncTable, letter, direct),
+                   syncTable, direct);
+  }
+  return kExitOk;
+}
+
+int run(CommandContext& ctx) {
+  if (ctx.args.size() != 1)
+    return ctx.usageError(ctx.args.isEmpty() ? "no database to merge given"
+                                             : "give exactly one database to merge");
+  const std::string otherPath = PathArgument(ctx.args.front());
+  if (otherPath.empty()) return ctx.usageError("the file name is empty");
+  const bool direct = ctx.options.isSet("direct");
+  if (ctx.options.isSet("dry-run")) return dryRun(ctx, otherPath, direct);
+  if (Synchronize(ctx.databasePath, otherPath, direct, ctx.log, ctx.questions)) return kExitOk;
+  if (!FileExists(otherPath)) return ctx.fail("\"" + otherPath + "\" was not found");
+  return ctx.fail("\"" + ctx.databasePath + "\" was left as it was; the log tells why");
+}
+
+}  // namespace
+
+extern const CommandSpec kSyncCommand;  // listed in cli.cpp
+const CommandSpec kSyncCommand{
+    .name = "sync",
+    .synopsis = "[--db FILE] OTHER [--direct] [--dry-run] [--yes|--no]",
+    .summary = "Merge another database file into the main one",
+    .features = CommandSpec::kDatabase | CommandSpec::kQuestions,
+    .addOptions = addOptions,
+    .run = run,
+};
+
+}  // namespace vestral

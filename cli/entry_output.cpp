@@ -1,0 +1,26 @@
+#include "cli/entry_output.h"
+
+#include "platform/codepage_qt.h"
+
+namespace vestral {
+
+void WriteFlatCp1251(TextOutput& out, std::string_view text) {
+  if (text.find_first_of("\t\r\n") == std::string_view::npos) {
+    out.writeCp1251(text);
+    return;
+  }
+  std::string flat(text);
+  for (char& c : flat)
+    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+  out.writeCp1251(flat);
+}
+
+std::string LetterForm(char letter, const DtcEntry& entry) {
+  std::string s(1, letter);
+  s += entry.code();
+  return s;
+}
+
+QString JsonText(std::string_view bytes) { return FromCp1251(std::string(bytes)); }
+
+}  // namespace vestral

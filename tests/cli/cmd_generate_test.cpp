@@ -1,0 +1,137 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/database_files.h"
+#include "cli/run_vestral.h"
+#include "support/temp_dir.h"
+
+namespace vestral {
+namespace {
+
+using testing::Arg;
+using ::testing::HasSubstr;
+using testing::MakeEntry;
+using testing::ProcessResult;
+using testing::ReadBack;
+using testing::ReadBytes;
+using testing::RunVestral;
+using testing::TempDir;
+using testing::WriteBytes;
+
+const std::string kBanners[] = {
+    "******************************* BEGIN *******************************\n",
+    "*******************************  END  *******************************\n",
+};
+const std::string kEmptyBases =
+    "B - base positions 0\nC - base positions 0\nP - base positions 0\nU - base positions 0\n";
+const std::string kQuery = "Quary. File must be erased before generating. Confilm please ... \t";
+
+class GenerateCommand : public ::testing::Test {
+ protected:
+  void SetUp() override { WriteBytes(source_, "P0100 abc\r\nB1001 abc| def\r\n"); }
+
+  // The log of a clean run after whatever the destination check logged.
+  std::string cleanRunLog(const std::string& before = "") const {
+    return "LOG v. 1.0\n" + before + "Create new database\tOK\n" + kEmptyBases + kBanners[0] +
+           "P:1\tC:0\tB:0\tU:0\tOk\n"
+           "P:1\tC:0\tB:1\tU:0\tExtend\n" +
+           kBanners[1] + "Created database file \"" + dest_ + "\"\nDone\n";
+  }
+
+  DtcDatabase expected() const {
+    DtcDatabase db = EmptyDatabase();
+    db.P.Entries.push_back(MakeEntry("0100", "abc"));
+    db.B.Entries.push_back(MakeEntry("1001", "abc", "def"));
+    return db;
+  }
+
+  TempDir dir_;
+  std::string source_ = dir_.file("codes.txt");
+  std::string dest_ = dir_.file("codes.DAT");
+};
+
+TEST_F(GenerateCommand, BuildsANewDatabaseAndLogsEveryLine) {
+  const ProcessResult r = RunVestral({"generate", Arg(source_), Arg(dest_)});
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, cleanRunLog());
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(ReadBack(dest_), expected());
+}
+
+TEST_F(GenerateCommand, AnExistingDestinationIsReplacedOnlyAfterYes) {
+  struct Case {
+    QStringList answer;
+    bool replaced;
+  } cases[] = {{{"--yes"}, true}, {{"--no"}, false}, {{}, false}};  // {}: nobody to ask
+  for (const Case& c : cases) {
+    WriteBytes(dest_, "someone's file");
+    const ProcessResult r =
+        RunVestral(QStringList{"generate", Arg(source_), Arg(dest_)} + c.answer);
+    const std::string name = c.answer.isEmpty() ? "no answer" : c.answer.front().toStdString();
+    if (c.replaced) {
+      EXPECT_EQ(r.exitCode, 0) << name;
+      EXPECT_EQ(r.out, cleanRunLog(kQuery + "Erase file\n")) << name;
+      EXPECT_EQ(ReadBack(dest_), expected()) << name;
+    } else {
+      EXPECT_EQ(r.exitCode, 1) << name;
+      EXPECT_EQ(r.out, "LOG v. 1.0\n" + kQuery + "AbortDone\n") << name;
+      EXPECT_EQ(ReadBytes(dest_), "someone's file") << name;
+      EXPECT_THAT(r.err, HasSubstr("\"" + dest_ + "\" exists and was left as it was")) << name;
+    }
+  }
+  // Without a terminal the question is shown, and the safe answer given, on stderr.
+  const ProcessResult r = RunVestral({"generate", Arg(source_), Arg(dest_)});
+  EXPECT_THAT(r.err, HasSubstr("File already exist, rewrite it?"));
+  EXPECT_THAT(r.err, HasSubstr("answered No"));
+}
+
+TEST_F(GenerateCommand, SourceErrorsStopTheRunWithStatus1) {
+  struct Case {
+    std::string source;  // bytes of the source text; "" for no source file at all
+    std::string logged;
+    std::string err;
+  } cases[] = {
+      {"", "Source file not found\n", "the source text \"" + source_ + "\" was not found"},
+      {"P0100 abc\r\nP010 short head\r\n",
+       "Source error. Code lench is missing. See line 2 of source file.\n",
+       "no complete database was built"},
+      {"X0100 abc\r\n",
+       "Script error. This database absense in database. See line 1 of source file.\n",
+       "No table in the database [X] on line 1"},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(source_);
+    std::filesystem::remove(dest_);
+    if (!c.source.empty()) WriteBytes(source_, c.source);
+    const ProcessResult r = RunVestral({"generate", Arg(source_), Arg(dest_)});
+    EXPECT_EQ(r.exitCode, 1) << c.logged;
+    EXPECT_THAT(r.out, HasSubstr(c.logged));
+    EXPECT_THAT(r.out, ::testing::EndsWith(c.logged + "Done\n"));
+    EXPECT_THAT(r.err, HasSubstr(c.err));
+    // A bad line leaves the empty database the run started with, never a part of it.
+    if (!c.source.empty()) {
+      EXPECT_EQ(ReadBack(dest_), EmptyDatabase()) << c.logged;
+    }
+  }
+}
+
+TEST_F(GenerateCommand, QuietWritesNoLogAndWrongUsageIsStatus2) {
+  ProcessResult r = RunVestral({"generate", "--quiet", Arg(source_), Arg(dest_)});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(ReadBack(dest_), expected());
+
+  for (const QStringList& args :
+       {QStringList{"generate", Arg(source_)}, QStringList{"generate", "a", "b", "c"},
+        QStringList{"generate", "--yes", "--no", "a", "b"}}) {
+    r = RunVestral(args);
+    EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+    EXPECT_THAT(r.err, HasSubstr("vestral generate: "));
+  }
+}
+
+}  // namespace
+}  // namespace vestral

@@ -1,0 +1,172 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "cli/database_files.h"
+#include "cli/run_vestral.h"
+#include "support/temp_dir.h"
+
+namespace vestral {
+namespace {
+
+using testing::Arg;
+using ::testing::HasSubstr;
+using testing::MakeEntry;
+using testing::ProcessResult;
+using testing::ReadBack;
+using testing::ReadBytes;
+using testing::RunVestral;
+using testing::TempDir;
+
+// Main: P0100 "AB", P0200 "Same", B1000. Other: P0100 with a longer text, P0200 the
+// same, P0300 new, C0123 new (in a table main leaves empty).
+class SyncCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(WriteDatabase(main_, mainDb()).ok());
+    DtcDatabase other = EmptyDatabase();
+    other.P.Entries.push_back(MakeEntry("0100", "CDE", "new ext"));
+    other.P.Entries.push_back(MakeEntry("0200", "Same"));
+    other.P.Entries.push_back(MakeEntry("0300", "\xCD\xEE\xE2\xFB\xE9", "x"));  // "Новый"
+    other.C.Entries.push_back(MakeEntry("0123", "Chassis"));
+    ASSERT_TRUE(WriteDatabase(other_, other).ok());
+    before_ = ReadBytes(main_);
+  }
+
+  static DtcDatabase mainDb() {
+    DtcDatabase db = EmptyDatabase();
+    db.P.Entries.push_back(MakeEntry("0100", "AB", "old"));
+    db.P.Entries.push_back(MakeEntry("0200", "Same"));
+    db.B.Entries.push_back(MakeEntry("1000", "Body"));
+    return db;
+  }
+  // mainDb() with the two new entries appended, as every mode gives.
+  static DtcDatabase withAdditions() {
+    DtcDatabase db = mainDb();
+    db.P.Entries.push_back(MakeEntry("0300", "\xCD\xEE\xE2\xFB\xE9", "x"));
+    db.C.Entries.push_back(MakeEntry("0123", "Chassis"));
+    return db;
+  }
+
+  ProcessResult sync(const QStringList& more) {
+    return RunVestral(QStringList{"sync", "--db", Arg(main_), Arg(other_)} + more);
+  }
+
+  TempDir dir_;
+  std::string main_ = dir_.file("main.DAT");
+  std::string other_ = dir_.file("other.DAT");
+  std::string before_;
+};
+
+TEST_F(SyncCommand, AlternativeValueModeSetsExtensionsAndAppendsWithoutAsking) {
+  const ProcessResult r = sync({});
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, "");
+  DtcDatabase expected = withAdditions();
+  expected.P.Entries[1].Extension = "CDE";
+  expected.P.Entries[2].Extension = "Same";
+  EXPECT_EQ(ReadBack(main_), expected);
+  EXPECT_THAT(r.out, HasSubstr("Synchronization databases Alternative value mode\n"));
+  EXPECT_THAT(r.out, HasSubstr("Synchronize P base:\n"
+                               "*********************** BEGIN *************************\n"
+                               "FIND 0100\tFOUND, Add\tComplete\t->\n"
+                               "FIND 0200\tFOUND, Add\tComplete\t->\n"
+                               "FIND 0300\tNOT FOUND, Create\tComplete\t->\n"));
+  EXPECT_THAT(r.out, HasSubstr("Synchronization complete\nB - base positions 1\n"
+                               "C - base positions 1\nP - base positions 3\n"));
+}
+
+TEST_F(SyncCommand, DirectModeReplacesADifferingEntryOnlyAfterOk) {
+  struct Case {
+    QStringList answer;
+    bool replaced;
+  } cases[] = {{{"--yes"}, true}, {{"--no"}, false}, {{}, false}};  // {}: nobody to ask
+  for (const Case& c : cases) {
+    ASSERT_TRUE(WriteDatabase(main_, mainDb()).ok());
+    const ProcessResult r = sync(QStringList{"--direct"} + c.answer);
+    const std::string name = c.answer.isEmpty() ? "no answer" : c.answer.front().toStdString();
+    // A declined change is part of a complete run.
+    EXPECT_EQ(r.exitCode, 0) << name;
+    DtcDatabase expected = withAdditions();
+    if (c.replaced) expected.P.Entries[1] = MakeEntry("0100", "CDE", "new ext");
+    EXPECT_EQ(ReadBack(main_), expected) << name;
+    EXPECT_THAT(r.out, HasSubstr(c.replaced ? "FIND 0100\tFOUND, Sync\tComplete\t->\n"
+                                            : "FIND 0100\tFOUND, Sync\tSkip->\n"))
+        << name;
+    EXPECT_THAT(r.out, HasSubstr("FIND 0200\tFOUND, Sync\tSkip->\n")) << name;  // equal texts
+  }
+  // Without a terminal the box is shown line by line on stderr, then answered Cancel.
+  ASSERT_TRUE(WriteDatabase(main_, mainDb()).ok());
+  const ProcessResult r = sync({"--direct"});
+  EXPECT_THAT(r.err, HasSubstr("Confilm change:\n\n0100\nAB\n\n TO \n\n0100\nCDE\n"));
+  EXPECT_THAT(r.err, HasSubstr("answered Cancel"));
+}
+
+TEST_F(SyncCommand, DryRunReportsThePlanAndWritesNothing) {
+  const std::string tables =
+      "B base: 1 entry before, 1 after; 0 added, 0 identical, 0 changed\n"
+      "C base: 0 entries before, 1 after; 1 added, 0 identical, 0 changed\n"
+      "  added      C0123  at 1  Chassis\n"
+      "P base: 2 entries before, 3 after; 1 added, ";
+  ProcessResult r = sync({"--dry-run", "--direct", "--yes"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "Merging \"" + other_ + "\" into \"" + main_ +
+                       "\" in direct mode (each change asked) would do this; nothing was "
+                       "written.\n" +
+                       tables +
+                       "1 identical, 1 changed\n"
+                       "  added      P0300  at 3  Новый\n"
+                       "  identical  P0200  at 2\n"
+                       "  changed    P0100  at 1\n"
+                       "      main text:  AB\n"
+                       "      sync text:  CDE\n"
+                       "U base: 0 entries before, 0 after; 0 added, 0 identical, 0 changed\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(ReadBytes(main_), before_);
+
+  // Alternative value mode compares the main extension with the sync text.
+  r = sync({"--dry-run"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_THAT(r.out, HasSubstr("in alternative value mode would do this"));
+  EXPECT_THAT(r.out, HasSubstr(tables + "0 identical, 2 changed\n"
+                                        "  added      P0300  at 3  Новый\n"
+                                        "  changed    P0100  at 1\n"
+                                        "      extension:  old\n"
+                                        "      becomes:    CDE\n"
+                                        "  changed    P0200  at 2\n"
+                                        "      extension:  \n"
+                                        "      becomes:    Same\n"));
+  EXPECT_EQ(ReadBytes(main_), before_);
+}
+
+TEST_F(SyncCommand, AMissingOrDamagedFileLeavesTheMainDatabaseAsItWas) {
+  const std::string cut = dir_.file("cut.DAT");
+  testing::WriteBytes(cut, std::string("\x0A\x00powertr", 9));
+  struct Case {
+    std::string other;
+    QStringList more;
+    const char* logged;  // "" for a dry run, which has no log
+    std::string err;
+  } cases[] = {
+      {dir_.file("none.DAT"), {}, "Synchro database not found\nDone\n", "none.DAT\" was not found"},
+      {cut, {"--direct"}, "is not a valid database", "main.DAT\" was left as it was"},
+      {dir_.file("none.DAT"), {"--dry-run"}, "", "cannot open \"" + dir_.file("none.DAT")},
+      {cut, {"--dry-run"}, "", "\"" + cut + "\" is not a valid database"},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult r =
+        RunVestral(QStringList{"sync", "--db", Arg(main_), Arg(c.other)} + c.more);
+    EXPECT_EQ(r.exitCode, 1) << c.err;
+    if (*c.logged) {
+      EXPECT_THAT(r.out, HasSubstr(c.logged));
+    } else {
+      EXPECT_EQ(r.out, "");
+    }
+    EXPECT_THAT(r.err, HasSubstr(c.err));
+    EXPECT_EQ(ReadBytes(main_), before_) << c.err;
+  }
+  EXPECT_EQ(RunVestral({"sync", "--db", Arg(main_)}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace vestral
