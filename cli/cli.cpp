@@ -18,12 +18,14 @@ extern const CommandSpec kGenerateCommand;
 extern const CommandSpec kCheckCommand;
 extern const CommandSpec kCollectCommand;
 extern const CommandSpec kSyncCommand;
+extern const CommandSpec kSearchCommand;
+extern const CommandSpec kLintCommand;
 
 namespace {
 
 const CommandSpec* const kCommands[] = {
-    &kLookupCommand,  &kCreateCommand, &kGenerateCommand,
-    &kCheckCommand,   &kCollectCommand, &kSyncCommand,
+    &kLookupCommand,  &kCreateCommand, &kGenerateCommand, &kCheckCommand,
+    &kCollectCommand, &kSyncCommand,   &kSearchCommand,   &kLintCommand,
 };
 
 }  // namespace

@@ -1,0 +1,151 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/database_files.h"
+#include "cli/run_vestral.h"
+#include "support/temp_dir.h"
+
+namespace vestral {
+namespace {
+
+using testing::Arg;
+using ::testing::HasSubstr;
+using testing::MakeEntry;
+using testing::ProcessResult;
+using testing::RunVestral;
+using testing::TempDir;
+using testing::WriteBytes;
+
+// The sample source text beside the sources (CMake compiles with absolute paths).
+std::string sampleSource() {
+  return (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "data" /
+          "sample-codes.txt")
+      .string();
+}
+
+TEST(LintCommand, TheSampleTextAndItsDatabaseAreClean) {
+  TempDir dir;
+  const std::string db = dir.file("sample.DAT");
+  ASSERT_EQ(RunVestral({"generate", "--quiet", Arg(sampleSource()), Arg(db)}).exitCode, 0);
+  for (const QStringList& args : {QStringList{"lint", "--db", Arg(db)},
+                                  QStringList{"lint", "--source", Arg(sampleSource())}}) {
+    const ProcessResult r = RunVestral(args);
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+  }
+}
+
+TEST(LintCommand, APlantedDatabaseGivesExactlyItsFaultsAndACountPerKind) {
+  TempDir dir;
+  const std::string path = dir.file("planted.DAT");
+  DtcDatabase db = EmptyDatabase();
+  db.P.Entries.push_back(MakeEntry("0100", "Good text"));
+  db.P.Entries.push_back(MakeEntry("0100", "Shadowed"));
+  db.P.Entries.push_back(MakeEntry("01G0", "Letter in the code"));
+  db.C.Entries.push_back(MakeEntry("0123", " padded"));
+  db.B.Entries.push_back(MakeEntry("7000", "x"));
+  db.U.Entries.push_back(MakeEntry("0100", "a|b"));
+  db.U.Entries.push_back(MakeEntry("0101", "\xD0\x94\xD0\xB0\xD1\x82"));  // "Дат" in UTF-8
+  db.U.Entries.push_back(MakeEntry("0102", "bell\x07"));
+  ASSERT_TRUE(WriteDatabase(path, db).ok());
+
+  const ProcessResult r = RunVestral({"lint", "--db", Arg(path)});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out,
+            "table P, position 2, code 0100: duplicate code: the same code stands at position 1; "
+            "lookups never reach this one\n"
+            "table P, position 3, code 01G0: malformed code: the code is not a digit 0-3 and "
+            "three hex digits\n"
+            "table C, position 1, code 0123: blank at the start or end of a text: the "
+            "description starts with a blank\n"
+            "table B, position 1, code 7000: malformed code: the code is not a digit 0-3 and "
+            "three hex digits\n"
+            "table B, position 1, code 7000: removed by the checker: ::CODE ERROR CRC::\n"
+            "table U, position 1, code 0100: \"|\" in a description: the description holds a "
+            "\"|\"; a source line would split there\n"
+            "table U, position 2, code 0101: UTF-8 stored as code page 1251: the description "
+            "looks like UTF-8 text stored as code page 1251\n"
+            "table U, position 3, code 0102: control character in a text: the description "
+            "holds the control character 0x07\n"
+            "\n"
+            "8 findings in \"" +
+                path +
+                "\":\n"
+                "  1\tduplicate code\n"
+                "  2\tmalformed code\n"
+                "  1\tremoved by the checker\n"
+                "  1\tblank at the start or end of a text\n"
+                "  1\tcontrol character in a text\n"
+                "  1\t\"|\" in a description\n"
+                "  1\tUTF-8 stored as code page 1251\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(LintCommand, ASourceTextIsLintedWithItsLineNumbers) {
+  TempDir dir;
+  const std::string path = dir.file("codes.txt");
+  WriteBytes(path, "P0100 Good\r\nP0100 Again\r\n\r\nX0100 what\r\nC0123 fine\r\n");
+  const ProcessResult r = RunVestral({"lint", "--source", Arg(path)});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out,
+            "line 2, table P, position 2, code 0100: duplicate code: the same code stands at "
+            "position 1 (line 1); lookups never reach this one\n"
+            "line 3: source line the generator stops at: the line is empty\n"
+            "line 4, code 0100: source line the generator stops at: the table letter X is none "
+            "of P, C, B, U\n"
+            "\n3 findings in \"" +
+                path +
+                "\":\n"
+                "  1\tduplicate code\n"
+                "  2\tsource line the generator stops at\n");
+}
+
+TEST(LintCommand, ASourceThatIsNoCodePage1251TextIsReportedNotCrashedOn) {
+  TempDir dir;
+  const std::string utf8 = dir.file("utf8.txt");
+  WriteBytes(utf8, "P0100 Датчик\r\nP0101 Обрыв\r\n");
+  ProcessResult r = RunVestral({"lint", "--source", Arg(utf8)});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_THAT(r.out, ::testing::StartsWith("\"" + utf8 +
+                                           "\": source file not in code page 1251: the file is "
+                                           "UTF-8 text; convert it to code page 1251\n"));
+  EXPECT_THAT(r.out, HasSubstr("line 2, table P, position 2, code 0101: UTF-8 stored as code "
+                               "page 1251"));
+
+  const std::string binary = dir.file("binary.txt");
+  WriteBytes(binary, std::string("\x7F"
+                                 "ELF\x02\x01\x01\x00\x00\r\n\xFF\xFE P0100 x",
+                                 20));
+  r = RunVestral({"lint", "--source", Arg(binary)});
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_THAT(r.out, HasSubstr("the file holds NUL bytes"));
+}
+
+TEST(LintCommand, WrongUsageAndUnreadableFiles) {
+  TempDir dir;
+  const std::string missing = dir.file("none.txt");
+  struct Case {
+    QStringList args;
+    int status;
+    std::string err;
+  } cases[] = {
+      {{"lint", "--db", "a.DAT", "--source", "a.txt"}, 2, "--db and --source exclude each other"},
+      {{"lint", "extra"}, 2, "lint takes no arguments"},
+      {{"lint", "--source", Arg(missing)}, 1, "\"" + missing + "\""},
+      {{"lint", "--db", Arg(missing)}, 1, "\"" + missing + "\""},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult r = RunVestral(c.args);
+    EXPECT_EQ(r.exitCode, c.status) << c.err;
+    EXPECT_THAT(r.err, HasSubstr(c.err));
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+}  // namespace
+}  // namespace vestral

@@ -1,0 +1,125 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "cli/database_files.h"
+#include "cli/run_vestral.h"
+#include "support/temp_dir.h"
+
+namespace vestral {
+namespace {
+
+using testing::Arg;
+using ::testing::HasSubstr;
+using testing::MakeEntry;
+using testing::ProcessResult;
+using testing::RunVestral;
+using testing::TempDir;
+
+class SearchCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Filled U first and P last: the output must still come in the order P, C, B, U.
+    DtcDatabase db = EmptyDatabase();
+    db.U.Entries.push_back(MakeEntry("0100", "\xA8\xCB\xCA\xC0"));  // "ЁЛКА"
+    db.B.Entries.push_back(MakeEntry("1000", "Body sensor", "oxygen"));
+    // "Датчик скорости"
+    db.C.Entries.push_back(
+        MakeEntry("0035", "\xC4\xE0\xF2\xF7\xE8\xEA \xF1\xEA\xEE\xF0\xEE\xF1\xF2\xE8"));
+    db.P.Entries.push_back(MakeEntry("0100", "Mass air flow"));
+    // "ДАТЧИК кислорода"
+    db.P.Entries.push_back(
+        MakeEntry("0130", "Oxygen sensor circuit",
+                  "\xC4\xC0\xD2\xD7\xC8\xCA \xEA\xE8\xF1\xEB\xEE\xF0\xEE\xE4\xE0"));
+    db.P.Entries.push_back(MakeEntry("0200", "two\tparts\r\nof a sensor"));
+    ASSERT_TRUE(WriteDatabase(path_, db).ok());
+  }
+
+  ProcessResult search(const QStringList& more) {
+    return RunVestral(QStringList{"search", "--db", Arg(path_)} + more);
+  }
+
+  TempDir dir_;
+  std::string path_ = dir_.file("codes.DAT");
+};
+
+// The first column of every output line.
+std::vector<std::string> codes(const std::string& out) {
+  std::vector<std::string> v;
+  for (size_t pos = 0; pos < out.size();) {
+    const size_t end = out.find('\n', pos);
+    v.push_back(out.substr(pos, out.find('\t', pos) - pos));
+    pos = end == std::string::npos ? out.size() : end + 1;
+  }
+  return v;
+}
+
+TEST_F(SearchCommand, EveryWordMustOccurInTextOrExtensionInAnyCase) {
+  using V = std::vector<std::string>;
+  struct Case {
+    QStringList words;
+    V found;
+  } cases[] = {
+      {{"sensor"}, {"P0130", "P0200", "B1000"}},
+      {{"OXYGEN", "Sensor"}, {"P0130", "B1000"}},  // B: one word in each text
+      {{"датчик"}, {"P0130", "C0035"}},            // finds ДАТЧИК and Датчик
+      {{"ДАТЧИК", "СКОРОСТИ"}, {"C0035"}},
+      {{"ёлка"}, {"U0100"}},
+      {{"parts of"}, {}},  // a tab stands between them in the text
+      {{"sensor", "absent"}, {}},
+      {{"日本"}, {}},  // no such characters in the code page: nothing can match
+  };
+  for (const Case& c : cases) {
+    const ProcessResult r = search(c.words);
+    const std::string name = c.words.join(' ').toStdString();
+    EXPECT_EQ(codes(r.out), c.found) << name;
+    EXPECT_EQ(r.exitCode, c.found.empty() ? 1 : 0) << name;
+    EXPECT_EQ(r.err, c.found.empty() ? "vestral: no entry holds every word given\n" : "") << name;
+  }
+}
+
+TEST_F(SearchCommand, LinesAreThoseOfLookupOneEntryALine) {
+  const ProcessResult r = search({"SENSOR"});
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(r.out,
+            "P0130\tpowertrain\tOxygen sensor circuit\tДАТЧИК кислорода\n"
+            "P0200\tpowertrain\ttwo parts  of a sensor\t\n"
+            "B1000\tbody\tBody sensor\toxygen\n");
+}
+
+TEST_F(SearchCommand, JsonGivesTheFieldsOfLookupAndThePosition) {
+  ProcessResult r = search({"--json", "датчик"});
+  EXPECT_EQ(r.exitCode, 0);
+  QJsonParseError error;
+  const QJsonArray a = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error).array();
+  ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out;
+  ASSERT_EQ(a.size(), 2);
+  const QJsonObject p = a[0].toObject();
+  EXPECT_EQ(p["code"].toString(), "P0130");
+  EXPECT_EQ(p["system"].toString(), "powertrain");
+  EXPECT_EQ(p["text"].toString(), "Oxygen sensor circuit");
+  EXPECT_EQ(p["extension"].toString(), QString::fromUtf8("ДАТЧИК кислорода"));
+  EXPECT_EQ(p["position"].toInt(), 2);
+  EXPECT_EQ(a[1].toObject()["code"].toString(), "C0035");
+  EXPECT_EQ(a[1].toObject()["text"].toString(), QString::fromUtf8("Датчик скорости"));
+
+  r = search({"--json", "absent"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array().size(), 0);
+}
+
+TEST_F(SearchCommand, NoWordIsWrongUsageAndAnUnreadableDatabaseAFailure) {
+  ProcessResult r = search({});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_THAT(r.err, HasSubstr("vestral search: no word given"));
+  const std::string missing = dir_.file("none.DAT");
+  r = RunVestral({"search", "--db", Arg(missing), "sensor"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_THAT(r.err, HasSubstr("\"" + missing + "\""));
+}
+
+}  // namespace
+}  // namespace vestral
