@@ -3,6 +3,7 @@
 #include <QFile>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <memory>
 
 #include "cli/terminal_questions.h"
@@ -112,7 +113,12 @@ void CommandContext::warn(std::string_view what) {
 bool ReadDatabaseOrReport(CommandContext& ctx, const std::string& path, DtcDatabase& db) {
   const Status s = ReadDatabase(path, db);
   if (s.ok()) return true;
-  ctx.fail(s.ToString());
+  std::error_code ec;
+  const bool missing = !std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+  // The windows make a missing main database at start; a command only reads, so it
+  // says how to make one.
+  ctx.fail(s.ToString() +
+           (missing ? " (`vestral create FILE` writes an empty database)" : std::string()));
   return false;
 }
 

@@ -13,6 +13,7 @@ namespace vestral {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using testing::ProcessResult;
 using testing::RunVestral;
 using testing::TempDir;
@@ -178,12 +179,14 @@ TEST(LookupCommandFiles, AMissingOrDamagedDatabaseIsStatus1NamingTheFile) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_THAT(r.err, HasSubstr("vestral: cannot open \"" + missing + "\""));
+  EXPECT_THAT(r.err, HasSubstr("`vestral create FILE` writes an empty database"));
 
   const std::string cut = dir.file("cut.DAT");
   testing::WriteBytes(cut, std::string("\x0A\x00powertr", 9));
   r = RunVestral({"lookup", "--db", QString::fromStdString(cut), "0100"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_THAT(r.err, HasSubstr("\"" + cut + "\" is not a valid database"));
+  EXPECT_THAT(r.err, Not(HasSubstr("vestral create")));
 
   r = RunVestral({"lookup", "--db", QString::fromStdString(dir.path()), "0100"});
   EXPECT_EQ(r.exitCode, 1);
