@@ -1,5 +1,6 @@
 #include "database/file_io.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +15,8 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+
+std::atomic<int> simulatedFullDiskWrites{0};
 
 // Refuses what can never be written as a file: an empty path, a folder, a file
 // we may not open for writing. A missing file is fine (it will be created).
@@ -40,16 +43,24 @@ Status checkWritable(const std::string& path, bool& exists) {
 
 // Errors name `shownPath`, the file the user asked for, even when a temporary is
 // being written.
+// `opened` tells whether the file was opened, so a caller can tell a file it could not
+// make from one it began to write.
 Status writeAll(const std::string& path, const std::string& bytes, std::ios::openmode mode,
-                const std::string& shownPath) {
+                const std::string& shownPath, bool* opened = nullptr) {
   errno = 0;
   std::ofstream out(path, mode | std::ios::binary);
+  if (opened) *opened = out.is_open();
   if (!out.is_open())
     return Status::IOError("cannot write " + quoted(shownPath) + ": " + ErrnoText(errno));
+  if (simulatedFullDiskWrites.load() > 0 && simulatedFullDiskWrites.fetch_sub(1) > 0) {
+    // What a full disk leaves: the first part written, then the failure.
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size() / 2));
+    out.close();
+    return Status::IOError("writing " + quoted(shownPath) + " failed: " + ErrnoText(ENOSPC));
+  }
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.flush();
-  if (!out)
-    return Status::IOError("writing " + quoted(shownPath) + " failed: " + ErrnoText(errno));
+  if (!out) return Status::IOError("writing " + quoted(shownPath) + " failed: " + ErrnoText(errno));
   out.close();
   if (out.fail())
     return Status::IOError("closing " + quoted(shownPath) + " failed: " + ErrnoText(errno));
@@ -67,6 +78,8 @@ std::string tempNameBeside(const fs::path& target) {
 
 }  // namespace
 
+void SimulateFullDiskForTesting(int writes) { simulatedFullDiskWrites.store(writes); }
+
 std::string ErrnoText(int err) {
   if (err == 0) return "input/output error";
   return std::strerror(err);
@@ -79,7 +92,8 @@ Status ReadWholeFile(const std::string& path, std::string& out) {
   if (fs::is_directory(path, ec)) return Status::IOError(quoted(path) + " is a folder, not a file");
   errno = 0;
   std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return Status::IOError("cannot open " + quoted(path) + ": " + ErrnoText(errno));
+  if (!in.is_open())
+    return Status::IOError("cannot open " + quoted(path) + ": " + ErrnoText(errno));
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
   in.seekg(0, std::ios::beg);
@@ -101,7 +115,9 @@ Status ReplaceFile(const std::string& path, const std::string& bytes) {
   fs::path target = path;
   if (fs::is_symlink(target, ec)) target = fs::canonical(target, ec);
   const std::string tmp = tempNameBeside(target);
-  Status s = writeAll(tmp, bytes, std::ios::out | std::ios::trunc, path);
+  bool tmpOpened = false;
+  Status s = writeAll(tmp, bytes, std::ios::out | std::ios::trunc, path, &tmpOpened);
+  const bool tmpWriteFailed = tmpOpened && !s.ok();
   if (s.ok()) {
     if (exists) fs::permissions(tmp, fs::status(target).permissions(), ec);
     fs::rename(tmp, target, ec);
@@ -110,8 +126,11 @@ Status ReplaceFile(const std::string& path, const std::string& bytes) {
   }
   fs::remove(tmp, ec);
   // A folder we may not create files in can still hold a writable file: write in
-  // place then, which at least never happens to a file we could not open.
-  if (exists) return writeAll(path, bytes, std::ios::out | std::ios::trunc, path);
+  // place then, which at least never happens to a file we could not open. Never after
+  // the temporary failed part-way (a full disk): the same write would fail over the
+  // old content and destroy it.
+  if (exists && !tmpWriteFailed)
+    return writeAll(path, bytes, std::ios::out | std::ios::trunc, path);
   return s;
 }
 
