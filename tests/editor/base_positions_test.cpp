@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
+#include "support/read_only_file.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
@@ -289,15 +289,10 @@ TEST(WriteMainDatabase, ANameTheFileCannotHoldIsRefusedAndTheFileKept) {
 TEST(WriteMainDatabase, AnUnwritableFileIsReportedByName) {
   Fixture f(filledDatabase(1));
   const std::string before = ReadBytes(f.path);
-  namespace fs = std::filesystem;
-  fs::permissions(f.path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  if (std::ofstream(f.path, std::ios::app).is_open()) {
-    fs::permissions(f.path, fs::perms::owner_write, fs::perm_options::add);
-    GTEST_SKIP() << "this user may write read-only files";
-  }
+  testing::ReadOnlyFile readOnly(f.path);
+  if (!readOnly.ok()) GTEST_SKIP() << "cannot make a file read-only here";
   RecordingSink log;
   EXPECT_EQ(f.write({"b", "c", "p", "u"}, log), WriteOutcome::kFailed);
-  fs::permissions(f.path, fs::perms::owner_write, fs::perm_options::add);
   EXPECT_EQ(ReadBytes(f.path), before);
   const LogRun& error = log.runs()[log.runs().size() - 2];
   EXPECT_EQ(error.color, color::kLightRed);
