@@ -1,0 +1,636 @@
+// Bad input through every command and the operations behind them. Each case names an
+// input and what must follow: a message naming the file and the problem, exit status
+// 1 (2 for an empty file name, which is wrong usage), a light red log line where the
+// operation logs the failure; and afterwards every file of the test folder is byte for
+// byte as it was, with nothing left behind.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <QStringList>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "cli/database_files.h"
+#include "cli/run_vestral.h"
+#include "cli/terminal_sink.h"
+#include "database/file_io.h"
+#include "editor/base_positions.h"
+#include "editor/synchronizer.h"
+#include "lookup/lookup_window.h"
+#include "support/read_only_file.h"
+#include "support/temp_dir.h"
+
+namespace vestral {
+
+extern const CommandSpec kLookupCommand;
+extern const CommandSpec kCreateCommand;
+extern const CommandSpec kGenerateCommand;
+extern const CommandSpec kCheckCommand;
+extern const CommandSpec kCollectCommand;
+extern const CommandSpec kSyncCommand;
+extern const CommandSpec kSearchCommand;
+extern const CommandSpec kLintCommand;
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using testing::MakeEntry;
+using testing::ReadBack;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+// ------------------------------------------------------------------- running
+
+// One run of `vestral ARGS...`. Every run colours its log, so the colour of the line
+// that reports a failure can be checked.
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+enum class Via { kProcess, kInProcess };
+
+const CommandSpec* const kCommands[] = {
+    &kLookupCommand,  &kCreateCommand, &kGenerateCommand, &kCheckCommand,
+    &kCollectCommand, &kSyncCommand,   &kSearchCommand,   &kLintCommand,
+};
+
+// The built program, or the same command line in this process: quicker where a case
+// runs hundreds of times, and the only way to reach the file layer's test seam.
+Outcome Vestral(std::vector<std::string> args, Via via = Via::kProcess,
+                const std::string& input = {}) {
+  args.insert(args.begin() + 1, "--color=always");
+  Outcome r;
+  if (via == Via::kInProcess) {
+    {
+      TextOutput out(r.out);
+      TextOutput err(r.err);
+      std::istringstream in(input);
+      CliStreams streams{out, err, in, false};
+      r.status = RunCommandLine(args, kCommands, streams);
+    }
+    return r;
+  }
+  QStringList list;
+  for (const std::string& a : args) list << QString::fromStdString(a);
+  const testing::ProcessResult p = testing::RunVestral(list, input);
+  EXPECT_TRUE(p.finished) << "vestral did not end normally";
+  r.status = p.finished ? p.exitCode : -1;
+  r.out = p.out;
+  r.err = p.err;
+  return r;
+}
+
+// The pieces of a coloured log with their palette colours.
+std::vector<LogRun> ColourRuns(const std::string& out) {
+  std::vector<LogRun> runs;
+  LogRun current{"", -1};
+  size_t i = 0;
+  while (i < out.size()) {
+    if (out[i] != '\x1b') {
+      current.text += out[i++];
+      continue;
+    }
+    const size_t end = out.find('m', i);
+    if (end == std::string::npos) break;
+    if (!current.text.empty()) runs.push_back(current);
+    current = {"", -1};
+    const std::string escape = out.substr(i, end - i + 1);
+    for (int c = 0; c < 16; ++c)
+      if (escape == AnsiColour(c)) current.color = c;
+    i = end + 1;
+  }
+  if (!current.text.empty()) runs.push_back(current);
+  return runs;
+}
+
+bool RedLineNames(const std::string& log, const std::string& path) {
+  for (const LogRun& r : ColourRuns(log))
+    if (r.color == color::kLightRed && r.text.find("\"" + path + "\"") != std::string::npos)
+      return true;
+  return false;
+}
+
+// Log lines begin with a capital where the same message elsewhere does not.
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+bool RedRunNames(const RecordingSink& log, const std::string& path) {
+  for (const LogRun& r : log.runs())
+    if (r.color == color::kLightRed && r.text.find("\"" + path + "\"") != std::string::npos)
+      return true;
+  return false;
+}
+
+// --------------------------------------------------------------------- files
+
+// Every file under a folder with its bytes.
+using Snapshot = std::map<std::string, std::string>;
+
+Snapshot TakeSnapshot(const std::string& dir) {
+  Snapshot s;
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(dir))
+    if (e.is_regular_file()) s[fs::relative(e.path(), dir).string()] = ReadBytes(e.path().string());
+  return s;
+}
+
+// What differs, one file a line: "changed main.DAT", "added .main.DAT.1234.tmp".
+std::string Changes(const Snapshot& before, const Snapshot& after) {
+  std::string d;
+  for (const auto& [name, bytes] : before) {
+    const auto it = after.find(name);
+    if (it == after.end())
+      d += "removed " + name + "\n";
+    else if (it->second != bytes)
+      d += "changed " + name + "\n";
+  }
+  for (const auto& entry : after)
+    if (!before.contains(entry.first)) d += "added " + entry.first + "\n";
+  return d;
+}
+
+void PutU16(std::string& bytes, size_t at, uint32_t v) {
+  bytes[at] = static_cast<char>(v & 0xFF);
+  bytes[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+
+void PutU32(std::string& bytes, size_t at, uint32_t v) {
+  for (size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+// P: an entry with a Cyrillic text and an extension, and a plain one; C one; B none; U one.
+DtcDatabase MainDb() {
+  DtcDatabase db = EmptyDatabase();
+  db.P.Entries.push_back(MakeEntry("0100", "\xC4\xE0\xF2\xF7\xE8\xEA", "ext"));  // "Датчик"
+  db.P.Entries.push_back(MakeEntry("0200", "Plain"));
+  db.C.Entries.push_back(MakeEntry("0300", "Chassis"));
+  db.U.Entries.push_back(MakeEntry("0400", "Network"));
+  return db;
+}
+
+DtcDatabase OtherDb() {
+  DtcDatabase db = EmptyDatabase();
+  db.P.Entries.push_back(MakeEntry("0100", "Other text"));
+  db.B.Entries.push_back(MakeEntry("1000", "Body"));
+  return db;
+}
+
+// Two entries the checker removes.
+DtcDatabase DamagedDb() {
+  DtcDatabase db = EmptyDatabase();
+  db.P.Entries.push_back(MakeEntry("7100", "bad first digit"));
+  db.P.Entries.push_back(MakeEntry("0200", ""));
+  db.P.Entries.push_back(MakeEntry("0300", "good"));
+  return db;
+}
+
+constexpr const char* kSource = "P0100 Sensor | check the wiring\r\nC0200 Chassis\r\n";
+
+// A folder holding a valid file for every role; the bad paths point around them.
+class BadInput : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(WriteDatabase(main_, MainDb()).ok());
+    ASSERT_TRUE(WriteDatabase(other_, OtherDb()).ok());
+    ASSERT_TRUE(WriteDatabase(damaged_, DamagedDb()).ok());
+    WriteBytes(src_, kSource);
+    WriteBytes(out_, "P0100 collected before\r\n");
+    fs::create_directory(folder_);
+  }
+
+  // {main} {other} {damaged} {src} {out} {new} become the files of the folder and
+  // {bad} becomes `bad`.
+  std::vector<std::string> expand(const std::vector<std::string>& args,
+                                  const std::string& bad = {}) const {
+    const std::map<std::string, std::string> names = {
+        {"{main}", main_}, {"{other}", other_}, {"{damaged}", damaged_}, {"{src}", src_},
+        {"{out}", out_},   {"{new}", fresh_},   {"{bad}", bad}};
+    std::vector<std::string> out;
+    for (const std::string& a : args) {
+      const auto it = names.find(a);
+      out.push_back(it == names.end() ? a : it->second);
+    }
+    return out;
+  }
+
+  Snapshot snapshot() const { return TakeSnapshot(dir_.path()); }
+
+  // Runs a database the commands and operations must refuse, at `path` (written
+  // here), through every one that reads a database: the file routine, the editor's
+  // Read, the lookup window's start-up, lookup, check --write, and sync with it as
+  // the main and as the other database. Each must name the file and say it is not a
+  // database; nothing may change. Returns false at the first failing expectation, so
+  // that a loop over many inputs stops there.
+  bool expectRefusedEverywhere(const std::string& bytes, const std::string& problem) {
+    const std::string path = dir_.file("bad.DAT");
+    WriteBytes(path, bytes);
+    const Snapshot before = snapshot();
+    const std::string named = "\"" + path + "\" is not a valid database";
+
+    DtcDatabase db = MainDb();
+    const Status read = ReadDatabase(path, db);
+    EXPECT_TRUE(read.IsCorruption()) << read.ToString();
+    EXPECT_THAT(read.message(), HasSubstr(named));
+    EXPECT_THAT(read.message(), HasSubstr(problem));
+    EXPECT_EQ(db, DtcDatabase{});
+
+    DtcDatabase working = MainDb();
+    FileStamp stamp;
+    RecordingSink log;
+    EXPECT_FALSE(ReadMainDatabase(path, working, stamp, log));
+    EXPECT_TRUE(RedRunNames(log, path)) << log.lines();
+    EXPECT_EQ(working, MainDb());
+
+    bool created = true;
+    EXPECT_THAT(LoadMainDatabase(path, db, &created).message(), HasSubstr(named));
+    EXPECT_FALSE(created);
+
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"lookup", "--db", path, "P0100"},
+             {"check", "--write", "--db", path},
+         }) {
+      const Outcome r = Vestral(args, Via::kInProcess);
+      EXPECT_EQ(r.status, kExitFailure) << args[0];
+      EXPECT_THAT(r.err, HasSubstr(named)) << args[0];
+      EXPECT_EQ(r.out, "") << args[0];
+    }
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"sync", "--db", path, other_},
+             {"sync", "--db", main_, path},
+         }) {
+      const Outcome r = Vestral(args, Via::kInProcess);
+      EXPECT_EQ(r.status, kExitFailure);
+      EXPECT_TRUE(RedLineNames(r.out, path)) << r.out;
+      EXPECT_THAT(r.out, HasSubstr(problem));
+    }
+    EXPECT_EQ(Changes(before, snapshot()), "");
+    return !HasFailure();
+  }
+
+  TempDir dir_;
+  std::string main_ = dir_.file("main.DAT");
+  std::string other_ = dir_.file("other.DAT");
+  std::string damaged_ = dir_.file("damaged.DAT");
+  std::string src_ = dir_.file("src.txt");
+  std::string out_ = dir_.file("out.txt");
+  std::string fresh_ = dir_.file("new.DAT");
+  std::string folder_ = dir_.file("folder");
+};
+
+// ------------------------------------------------------------------ databases
+
+TEST_F(BadInput, EveryTruncationOfAValidDatabaseIsRefused) {
+  const std::string valid = ReadBytes(main_);
+  ASSERT_GT(valid.size(), 131u);
+  for (size_t length = 0; length < valid.size(); ++length) {
+    SCOPED_TRACE("the first " + std::to_string(length) + " bytes");
+    if (!expectRefusedEverywhere(valid.substr(0, length), "at byte ")) break;
+  }
+}
+
+TEST_F(BadInput, DamagedCountsAreRefusedBeforeAnythingIsAllocated) {
+  // The P table's fields: name count at 0, the name "powertrain", dimension count at 12,
+  // element count at 14, lower bound at 18, then the placeholder (code, two counts) at
+  // 22 and the first entry's code at 30 and its text count at 34.
+  const std::string valid = ReadBytes(main_);
+  struct Case {
+    const char* what;
+    size_t at;
+    int width;  // 2 or 4 bytes
+    uint32_t value;
+    std::string problem;
+  };
+  const Case cases[] = {
+      {"dimension count 0", 12, 2, 0, "at byte 12, table P: expected dimension count 1, found 0"},
+      {"dimension count 2", 12, 2, 2, "at byte 12, table P: expected dimension count 1, found 2"},
+      {"element count 2^32-1", 14, 4, 0xFFFFFFFF,
+       "at byte 14, table P: 4294967295 elements need at least 34359738360 bytes"},
+      {"element count beyond the file", 14, 4, 1000, "table P: 1000 elements need at least 8000"},
+      {"element count the bytes could just describe", 14, 4,
+       static_cast<uint32_t>((valid.size() - 22) / 8), "bytes remain"},
+      {"element count 0", 14, 4, 0, "expected at least 1 element (the placeholder), found 0"},
+      {"lower bound 1", 18, 4, 1, "at byte 18, table P: expected lower bound 0, found 1"},
+      {"name count beyond the file", 0, 2, 0xFFFF, "expected the table name (65535 bytes)"},
+      {"text count beyond the file", 34, 2, 0xFFFF, "expected an entry text (65535 bytes)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string bytes = valid;
+    if (c.width == 2)
+      PutU16(bytes, c.at, c.value);
+    else
+      PutU32(bytes, c.at, c.value);
+    expectRefusedEverywhere(bytes, c.problem);
+  }
+}
+
+TEST_F(BadInput, ForeignFilesAreRefusedAsDatabases) {
+  const std::pair<const char*, std::string> cases[] = {
+      {"a picture", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) + std::string(64, '\x7F')},
+      {"a source text", kSource},
+      {"zeros", std::string(4096, '\0')},
+  };
+  for (const auto& [what, bytes] : cases) {
+    SCOPED_TRACE(what);
+    expectRefusedEverywhere(bytes, "at byte ");
+  }
+}
+
+// ---------------------------------------------------------------------- paths
+
+// Where a path of a command points at a folder, into a folder that does not exist, or
+// is empty.
+TEST_F(BadInput, FoldersMissingFoldersAndEmptyPathsAreNamedAndChangeNothing) {
+  // How a command treats its path: it reads the file, writes it, or only looks whether
+  // it is there (and then says it was not found, as the editor does).
+  enum Role { kRead, kWrite, kLookedFor };
+  struct Case {
+    std::vector<std::string> args;
+    Role role;
+    bool logsFailure;        // the log shows the failure in light red
+    const char* emptyUsage;  // the usage message for an empty path
+  };
+  const Case cases[] = {
+      {{"lookup", "--db", "{bad}", "P0100"}, kRead, false, "--db needs a file name"},
+      {{"check", "--write", "--db", "{bad}"}, kRead, false, "--db needs a file name"},
+      {{"search", "--db", "{bad}", "Sensor"}, kRead, false, "--db needs a file name"},
+      {{"lint", "--db", "{bad}"}, kRead, false, "--db needs a file name"},
+      {{"lint", "--source", "{bad}"}, kRead, false, "--source needs a file name"},
+      {{"collect", "--yes", "--db", "{bad}", "{out}"}, kRead, false, "--db needs a file name"},
+      {{"collect", "--yes", "--db", "{main}", "{bad}"}, kWrite, true, "output file name is empty"},
+      {{"generate", "--yes", "{bad}", "{new}"}, kLookedFor, false, "a file name is empty"},
+      {{"generate", "--yes", "{src}", "{bad}"}, kWrite, true, "a file name is empty"},
+      {{"sync", "--db", "{bad}", "{other}"}, kRead, true, "--db needs a file name"},
+      {{"sync", "--db", "{main}", "{bad}"}, kLookedFor, false, "the file name is empty"},
+      {{"create", "{bad}"}, kWrite, false, "the file name is empty"},
+  };
+  struct BadPath {
+    const char* what;
+    std::string path;
+    // The problem named, by role.
+    const char* read;
+    const char* write;
+  };
+  const BadPath badPaths[] = {
+      {"a folder", folder_, "is a folder, not a file", "is a folder, not a file"},
+      {"a missing folder", dir_.file("none/x.DAT"), "No such file or directory", "does not exist"},
+  };
+  const Snapshot before = snapshot();
+  for (const Case& c : cases) {
+    const std::string command = c.args.front() + (c.role == kWrite ? " output" : " input");
+    for (const BadPath& bad : badPaths) {
+      SCOPED_TRACE(command + " path is " + bad.what);
+      const Outcome r = Vestral(expand(c.args, bad.path));
+      EXPECT_EQ(r.status, kExitFailure);
+      const char* problem =
+          c.role == kLookedFor ? "was not found" : (c.role == kRead ? bad.read : bad.write);
+      EXPECT_THAT(r.err, HasSubstr("\"" + bad.path + "\""));
+      EXPECT_THAT(r.err + r.out, HasSubstr(problem));
+      if (c.logsFailure) {
+        EXPECT_TRUE(RedLineNames(r.out, bad.path)) << r.out;
+      }
+    }
+    SCOPED_TRACE(command + " path is empty");
+    const Outcome r = Vestral(expand(c.args, ""));
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_THAT(r.err, HasSubstr(c.emptyUsage));
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_EQ(Changes(before, snapshot()), "");
+}
+
+TEST_F(BadInput, AReadOnlyDestinationIsReportedAndKept) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string target;  // the file made read-only
+    const char* problem;
+    bool logsFailure;
+  };
+  const Case cases[] = {
+      {{"sync", "--db", "{main}", "{other}"}, main_, "cannot write", true},
+      {{"check", "--write", "--db", "{damaged}"}, damaged_, "cannot write", false},
+      {{"collect", "--yes", "--db", "{main}", "{out}"}, out_, "cannot write", true},
+      {{"generate", "--yes", "{src}", "{other}"}, other_, "the file is read-only", true},
+      {{"create", "{main}"}, main_, "already exists", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.front());
+    testing::ReadOnlyFile readOnly(c.target);
+    if (!readOnly.ok()) GTEST_SKIP() << "cannot make a file read-only here";
+    const Snapshot before = snapshot();
+    const Outcome r = Vestral(expand(c.args));
+    EXPECT_EQ(r.status, kExitFailure);
+    EXPECT_THAT(Lower(r.err + r.out), HasSubstr(c.problem));
+    EXPECT_THAT(r.err, HasSubstr("\"" + c.target + "\""));
+    if (c.logsFailure) {
+      EXPECT_TRUE(RedLineNames(r.out, c.target)) << r.out;
+    }
+    EXPECT_EQ(Changes(before, snapshot()), "");
+  }
+}
+
+// A folder where writing fails for want of space: a 64 KB tmpfs, filled up, where the
+// system lets us mount one (root), or else the file layer's seam, which stops the next
+// write half-way as a full disk does.
+class FullDisk {
+ public:
+  enum class Kind { kSeam, kTmpfs };
+
+  FullDisk(std::string folder, Kind kind) : folder_(std::move(folder)), kind_(kind) {
+    std::error_code ec;
+    fs::remove_all(folder_, ec);
+    fs::create_directories(folder_);
+    if (kind_ == Kind::kTmpfs)
+      mounted_ = ::mount("tmpfs", folder_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") == 0;
+  }
+  ~FullDisk() {
+    SimulateFullDiskForTesting(0);
+    if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+  }
+  FullDisk(const FullDisk&) = delete;
+  FullDisk& operator=(const FullDisk&) = delete;
+
+  bool ready() const { return kind_ == Kind::kSeam || mounted_; }
+  std::string file(const std::string& name) const { return folder_ + "/" + name; }
+
+  // Call when the files the case needs are in place.
+  void fill() {
+    if (!mounted_) {
+      SimulateFullDiskForTesting(1);
+      return;
+    }
+    std::ofstream filler(file("filler"), std::ios::binary);
+    const std::string block(4096, 'x');
+    while (filler.write(block.data(), static_cast<std::streamsize>(block.size())).flush()) {
+    }
+  }
+
+ private:
+  std::string folder_;
+  Kind kind_;
+  bool mounted_ = false;
+};
+
+TEST_F(BadInput, AFullDiskIsReportedAndLeavesTheOldFileIntact) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> args;  // {disk} is the file on the full disk
+    std::string put;                // what the file holds beforehand; "" for none
+    bool logsFailure;
+  };
+  const Case cases[] = {
+      {"sync into a main database", {"sync", "--db", "{disk}", "{other}"}, ReadBytes(main_), true},
+      {"check --write", {"check", "--write", "--db", "{disk}"}, ReadBytes(damaged_), false},
+      {"collect over a file",
+       {"collect", "--yes", "--db", "{main}", "{disk}"},
+       ReadBytes(out_),
+       true},
+      {"collect to a new file", {"collect", "--db", "{main}", "{disk}"}, "", true},
+      {"generate a new database", {"generate", "{src}", "{disk}"}, "", true},
+      {"create", {"create", "{disk}"}, "", false},
+  };
+  for (const FullDisk::Kind kind : {FullDisk::Kind::kSeam, FullDisk::Kind::kTmpfs}) {
+    const bool tmpfs = kind == FullDisk::Kind::kTmpfs;
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (tmpfs ? " on a full tmpfs" : " with a failing write"));
+      FullDisk disk(dir_.file("disk"), kind);
+      if (!disk.ready()) {
+        std::cout << "[ SKIPPED  ] no tmpfs can be mounted here; the seam case ran instead\n";
+        break;
+      }
+      const std::string target = disk.file("target");
+      if (!c.put.empty()) WriteBytes(target, c.put);
+      disk.fill();
+      const Snapshot before = snapshot();
+      std::vector<std::string> args = expand(c.args);
+      for (std::string& a : args)
+        if (a == "{disk}") a = target;
+      const Outcome r = Vestral(args, Via::kInProcess);
+      EXPECT_EQ(r.status, kExitFailure);
+      EXPECT_THAT(r.err + r.out, HasSubstr("\"" + target + "\""));
+      EXPECT_THAT(r.err + r.out, HasSubstr("No space left on device"));
+      if (c.logsFailure) {
+        EXPECT_TRUE(RedLineNames(r.out, target)) << r.out;
+      }
+      EXPECT_THAT(r.out, ::testing::Not(HasSubstr("Created database file")));
+      EXPECT_EQ(Changes(before, snapshot()), "");
+    }
+  }
+}
+
+TEST_F(BadInput, TheMainDatabaseIsNotMergedIntoItself) {
+  const Snapshot before = snapshot();
+  // The same file under another spelling is the same file.
+  for (const std::string& other : {main_, dir_.path() + "/./main.DAT"}) {
+    const Outcome r = Vestral({"sync", "--db", main_, other});
+    EXPECT_EQ(r.status, kExitFailure);
+    EXPECT_TRUE(RedLineNames(r.out, main_)) << r.out;
+    EXPECT_THAT(r.out, HasSubstr("itself"));
+  }
+  EXPECT_EQ(Changes(before, snapshot()), "");
+}
+
+// ---------------------------------------------------------------- source texts
+
+TEST_F(BadInput, OddSourceTextsAreReadAsBytesAndReported) {
+  std::string binary;
+  for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 37) & 0xFF);
+  DtcDatabase threeLines = EmptyDatabase();
+  threeLines.P.Entries.push_back(MakeEntry("0100", "One", "x"));
+  threeLines.C.Entries.push_back(MakeEntry("0200", "Two"));
+  threeLines.P.Entries.push_back(MakeEntry("0300", "Three"));
+  DtcDatabase withNul = EmptyDatabase();
+  withNul.P.Entries.push_back(MakeEntry("0100", std::string("Te\0xt", 5)));
+  // "Датчик" in UTF-8 stays the bytes it is: the file is taken as code page 1251.
+  const std::string utf8 = "\xD0\x94\xD0\xB0\xD1\x82\xD1\x87\xD0\xB8\xD0\xBA";
+  DtcDatabase withUtf8 = EmptyDatabase();
+  withUtf8.P.Entries.push_back(MakeEntry("0100", utf8));
+
+  struct Case {
+    const char* what;
+    std::string text;
+    // The generator's light red line, or "" when it builds `built`.
+    std::string stops;
+    DtcDatabase built;
+    const char* lint;  // what lint --source reports; nullptr for nothing
+  };
+  const Case cases[] = {
+      {"binary", binary, "Code lench is missing. See line 1 ", {}, "not in code page 1251"},
+      {"a line of 1 MB",
+       "P0100 fine\r\nP0200 " + std::string(1 << 20, 'x') + "\r\n",
+       "Description is longer than 65535 bytes. See line 2 ",
+       {},
+       "a text is longer than 65535 bytes"},
+      {"a line of 1 MB without a blank",
+       std::string(1 << 20, 'x'),
+       "Code lench is missing. See line 1 ",
+       {},
+       "not 5 characters"},
+      {"NUL bytes in a line", std::string("P0100 Te\0xt\r\n", 13), "", withNul,
+       "control character"},
+      {"CR LF line ends", "P0100 One| x\r\nC0200 Two\r\nP0300 Three\r\n", "", threeLines, nullptr},
+      {"LF line ends", "P0100 One| x\nC0200 Two\nP0300 Three\n", "", threeLines, nullptr},
+      {"CR line ends", "P0100 One| x\rC0200 Two\rP0300 Three", "", threeLines, nullptr},
+      {"mixed line ends", "P0100 One| x\rC0200 Two\r\nP0300 Three\n", "", threeLines, nullptr},
+      {"UTF-8 with Cyrillic", "P0100 " + utf8 + "\r\n", "", withUtf8, "UTF-8"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(src_, c.text);
+    std::error_code ec;
+    fs::remove(fresh_, ec);
+    const Snapshot before = snapshot();
+
+    const Outcome gen = Vestral({"generate", src_, fresh_});
+    if (c.stops.empty()) {
+      EXPECT_EQ(gen.status, kExitOk) << gen.err;
+      EXPECT_EQ(ReadBack(fresh_), c.built);
+    } else {
+      EXPECT_EQ(gen.status, kExitFailure);
+      EXPECT_THAT(gen.err, HasSubstr("\"" + fresh_ + "\""));
+      bool red = false;
+      for (const LogRun& r : ColourRuns(gen.out))
+        red = red || (r.color == color::kLightRed && r.text.find(c.stops) != std::string::npos);
+      EXPECT_TRUE(red) << gen.out.substr(0, 2000);
+      // A run stopped by the source leaves the empty database it began with.
+      EXPECT_EQ(ReadBack(fresh_), EmptyDatabase());
+    }
+    Snapshot after = snapshot();
+    after.erase("new.DAT");
+    EXPECT_EQ(Changes(before, after), "");
+
+    const Outcome lint = Vestral({"lint", "--source", src_});
+    EXPECT_EQ(lint.status, c.lint ? kExitFailure : kExitOk) << lint.out.substr(0, 2000);
+    if (c.lint) {
+      EXPECT_THAT(lint.out, HasSubstr(c.lint));
+    }
+  }
+}
+
+TEST_F(BadInput, BinaryCodesOnStandardInputAreReportedNotLookedUp) {
+  std::string binary;
+  for (int i = 0; i < 65536; ++i) binary += static_cast<char>((i * 131) & 0xFF);
+  const Outcome r = Vestral({"lookup", "--db", main_, "-"}, Via::kProcess, binary + "\nP0100\n");
+  EXPECT_EQ(r.status, kExitUsage);
+  EXPECT_THAT(r.err, HasSubstr("is not a code"));
+  EXPECT_THAT(r.out, HasSubstr("P0100\t"));
+  // Control characters of the input never reach the terminal.
+  EXPECT_EQ(r.err.find('\x1b'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vestral
