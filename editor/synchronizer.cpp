@@ -64,19 +64,29 @@ void mergeTable(LogSink& log, DtcTable& main, const DtcTable& sync, DtcTable* co
         // The whole texts are compared: a changed text of the same length is a change.
         if (m.Text != s.Text && questions.ask(SyncConfirmation(m, s)) == Button::Ok) {
           // Same code, so the index stays right.
-          m = consumable ? std::move(consumable->Entries[i]) : s;
+          if (consumable)
+            m = std::move(consumable->Entries[i]);
+          else
+            m = s;
           log.LOG("Complete", kTabModeTab, color::kLightGreen);
         } else {
           log.LOG("Skip", kTabModeNone, color::kLightCyan);
         }
       } else {
         log.LOG("Add", kTabModeTab, kWhite);
-        m.Extension = consumable ? std::move(consumable->Entries[i].Text) : s.Text;
+        if (consumable)
+          m.Extension = std::move(consumable->Entries[i].Text);
+        else
+          m.Extension = s.Text;
         log.LOG("Complete", kTabModeTab, color::kLightGreen);
       }
     } else {
       log.LOG("NOT FOUND, Create", kTabModeTab, color::kLightYellow);
-      main.Entries.push_back(consumable ? std::move(consumable->Entries[i]) : s);
+      // Not a conditional expression: with one const branch it would copy both ways.
+      if (consumable)
+        main.Entries.push_back(std::move(consumable->Entries[i]));
+      else
+        main.Entries.push_back(s);
       index.appended(main.Entries.back(), main.upperBound());
       log.LOG("Complete", kTabModeTab, color::kLightGreen);
     }
