@@ -4,6 +4,7 @@
 
 #include <strings.h>
 #include <cstdio>
+#include <span>
 
 namespace vestral {
 
@@ -33,16 +34,18 @@ int onValue(void* user, const char* section, const char* name, const char* value
 // than inih's buffer is cut and its rest skipped: left in the stream, the rest would
 // be parsed as a line of its own, and the tail of a long comment could set a key.
 char* readLine(char* str, int num, void* stream) {
+  if (num <= 0) return nullptr;
+  const std::span<char> buf(str, static_cast<size_t>(num));
   auto* f = static_cast<FILE*>(stream);
   int c = std::fgetc(f);
   while (c == ' ' || c == '\t') c = std::fgetc(f);
   if (c == EOF) return nullptr;
-  int n = 0;
+  size_t n = 0;
   for (; c != EOF; c = std::fgetc(f)) {
-    if (n < num - 1) str[n++] = static_cast<char>(c);
+    if (n + 1 < buf.size()) buf[n++] = static_cast<char>(c);
     if (c == '\n') break;
   }
-  str[n] = '\0';
+  buf[n] = '\0';
   return str;
 }
 
