@@ -85,7 +85,10 @@ std::string ErrnoText(int err) {
   return std::strerror(err);
 }
 
-Status ReadWholeFile(const std::string& path, std::string& out) {
+namespace {
+
+// The file's bytes from `offset` to its end (none when it is shorter).
+Status readFrom(const std::string& path, uint64_t offset, std::string& out) {
   out.clear();
   if (path.empty()) return Status::InvalidArgument("no file name given (the path is empty)");
   std::error_code ec;
@@ -96,16 +99,22 @@ Status ReadWholeFile(const std::string& path, std::string& out) {
     return Status::IOError("cannot open " + quoted(path) + ": " + ErrnoText(errno));
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
-  in.seekg(0, std::ios::beg);
   if (size < 0) return Status::IOError("cannot read " + quoted(path) + ": " + ErrnoText(errno));
-  out.resize(static_cast<size_t>(size));
-  in.read(out.data(), size);
-  if (in.gcount() != size) {
+  if (static_cast<uint64_t>(size) <= offset) return Status::OK();
+  const std::streamoff wanted = size - static_cast<std::streamoff>(offset);
+  in.seekg(static_cast<std::streamoff>(offset), std::ios::beg);
+  out.resize(static_cast<size_t>(wanted));
+  in.read(out.data(), wanted);
+  if (in.gcount() != wanted) {
     out.clear();
     return Status::IOError("reading " + quoted(path) + " failed: " + ErrnoText(errno));
   }
   return Status::OK();
 }
+
+}  // namespace
+
+Status ReadWholeFile(const std::string& path, std::string& out) { return readFrom(path, 0, out); }
 
 Status ReplaceFile(const std::string& path, const std::string& bytes) {
   bool exists = false;
@@ -137,11 +146,14 @@ Status ReplaceFile(const std::string& path, const std::string& bytes) {
 Status OverwriteFromStart(const std::string& path, const std::string& bytes) {
   std::error_code ec;
   if (fs::is_regular_file(path, ec)) {
-    std::string old;
-    if (Status s = ReadWholeFile(path, old); !s.ok()) return s;
-    if (old.size() > bytes.size()) {
-      std::string merged = bytes;
-      merged.append(old, bytes.size(), std::string::npos);
+    // Only the old bytes behind the new ones are kept, so only they are read: the
+    // whole old file would cost its size in memory again.
+    std::string tail;
+    if (Status s = readFrom(path, bytes.size(), tail); !s.ok()) return s;
+    if (!tail.empty()) {
+      std::string merged;
+      merged.reserve(bytes.size() + tail.size());
+      merged.append(bytes).append(tail);
       return ReplaceFile(path, merged);
     }
   }

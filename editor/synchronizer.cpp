@@ -139,8 +139,11 @@ bool Synchronize(const std::string& mainPath, const std::string& syncPath, bool 
 
   for (char letter : kTableOrder) {
     log.LOG(std::string("Synchronize ") + letter + " base:", kTabModeLineEnd, kWhite);
-    DtcTable& syncTable = *sync.table(letter);  // discarded after the run
+    DtcTable& syncTable = *sync.table(letter);
     mergeTable(log, *main.table(letter), syncTable, &syncTable, direct, questions);
+    // Its entries now live in the main table; the rest is not needed for the write,
+    // which holds the whole file in memory once more.
+    syncTable = DtcTable{};
   }
 
   if (Status s = WriteDatabase(mainPath, main); !s.ok()) return fail(s);
