@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Peak resident memory of whole `vestral` processes on databases of 100,000 entries:
+# a lookup of one code, a lookup of 10,000 codes from standard input, and a sync of two
+# databases (half of the codes shared). Target: no more than 3 times the size of the
+# database files the command reads, plus 30 MB (the program and its libraries).
+# Figures only: nothing here fails a build.
+#
+# Usage: bench/memory.sh BUILD_FOLDER
+set -uo pipefail
+build=${1:-build-release}
+vestral="$build/vestral"
+tool="$build/bench/bench_data_tool"
+syncbench="$build/bench/sync_bench"
+gnutime=/usr/bin/time
+
+for need in "$vestral" "$tool" "$syncbench"; do
+  if [ ! -x "$need" ]; then
+    echo "skipped: $need is not built"
+    exit 0
+  fi
+done
+if [ ! -x "$gnutime" ]; then
+  echo "skipped: $gnutime is missing (scripts/setup installs the package time)"
+  exit 0
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$tool" "$work" >/dev/null || exit 0
+"$syncbench" --write-files "$work" >/dev/null || exit 0
+cp "$work/main.DAT" "$work/main.orig"
+
+size_kb() { echo $(($(stat -c %s "$1") / 1024)); }
+
+# The peak resident set of one run of "$@" in KB, standard input from $stdin.
+stdin=/dev/null
+peak_kb() {
+  "$gnutime" -f %M -o "$work/peak" "$@" <"$stdin" >/dev/null 2>"$work/err"
+  local status=$?
+  if [ $status -gt 1 ]; then
+    echo "memory: \"$*\" failed with status $status: $(head -c 300 "$work/err")" >&2
+    echo 0
+    return
+  fi
+  tail -n 1 "$work/peak"
+}
+
+# One line: what, peak, limit and whether the peak is within it.
+report() {
+  local what=$1 peak=$2 files_kb=$3
+  local limit=$((3 * files_kb + 30 * 1024))
+  local verdict=within
+  [ "$peak" -gt "$limit" ] && verdict=OVER
+  awk -v w="$what" -v p="$peak" -v l="$limit" -v f="$files_kb" -v v="$verdict" 'BEGIN {
+    printf "%-44s peak %6.1f MB   limit %6.1f MB (3 x %5.1f MB + 30 MB)   %s\n",
+      w, p / 1024, l / 1024, f / 1024, v }'
+}
+
+db_kb=$(size_kb "$work/bench.DAT")
+code=$(cat "$work/last.txt")
+report "vestral lookup (1 code)" "$(peak_kb "$vestral" lookup --db "$work/bench.DAT" "$code")" "$db_kb"
+
+stdin="$work/codes.txt"
+report "vestral lookup - ($(wc -l <"$work/codes.txt") codes)" \
+  "$(peak_kb "$vestral" lookup --db "$work/bench.DAT" -)" "$db_kb"
+stdin=/dev/null
+
+pair_kb=$(($(size_kb "$work/main.DAT") + $(size_kb "$work/other.DAT")))
+report "vestral sync --quiet (alternative value)" \
+  "$(peak_kb "$vestral" sync --quiet --db "$work/main.DAT" "$work/other.DAT")" "$pair_kb"
+cp "$work/main.orig" "$work/main.DAT"
+report "vestral sync --quiet --direct --yes" \
+  "$(peak_kb "$vestral" sync --quiet --direct --yes --db "$work/main.DAT" "$work/other.DAT")" \
+  "$pair_kb"
+exit 0
