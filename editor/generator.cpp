@@ -31,17 +31,16 @@ bool ParseSourceLine(std::string_view line, SourceLine& out) {
 
 std::vector<std::string_view> SplitSourceLines(std::string_view text) {
   std::vector<std::string_view> lines;
-  const char* const data = text.data();
   const size_t n = text.size();
   size_t start = 0;
   for (size_t i = 0; i < n; ++i) {
-    const char c = data[i];
+    const char c = text[i];
     if (c != '\r' && c != '\n') continue;
-    lines.emplace_back(data + start, i - start);
-    if (c == '\r' && i + 1 < n && data[i + 1] == '\n') ++i;
+    lines.push_back(text.substr(start, i - start));
+    if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
     start = i + 1;
   }
-  if (start < n) lines.emplace_back(data + start, n - start);
+  if (start < n) lines.push_back(text.substr(start));
   return lines;
 }
 
@@ -90,7 +89,7 @@ void formatCounts(const DtcDatabase& db, std::string& out) {
     if (k > 0) out += '\t';
     out += letters[k];
     out += ':';
-    const auto r = std::to_chars(buf, buf + sizeof buf, tables[k]->upperBound());
+    const auto r = std::to_chars(std::begin(buf), std::end(buf), tables[k]->upperBound());
     out.append(buf, r.ptr);
   }
 }
