@@ -6,6 +6,7 @@
 
 #include "database/dtc_database.h"
 #include "database/file_io.h"
+#include "editor/base_positions.h"
 
 namespace vestral {
 
@@ -45,14 +46,6 @@ std::vector<std::string_view> SplitSourceLines(std::string_view text) {
 }
 
 namespace {
-
-void logBasePositions(LogSink& log, const DtcDatabase& db) {
-  for (char letter : {'B', 'C', 'P', 'U'}) {
-    log.LOG(std::string(1, letter) + " - base positions " +
-                std::to_string(db.table(letter)->upperBound()),
-            kTabModeLineEnd, color::kYellow);
-  }
-}
 
 void logSourceError(LogSink& log, const char* what, int32_t lineNo) {
   log.LOG(std::string(what) + std::to_string(lineNo) + " of source file.", kTabModeLineEnd,
@@ -151,7 +144,7 @@ bool Generate(const std::string& source, const std::string& dest, LogSink& log,
       logFailure(log, s);
       return false;
     }
-    logBasePositions(log, db);
+    LogBasePositions(log, db);
     log.LOG(kBeginBanner, kTabModeLineEnd, color::kLightBlue);
 
     const std::string ok = "Ok";
