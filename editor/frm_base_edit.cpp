@@ -14,8 +14,10 @@
 #include <exception>
 #include <functional>
 
+#include "editor/checker.h"
 #include "editor/collector.h"
 #include "editor/generator.h"
+#include "editor/synchronizer.h"
 #include "log/frm_log.h"
 #include "platform/codepage_qt.h"
 #include "platform/message_box_qt.h"
@@ -312,30 +314,42 @@ void FrmBaseEdit::CmdMBWrite_Click() {
   });
 }
 
-// The operations below are wired in by their own changes: each creates its log with
-// newLogWindow() and runs inside runOperation like Read and Write.
+// Check and Collect work on the working database, so only in the read state; the
+// disabled buttons say the same, this also covers calls that bypass them.
 
 void FrmBaseEdit::CmdCheck_Click() {
-  runOperation([] {
-    // STUB: the checker runs here on workingDatabase().
+  if (!read_) return;
+  runOperation([this] {
+    // The removals stay in memory until Write.
+    CheckDatabase(working_, *newLogWindow());
   });
 }
 
 void FrmBaseEdit::CmdGenerate_Click() {
-  runOperation([] {
-    // STUB: the generator runs here from TxtGSrc to TxtDst.
+  runOperation([this] {
+    // The paths are taken once: the boxes may be edited while the run lets events in.
+    const std::string source = ToNativePath(TxtGSrc->text());
+    const std::string dest = ToNativePath(TxtDst->text());
+    Generate(source, dest, *newLogWindow(), questions());
   });
 }
 
 void FrmBaseEdit::CmdCollect_Click() {
-  runOperation([] {
-    // STUB: the collector runs here on workingDatabase() with TxtCFile, ChkALL, codeList().
+  if (!read_) return;
+  runOperation([this] {
+    // The list as it stands now; later additions or removals do not change this run.
+    const std::vector<std::string> codes = codeList();
+    const std::string out = ToNativePath(TxtCFile->text());
+    Collect(working_, out, ChkALL->isChecked(), codes, *newLogWindow(), questions());
   });
 }
 
 void FrmBaseEdit::CmdSync_Click() {
-  runOperation([] {
-    // STUB: the synchronizer runs here with mainDatabasePath(), TxtSyn and ChkDirect.
+  runOperation([this] {
+    // The working copy is left as it was read: Write notices that the file changed
+    // since and asks before putting the older copy back.
+    const std::string other = ToNativePath(TxtSyn->text());
+    Synchronize(mainPath_, other, ChkDirect->isChecked(), *newLogWindow(), questions());
   });
 }
 
