@@ -1,7 +1,6 @@
 #include "editor/synchronizer.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "editor/base_positions.h"
 #include "editor/code_index.h"
@@ -119,13 +118,6 @@ bool Synchronize(const std::string& mainPath, const std::string& syncPath, bool 
     log.DONE();
     return false;
   };
-
-  // Merged into itself, alternative value mode would overwrite every extension with
-  // its entry's own text.
-  std::error_code ec;
-  if (std::filesystem::equivalent(mainPath, syncPath, ec) && !ec)
-    return fail(Status::InvalidArgument("\"" + syncPath + "\" is the main database \"" + mainPath +
-                                        "\" itself; nothing to merge"));
 
   log.LOG("Open main database", kTabModeLineEnd, kWhite);
   DtcDatabase main;

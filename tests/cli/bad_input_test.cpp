@@ -532,18 +532,6 @@ TEST_F(BadInput, AFullDiskIsReportedAndLeavesTheOldFileIntact) {
   }
 }
 
-TEST_F(BadInput, TheMainDatabaseIsNotMergedIntoItself) {
-  const Snapshot before = snapshot();
-  // The same file under another spelling is the same file.
-  for (const std::string& other : {main_, dir_.path() + "/./main.DAT"}) {
-    const Outcome r = Vestral({"sync", "--db", main_, other});
-    EXPECT_EQ(r.status, kExitFailure);
-    EXPECT_TRUE(RedLineNames(r.out, main_)) << r.out;
-    EXPECT_THAT(r.out, HasSubstr("itself"));
-  }
-  EXPECT_EQ(Changes(before, snapshot()), "");
-}
-
 // ---------------------------------------------------------------- source texts
 
 TEST_F(BadInput, OddSourceTextsAreReadAsBytesAndReported) {

@@ -349,9 +349,9 @@ TEST(Synchronize, DirectModeAsksAndReplacesOnOk) {
   }
 }
 
-// Merged into itself, alternative value mode would overwrite every extension with its
-// entry's own text: the run is refused before anything is read or written.
-TEST(Synchronize, WithItselfIsRefused) {
+// Merging a database into itself is allowed: direct mode finds every code at its first
+// occurrence, alternative value mode copies each text into its own second text.
+TEST(Synchronize, WithItself) {
   DtcDatabase db = mainDatabase();
   db.P.Entries.push_back(entry("0100", "repeated code"));
   for (bool direct : {true, false}) {
@@ -359,12 +359,23 @@ TEST(Synchronize, WithItselfIsRefused) {
     const std::string before = ReadBytes(f.main);
     RecordingSink log;
     AlwaysAnswer q(Button::Ok);
-    EXPECT_FALSE(Synchronize(f.main, f.main, direct, log, q));
-    EXPECT_TRUE(q.asked.empty());
-    EXPECT_EQ(ReadBytes(f.main), before);
-    const LogRun& error = log.runs()[log.runs().size() - 2];
-    EXPECT_EQ(error.color, color::kLightRed);
-    EXPECT_THAT(error.text, HasSubstr("\"" + f.main + "\" itself"));
+    EXPECT_TRUE(Synchronize(f.main, f.main, direct, log, q));
+    const DtcDatabase after = f.read(f.main);
+    if (direct) {
+      // The repeated code meets its first occurrence, whose text differs.
+      ASSERT_EQ(q.asked.size(), 1u);
+      EXPECT_EQ(after.P.Entries[1], entry("0100", "repeated code"));
+      EXPECT_EQ(after.P.upperBound(), 3);
+      EXPECT_EQ(after.B, db.B);
+    } else {
+      EXPECT_TRUE(q.asked.empty());
+      EXPECT_EQ(after.B.Entries[1], entry("1001", "Seat", "Seat"));
+      EXPECT_EQ(after.P.Entries[1], entry("0100", "Mass air flow", "repeated code"));
+      EXPECT_EQ(after.P.Entries[2], entry("0101", "Range", "Range"));
+      EXPECT_EQ(after.P.Entries[3], entry("0100", "repeated code"));
+      EXPECT_NE(ReadBytes(f.main), before);
+    }
+    EXPECT_THAT(log.lines(), Not(HasSubstr("NOT FOUND")));
   }
 }
 
