@@ -7,6 +7,7 @@
 
 #include "cli/run_vestral.h"
 #include "database/dtc_database.h"
+#include "support/entries.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
@@ -20,13 +21,7 @@ using testing::TempDir;
 
 const char* const kAbsent = "Ошибка отсутствует в базе данных";
 
-DtcEntry entry(std::string_view code, std::string text, std::string ext = "") {
-  DtcEntry e;
-  e.setCode(code);
-  e.Text = std::move(text);
-  e.Extension = std::move(ext);
-  return e;
-}
+using testing::entry;
 
 // P0100 twice (the first wins), a Cyrillic text and extension, hex letters in a code,
 // a text with a tab and a line break, one entry in each other table.

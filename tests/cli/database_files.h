@@ -5,15 +5,12 @@
 #include <string_view>
 
 #include "database/dtc_database.h"
+#include "support/entries.h"
 
 namespace vestral::testing {
 
 inline DtcEntry MakeEntry(std::string_view code, std::string text, std::string ext = "") {
-  DtcEntry e;
-  e.setCode(code);
-  e.Text = std::move(text);
-  e.Extension = std::move(ext);
-  return e;
+  return entry(code, std::move(text), std::move(ext));
 }
 
 // A file path as a command line argument.

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "support/entries.h"
 #include "support/read_only_file.h"
 #include "support/temp_dir.h"
 
@@ -22,13 +23,7 @@ std::string bytesOf(std::initializer_list<int> v) {
   return s;
 }
 
-DtcEntry entry(std::string_view code, std::string text, std::string ext = "") {
-  DtcEntry e;
-  e.setCode(code);
-  e.Text = std::move(text);
-  e.Extension = std::move(ext);
-  return e;
-}
+using testing::entry;
 
 DtcDatabase sampleDatabase() {
   DtcDatabase db = EmptyDatabase();

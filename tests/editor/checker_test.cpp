@@ -4,17 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include "support/entries.h"
 
 namespace vestral {
 namespace {
 
-DtcEntry entry(std::string_view code, std::string text, std::string ext = "") {
-  DtcEntry e;
-  e.setCode(code);
-  e.Text = std::move(text);
-  e.Extension = std::move(ext);
-  return e;
-}
+using testing::entry;
 
 DtcTable tableOf(std::initializer_list<DtcEntry> entries) {
   DtcTable t;

@@ -4,18 +4,13 @@
 
 #include <filesystem>
 
+#include "support/entries.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
 namespace {
 
-DtcEntry entry(std::string_view code, std::string text, std::string ext = "") {
-  DtcEntry e;
-  e.setCode(code);
-  e.Text = std::move(text);
-  e.Extension = std::move(ext);
-  return e;
-}
+using testing::entry;
 
 // "table position code kind" for each finding, in order.
 std::vector<std::string> summary(const std::vector<LintFinding>& findings) {

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "support/coloured_log.h"
+#include "support/entries.h"
 #include "support/read_only_file.h"
 #include "support/temp_dir.h"
 
@@ -22,13 +23,7 @@ using ::testing::StartsWith;
 using testing::TempDir;
 using testing::WriteBytes;
 
-DtcEntry entry(std::string_view code, std::string text, std::string ext = "") {
-  DtcEntry e;
-  e.setCode(code);
-  e.Text = std::move(text);
-  e.Extension = std::move(ext);
-  return e;
-}
+using testing::entry;
 
 DtcTable table(std::initializer_list<DtcEntry> entries) {
   DtcTable t;

@@ -21,6 +21,7 @@
 #include "lookup/editor_gate.h"
 #include "lookup/lookup.h"
 #include "platform/codepage_qt.h"
+#include "support/entries.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
@@ -38,13 +39,7 @@ const QColor kIdle(255, 255, 128), kIncomplete(255, 128, 128), kComplete(128, 25
 
 std::string cp1251(const char* utf8) { return ToCp1251Lossy(QString::fromUtf8(utf8)); }
 
-DtcEntry entry(std::string_view code, std::string text, std::string ext = "") {
-  DtcEntry e;
-  e.setCode(code);
-  e.Text = std::move(text);
-  e.Extension = std::move(ext);
-  return e;
-}
+using testing::entry;
 
 QColor back(const QWidget* w) { return w->palette().color(QPalette::Base); }
 

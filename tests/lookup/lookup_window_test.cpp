@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "lookup/lookup.h"
+#include "support/entries.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
@@ -43,13 +44,7 @@ TEST(StartupHint, IsSeenAnywhereInTheTextExactly) {
   EXPECT_FALSE(HintStillShown("Ctrl Alt Esc"));
 }
 
-DtcEntry entry(std::string_view code, std::string text, std::string ext = "") {
-  DtcEntry e;
-  e.setCode(code);
-  e.Text = std::move(text);
-  e.Extension = std::move(ext);
-  return e;
-}
+using testing::entry;
 
 TEST(DescribeFind, ShowsTheFirstMatchNeverThePlaceholder) {
   DtcDatabase db = EmptyDatabase();
