@@ -27,7 +27,7 @@ run: build
 # The tests again, built by Clang with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: setup
 	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
-	  -DVESTRAL_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
+	  -DVESTRAL_SANITIZE=ON -DVESTRAL_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build-asan
 	@ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-asan --output-on-failure -j 2
 
