@@ -104,30 +104,5 @@ TEST_F(CheckCommand, WriteSavesTheCleanedDatabase) {
   EXPECT_EQ(RunVestral({"check", "--quiet", "--db", Arg(path_)}).exitCode, 0);
 }
 
-TEST_F(CheckCommand, AWriteThatFailsIsStatus1AndTheFileKeepsItsDamage) {
-  ASSERT_TRUE(WriteDatabase(path_, damaged()).ok());
-  const std::string before = ReadBytes(path_);
-  testing::ReadOnlyFile readOnly(path_);
-  if (!readOnly.ok()) GTEST_SKIP() << "cannot make a file read-only here";
-  const ProcessResult r = RunVestral({"check", "--quiet", "--write", "--db", Arg(path_)});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_THAT(r.err, HasSubstr("\"" + path_ + "\""));
-  EXPECT_THAT(r.err, HasSubstr("the 3 damaged entries stay in the file"));
-  EXPECT_EQ(ReadBytes(path_), before);
-}
-
-TEST_F(CheckCommand, AnUnreadableDatabaseIsStatus1NamingTheFile) {
-  const std::string cut = dir_.file("cut.DAT");
-  testing::WriteBytes(cut, std::string("\x0A\x00powertr", 9));
-  for (const std::string& file : {dir_.file("none.DAT"), cut}) {
-    const ProcessResult r = RunVestral({"check", "--write", "--db", Arg(file)});
-    EXPECT_EQ(r.exitCode, 1) << file;
-    EXPECT_EQ(r.out, "") << file;
-    EXPECT_THAT(r.err, HasSubstr("\"" + file + "\"")) << file;
-  }
-  EXPECT_EQ(ReadBytes(cut), std::string("\x0A\x00powertr", 9));
-  EXPECT_EQ(RunVestral({"check", "extra"}).exitCode, 2);
-}
-
 }  // namespace
 }  // namespace vestral

@@ -41,24 +41,6 @@ TEST(CreateCommand, RefusesAnExistingFileAndLeavesItAsItWas) {
   EXPECT_EQ(ReadBytes(path), "precious");
 }
 
-TEST(CreateCommand, ReportsWhatCannotBeWritten) {
-  TempDir dir;
-  struct Case {
-    std::string path;
-    const char* message;
-  } cases[] = {
-      {dir.file("missing/new.DAT"), "does not exist"},
-      {dir.path(), "is a folder, not a file"},
-  };
-  for (const Case& c : cases) {
-    const ProcessResult r = RunVestral({"create", QString::fromStdString(c.path)});
-    EXPECT_EQ(r.exitCode, 1) << c.path;
-    EXPECT_THAT(r.err, HasSubstr("\"" + c.path)) << c.path;
-    EXPECT_THAT(r.err, HasSubstr(c.message)) << c.path;
-  }
-  EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
-}
-
 TEST(CreateCommand, NeedsExactlyOneFile) {
   for (const QStringList& args : {QStringList{"create"}, QStringList{"create", "a", "b"}}) {
     const ProcessResult r = RunVestral(args);

@@ -1,10 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include "cli/database_files.h"
 #include "cli/run_vestral.h"
 #include "support/temp_dir.h"
@@ -90,35 +86,10 @@ TEST_F(SearchCommand, LinesAreThoseOfLookupOneEntryALine) {
             "B1000\tbody\tBody sensor\toxygen\n");
 }
 
-TEST_F(SearchCommand, JsonGivesTheFieldsOfLookupAndThePosition) {
-  ProcessResult r = search({"--json", "датчик"});
-  EXPECT_EQ(r.exitCode, 0);
-  QJsonParseError error;
-  const QJsonArray a = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error).array();
-  ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out;
-  ASSERT_EQ(a.size(), 2);
-  const QJsonObject p = a[0].toObject();
-  EXPECT_EQ(p["code"].toString(), "P0130");
-  EXPECT_EQ(p["system"].toString(), "powertrain");
-  EXPECT_EQ(p["text"].toString(), "Oxygen sensor circuit");
-  EXPECT_EQ(p["extension"].toString(), QString::fromUtf8("ДАТЧИК кислорода"));
-  EXPECT_EQ(p["position"].toInt(), 2);
-  EXPECT_EQ(a[1].toObject()["code"].toString(), "C0035");
-  EXPECT_EQ(a[1].toObject()["text"].toString(), QString::fromUtf8("Датчик скорости"));
-
-  r = search({"--json", "absent"});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array().size(), 0);
-}
-
 TEST_F(SearchCommand, NoWordIsWrongUsageAndAnUnreadableDatabaseAFailure) {
   ProcessResult r = search({});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_THAT(r.err, HasSubstr("vestral search: no word given"));
-  const std::string missing = dir_.file("none.DAT");
-  r = RunVestral({"search", "--db", Arg(missing), "sensor"});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_THAT(r.err, HasSubstr("\"" + missing + "\""));
 }
 
 }  // namespace

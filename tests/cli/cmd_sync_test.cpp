@@ -123,49 +123,6 @@ TEST_F(SyncCommand, DryRunReportsThePlanAndWritesNothing) {
                        "U base: 0 entries before, 0 after; 0 added, 0 identical, 0 changed\n");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(ReadBytes(main_), before_);
-
-  // Alternative value mode compares the main extension with the sync text.
-  r = sync({"--dry-run"});
-  EXPECT_EQ(r.exitCode, 0);
-  EXPECT_THAT(r.out, HasSubstr("in alternative value mode would do this"));
-  EXPECT_THAT(r.out, HasSubstr(tables + "0 identical, 2 changed\n"
-                                        "  added      P0300  at 3  Новый\n"
-                                        "  changed    P0100  at 1\n"
-                                        "      extension:  old\n"
-                                        "      becomes:    CDE\n"
-                                        "  changed    P0200  at 2\n"
-                                        "      extension:  \n"
-                                        "      becomes:    Same\n"));
-  EXPECT_EQ(ReadBytes(main_), before_);
-}
-
-TEST_F(SyncCommand, AMissingOrDamagedFileLeavesTheMainDatabaseAsItWas) {
-  const std::string cut = dir_.file("cut.DAT");
-  testing::WriteBytes(cut, std::string("\x0A\x00powertr", 9));
-  struct Case {
-    std::string other;
-    QStringList more;
-    const char* logged;  // "" for a dry run, which has no log
-    std::string err;
-  } cases[] = {
-      {dir_.file("none.DAT"), {}, "Synchro database not found\nDone\n", "none.DAT\" was not found"},
-      {cut, {"--direct"}, "is not a valid database", "main.DAT\" was left as it was"},
-      {dir_.file("none.DAT"), {"--dry-run"}, "", "cannot open \"" + dir_.file("none.DAT")},
-      {cut, {"--dry-run"}, "", "\"" + cut + "\" is not a valid database"},
-  };
-  for (const Case& c : cases) {
-    const ProcessResult r =
-        RunVestral(QStringList{"sync", "--db", Arg(main_), Arg(c.other)} + c.more);
-    EXPECT_EQ(r.exitCode, 1) << c.err;
-    if (*c.logged) {
-      EXPECT_THAT(r.out, HasSubstr(c.logged));
-    } else {
-      EXPECT_EQ(r.out, "");
-    }
-    EXPECT_THAT(r.err, HasSubstr(c.err));
-    EXPECT_EQ(ReadBytes(main_), before_) << c.err;
-  }
-  EXPECT_EQ(RunVestral({"sync", "--db", Arg(main_)}).exitCode, 2);
 }
 
 }  // namespace
