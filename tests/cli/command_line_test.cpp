@@ -12,8 +12,6 @@ namespace vestral {
 namespace {
 
 using ::testing::HasSubstr;
-using ::testing::Not;
-using ::testing::StartsWith;
 
 // What the last run of the test command saw.
 struct Seen {
@@ -133,13 +131,10 @@ TEST(CommandLine, WrongUsageIsStatus2NamingWhatWasWrong) {
   } cases[] = {
       {{}, "vestral: no command given"},
       {{"frob"}, "vestral: unknown command \"frob\""},
-      {{"--frob"}, "vestral: unknown option \"--frob\""},
       {{"demo", "--frob"}, "vestral demo: Unknown option 'frob'."},
       {{"plain", "--yes"}, "vestral plain: Unknown option 'yes'."},
-      {{"plain", "--db", "x"}, "vestral plain: Unknown option 'db'."},
       {{"demo", "--color=blue"}, "--color takes auto, always or never, not \"blue\""},
       {{"demo", "--yes", "--no"}, "--yes and --no exclude each other"},
-      {{"demo", "--db"}, "vestral demo: Missing value after '--db'."},
       {{"demo", "--db="}, "--db needs a file name"},
   };
   for (const Case& c : cases) {
@@ -151,50 +146,10 @@ TEST(CommandLine, WrongUsageIsStatus2NamingWhatWasWrong) {
   }
 }
 
-TEST(CommandLine, HelpAndVersion) {
-  for (const char* h : {"--help", "-h", "help"}) {
-    const Outcome r = run({h});
-    EXPECT_EQ(r.status, kExitOk);
-    EXPECT_THAT(r.out, StartsWith("Usage: vestral"));
-    EXPECT_THAT(r.out, HasSubstr("  demo   Log and ask\n  plain  Nothing\n"));
-  }
-  const Outcome v = run({"--version"});
-  EXPECT_EQ(v.status, kExitOk);
-  EXPECT_THAT(v.out, StartsWith("vestral "));
-
-  const Outcome d = run({"demo", "--help", "--frob-is-not-reached"});
-  EXPECT_EQ(d.status, kExitUsage);  // an unknown option still counts
-
-  const Outcome demoHelp = run({"demo", "--help"});
-  EXPECT_EQ(demoHelp.status, kExitOk);
-  EXPECT_FALSE(seen.ran);
-  EXPECT_THAT(demoHelp.out, StartsWith("Usage: vestral demo [--db FILE] ARG...\nLog and ask\n"));
-  for (const char* option : {"--quiet", "--color", "--db", "--yes", "--no", "--explode"})
-    EXPECT_THAT(demoHelp.out, HasSubstr(option));
-  EXPECT_THAT(run({"plain", "--help"}).out, Not(HasSubstr("--db")));
-}
-
 TEST(CommandLine, AFailureEscapingACommandIsReportedNotThrown) {
   const Outcome r = run({"demo", "--explode"});
   EXPECT_EQ(r.status, kExitFailure);
   EXPECT_EQ(r.err, "vestral: unexpected failure: boom\n");
-}
-
-TEST(CommandLine, ReleaseAtExitKeepsObjectsOnlyWhenTheProcessEndsNext) {
-  std::string out, err;
-  TextOutput o(out), e(err);
-  std::istringstream in;
-  NullSink log;
-  ScriptedQuestions questions;
-  QCommandLineParser parser;
-  for (bool exitFollows : {false, true}) {
-    CommandContext ctx{kPlain, parser, {}, {}, log, questions, o, e, in};
-    ctx.exitFollows = exitFollows;
-    auto big = std::make_shared<std::vector<int>>(1000);
-    std::weak_ptr<std::vector<int>> watch = big;
-    ReleaseAtExit(ctx, std::move(big));
-    EXPECT_EQ(watch.expired(), !exitFollows);
-  }
 }
 
 }  // namespace

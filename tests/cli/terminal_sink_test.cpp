@@ -48,15 +48,6 @@ TEST(TerminalSink, ColoursEachChangeWithTheMatchingAnsiColourAndResetsAtDone) {
   EXPECT_EQ(text, "\x1b[92mLOG v. 1.0\n\x1b[97ma\tb\t\x1b[33mc\n\x1b[0md\n\x1b[91mDone\x1b[0m\n");
 }
 
-TEST(TerminalSink, PaletteMapsOntoTheSixteenAnsiColours) {
-  const char* expected[16] = {"30", "34", "32", "36", "31", "35", "33", "37",
-                              "90", "94", "92", "96", "91", "95", "93", "97"};
-  for (int i = 0; i < 16; ++i)
-    EXPECT_EQ(AnsiColour(i), std::string("\x1b[") + expected[i] + "m") << i;
-  EXPECT_STREQ(AnsiColour(-1), "");
-  EXPECT_STREQ(AnsiColour(16), "");
-}
-
 TEST(TerminalSink, PauseResetsTheColourSoAQuestionIsNotPrintedInIt) {
   std::string text;
   TextOutput out(text);
