@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "support/entries.h"
-#include "support/read_only_file.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
@@ -115,50 +114,6 @@ TEST(DatabaseFormat, WritesNeverShortenTheFile) {
   EXPECT_EQ(back, shorter);
 }
 
-TEST(DatabaseFormat, EveryTruncationIsReportedWithItsOffset) {
-  std::string bytes;
-  ASSERT_TRUE(SerializeDatabase(sampleDatabase(), bytes).ok());
-  for (size_t len = 0; len < bytes.size(); ++len) {
-    DtcDatabase db = sampleDatabase();
-    const Status s = ParseDatabase(std::string_view(bytes).substr(0, len), "cut.DAT", db);
-    ASSERT_FALSE(s.ok()) << "length " << len;
-    EXPECT_TRUE(s.IsCorruption());
-    EXPECT_THAT(s.message(), HasSubstr("\"cut.DAT\""));
-    EXPECT_THAT(s.message(), HasSubstr("at byte "));
-    EXPECT_EQ(db, DtcDatabase{}) << "a failed read leaves the target empty";
-  }
-  DtcDatabase db;
-  EXPECT_TRUE(ParseDatabase(bytes, "whole.DAT", db).ok());
-}
-
-struct BadCount {
-  const char* name;
-  size_t offset;         // where in the empty database's P table to patch
-  std::string patch;     // little-endian bytes written there
-  const char* expected;  // part of the message
-};
-
-TEST(DatabaseFormat, ImpossibleCountsAreRefused) {
-  const BadCount cases[] = {
-      {"no dimensions", 12, bytesOf({0, 0}), "expected dimension count 1, found 0"},
-      {"two dimensions", 12, bytesOf({2, 0}), "expected dimension count 1, found 2"},
-      {"lower bound 1", 18, bytesOf({1, 0, 0, 0}), "expected lower bound 0, found 1"},
-      {"no elements", 14, bytesOf({0, 0, 0, 0}), "expected at least 1 element"},
-      {"huge element count", 14, bytesOf({0xFF, 0xFF, 0xFF, 0x7F}), "2147483647 elements"},
-      {"name longer than file", 0, bytesOf({0xFF, 0xFF}), "expected the table name (65535 bytes)"},
-  };
-  std::string good;
-  ASSERT_TRUE(SerializeDatabase(EmptyDatabase(), good).ok());
-  for (const BadCount& c : cases) {
-    std::string bytes = good;
-    bytes.replace(c.offset, c.patch.size(), c.patch);
-    DtcDatabase db;
-    const Status s = ParseDatabase(bytes, "bad.DAT", db);
-    EXPECT_THAT(s.message(), HasSubstr(c.expected)) << c.name;
-    EXPECT_THAT(s.message(), HasSubstr("table P")) << c.name;
-  }
-}
-
 TEST(DatabaseFiles, MissingFoldersAndFilesAreClearErrors) {
   TempDir dir;
   DtcDatabase db = sampleDatabase();
@@ -174,18 +129,6 @@ TEST(DatabaseFiles, MissingFoldersAndFilesAreClearErrors) {
   s = ReadDatabase(dir.path(), db);
   EXPECT_THAT(s.message(), HasSubstr("is a folder"));
   EXPECT_FALSE(WriteDatabase("", sampleDatabase()).ok());
-}
-
-TEST(DatabaseFiles, ReadOnlyFileIsRefusedAndKept) {
-  TempDir dir;
-  const std::string path = dir.file("ro.DAT");
-  ASSERT_TRUE(CreateDatabase(path).ok());
-  testing::ReadOnlyFile readOnly(path);
-  if (!readOnly.ok()) GTEST_SKIP() << "cannot make a file read-only here";
-  const Status s = WriteDatabase(path, sampleDatabase());
-  EXPECT_TRUE(s.IsIOError());
-  EXPECT_THAT(s.message(), HasSubstr("\"" + path + "\""));
-  EXPECT_EQ(ReadBytes(path).size(), 131u);
 }
 
 TEST(DatabaseFiles, OverlongTextIsRefusedBeforeTheFileIsTouched) {
