@@ -84,11 +84,9 @@ TEST(CheckTable, EachBrokenRuleIsOnePiece) {
     std::string record;
   } cases[] = {
       {entry("0100", "ok"), "", ""},
-      {entry("3FFF", "ok", "ext"), "", ""},
       {entry("0100", ""), "BASE U\tIND=1\t::DATA MISSING::\t", "U0100 \r\n"},
       {entry("4123", "abc", "def"), "BASE U\tIND=1\t::CODE ERROR CRC::\t", "U4123 abc | def\r\n"},
       {entry("A100", "x"), "BASE U\tIND=1\t::CODE ERROR CRC::\t", "UA100 x\r\n"},
-      {entry(" 100", "x"), "BASE U\tIND=1\t::CODE ERROR CRC::\t", "U 100 x\r\n"},
       {unassignedWithText, "BASE U\tIND=1\t::CODE ERROR CRC::\t",
        std::string("U\0\0\0\0 t\r\n", 9)},
       {unassigned, "BASE U\tIND=1\t::CODE ERROR CRC::\tBASE U\tIND=1\t::DATA MISSING::\t",

@@ -8,7 +8,6 @@
 #include "editor/generator.h"
 #include "support/coloured_log.h"
 #include "support/entries.h"
-#include "support/read_only_file.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
@@ -16,9 +15,7 @@ namespace {
 
 using testing::ColouredLog;
 using ::testing::ElementsAre;
-using ::testing::EndsWith;
 using ::testing::HasSubstr;
-using ::testing::Not;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -87,15 +84,6 @@ TEST(CollectorWholeDatabase, WritesTablesInOrderBCPUWithCrLf) {
             "[12]Done");
 }
 
-TEST(CollectorWholeDatabase, NeverFilledDatabaseGivesAnEmptyFile) {
-  TempDir dir;
-  RecordingSink log;
-  ScriptedQuestions q;
-  EXPECT_TRUE(Collect(DtcDatabase{}, dir.file("none.txt"), true, {}, log, q));
-  EXPECT_EQ(ReadBytes(dir.file("none.txt")), "");
-  EXPECT_THAT(log.lines(), HasSubstr("Collect U base\nEnd collection\nDone"));
-}
-
 TEST(CollectorCodeList, ListOrderFirstOccurrenceAndSkippedCodes) {
   TempDir dir;
   const std::string out = dir.file("list.txt");
@@ -155,8 +143,6 @@ TEST(CollectorOverwrite, AsksAndHonoursTheAnswer) {
     EXPECT_EQ(box.text, "File already exist. overwrite it?");
     EXPECT_THAT(box.buttons, ElementsAre(Button::Yes, Button::No));
     EXPECT_EQ(box.defaultButton, Button::No);
-    EXPECT_EQ(box.icon, Icon::Question);
-    EXPECT_EQ(box.title, "");
 
     const std::string head =
         "LOG v. 1.0\nCollect base to file\nQuary. File already exist. Owerwrite it?\n";
@@ -165,71 +151,6 @@ TEST(CollectorOverwrite, AsksAndHonoursTheAnswer) {
     EXPECT_EQ(log.lines(), head + (done ? "Collect list codes\nFIND U0100\tFOUND\tU0100\tOK\nDone"
                                         : "Cancelled\nDone"));
   }
-}
-
-TEST(CollectorDestination, UnwritableDestinationsAreReportedAndNothingIsWritten) {
-  TempDir dir;
-  std::filesystem::create_directory(dir.file("folder"));
-  WriteBytes(dir.file("plain"), "x");
-  const struct {
-    std::string path;
-    std::string reason;
-  } cases[] = {
-      {"", "No file name given"},
-      {dir.file("folder"), "is a folder"},
-      {dir.file("missing/out.txt"), "does not exist"},
-      {dir.file("plain/out.txt"), "does not exist"},  // a file where a folder should be
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.path);
-    for (bool all : {true, false}) {
-      RecordingSink log;
-      ScriptedQuestions q{Button::Yes};
-      EXPECT_FALSE(Collect(sampleDatabase(), c.path, all, {"P0100"}, log, q));
-      const std::vector<LogRun>& r = log.runs();
-      ASSERT_EQ(r.size(), 4u) << log.lines();
-      EXPECT_EQ(r[2].color, color::kLightRed);
-      EXPECT_THAT(r[2].text, HasSubstr(c.reason));
-      if (!c.path.empty()) {
-        EXPECT_THAT(r[2].text, HasSubstr("\"" + c.path + "\""));
-      }
-      EXPECT_THAT(r[2].text, EndsWith("\r\n"));
-      EXPECT_EQ(r[3].text, "Done");
-    }
-  }
-  // Nothing appeared beside them: no output, no temporary file.
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-    names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  EXPECT_THAT(names, ElementsAre("folder", "plain"));
-  EXPECT_EQ(ReadBytes(dir.file("plain")), "x");
-}
-
-TEST(CollectorDestination, ReadOnlyFileIsReportedAndKept) {
-  TempDir dir;
-  const std::string out = dir.file("ro.txt");
-  WriteBytes(out, "keep me");
-  testing::ReadOnlyFile readOnly(out);
-  if (!readOnly.ok()) GTEST_SKIP() << "cannot make a file read-only here";
-  RecordingSink log;
-  ScriptedQuestions q{Button::Yes};
-  EXPECT_FALSE(Collect(sampleDatabase(), out, true, {}, log, q));
-  EXPECT_EQ(q.asked().size(), 1u);
-  EXPECT_THAT(ColouredLog(log), HasSubstr("\n[12]Cannot write \"" + out + "\": "));
-  EXPECT_THAT(log.lines(), Not(HasSubstr("Collect all database")));
-  EXPECT_EQ(ReadBytes(out), "keep me");
-}
-
-TEST(CollectorRoundTrip, SecondCollectIsIdentical) {
-  TempDir dir;
-  const std::string first = dir.file("first.txt");
-  RecordingSink log1, log2;
-  ScriptedQuestions q{Button::Yes};
-  ASSERT_TRUE(Collect(sampleDatabase(), first, true, {}, log1, q));
-  const std::string bytes = ReadBytes(first);
-  ASSERT_TRUE(Collect(sampleDatabase(), first, true, {}, log2, q));
-  EXPECT_EQ(ReadBytes(first), bytes);
 }
 
 TEST(CollectorRoundTrip, GeneratorRebuildsTheSameEntries) {

