@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "support/read_only_file.h"
 #include "support/temp_dir.h"
@@ -85,34 +84,15 @@ TEST(ReadMainDatabase, FilledDatabaseLogsItsCounts) {
 // Whatever is wrong with the file, Read says which file and what, ends the run, and
 // leaves the working copy and the file as they were.
 TEST(ReadMainDatabase, UnreadableFilesAreReportedAndChangeNothing) {
+  // Damaged files go through every reader in the bad-input suite; here the paths.
   TempDir dir;
-  std::string valid;
-  ASSERT_TRUE(SerializeDatabase(filledDatabase(3), valid).ok());
-  struct Case {
-    const char* name;
-    std::function<std::string(const TempDir&)> make;  // returns the path
-    const char* problem;
+  std::filesystem::create_directory(dir.file("dir.DAT"));
+  const std::pair<std::string, const char*> cases[] = {
+      {dir.file("missing.DAT"), "cannot open"},
+      {dir.file("dir.DAT"), "is a folder"},
   };
-  const std::vector<Case> cases = {
-      {"missing", [](const TempDir& d) { return d.file("missing.DAT"); }, "cannot open"},
-      {"truncated",
-       [&valid](const TempDir& d) {
-         WriteBytes(d.file("cut.DAT"), valid.substr(0, valid.size() - 5));
-         return d.file("cut.DAT");
-       },
-       "not a valid database"},
-      {"folder",
-       [](const TempDir& d) {
-         std::filesystem::create_directory(d.file("dir.DAT"));
-         return d.file("dir.DAT");
-       },
-       "is a folder"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string path = c.make(dir);
-    const bool isFile = std::filesystem::is_regular_file(path);
-    const std::string before = isFile ? ReadBytes(path) : "";
+  for (const auto& [path, problem] : cases) {
+    SCOPED_TRACE(path);
     DtcDatabase working = filledDatabase(7);
     FileStamp stamp = StampOf("earlier");
     RecordingSink log;
@@ -122,14 +102,11 @@ TEST(ReadMainDatabase, UnreadableFilesAreReportedAndChangeNothing) {
     EXPECT_EQ(log.runs()[1].text, "Open main database\r\n");
     EXPECT_EQ(log.runs()[2].color, color::kLightRed);
     EXPECT_THAT(log.runs()[2].text, HasSubstr(path));
-    EXPECT_THAT(log.runs()[2].text, HasSubstr(c.problem));
+    EXPECT_THAT(log.runs()[2].text, HasSubstr(problem));
     EXPECT_EQ(log.runs()[3].text, "Done");
     EXPECT_FALSE(log.running());
     EXPECT_EQ(working, filledDatabase(7));
     EXPECT_EQ(stamp, StampOf("earlier"));
-    if (isFile) {
-      EXPECT_EQ(ReadBytes(path), before);
-    }
   }
 }
 

@@ -234,9 +234,7 @@ TEST(FrmBaseEdit, TableNamesRefuseTextTheFileCannotHold) {
   };
   const std::vector<Case> cases = {
       {QString::fromUtf8("日本"), QValidator::Invalid},
-      {QString::fromUtf8("body 😀"), QValidator::Invalid},
       {QString::fromUtf8("Кузов € №"), QValidator::Acceptable},
-      {QString(), QValidator::Acceptable},
       {QString(65535, QLatin1Char('x')), QValidator::Acceptable},
   };
   for (const Case& c : cases) {

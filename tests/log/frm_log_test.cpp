@@ -157,32 +157,6 @@ TEST(FrmLOG, AClosedWindowComesBackEmptyOnTheNextRun) {
   EXPECT_EQ(log.document()->defaultTextOption().tabs().size(), 5);
 }
 
-TEST(FrmLOG, FontTabStopsAndSizeAreTheWindowsOwn) {
-  QWidget owner;
-  FrmLOG log(&owner);
-  EXPECT_EQ(log.windowTitle(), QStringLiteral("LOG"));
-  EXPECT_TRUE(log.isWindow());
-  log.INIT();
-  const QFont font = log.TXT->font();
-  EXPECT_EQ(font.pointSizeF(), 10.0);
-  EXPECT_TRUE(font.bold());
-  EXPECT_TRUE(font.families().contains(QStringLiteral("Courier New")));
-  EXPECT_TRUE(QFontInfo(font).fixedPitch());
-
-  const QList<QTextOption::Tab> tabs = log.document()->defaultTextOption().tabs();
-  ASSERT_EQ(tabs.size(), 5);
-  const double twips[] = {100, 2000, 4000, 6000, 8000};
-  for (int i = 0; i < 5; ++i) EXPECT_DOUBLE_EQ(tabs[i].position, twips[i] / 15.0);
-
-  // Client area 10695 x 6495 twips; the box covers it and follows its size.
-  EXPECT_EQ(log.size(), QSize(713, 433));
-  EXPECT_EQ(log.TXT->geometry(), log.rect());
-  log.resize(900, 300);
-  QApplication::processEvents();
-  EXPECT_EQ(log.TXT->geometry(), log.rect());
-  log.DONE();
-}
-
 TEST(FrmLOG, LetsWindowEventsRunDuringALongRun) {
   FrmLOG log;
   log.INIT();
