@@ -3,7 +3,6 @@
 
 #include "cli/database_files.h"
 #include "cli/run_vestral.h"
-#include "support/read_only_file.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
@@ -49,59 +48,28 @@ class CheckCommand : public ::testing::Test {
   std::string before_;
 };
 
+// The log's exact text is the checker's own test; here the status and the file.
 TEST_F(CheckCommand, ACleanDatabaseLogsTheAllClearAndStaysAsItWas) {
-  for (const QStringList& more : {QStringList{}, QStringList{"--write"}}) {
-    const ProcessResult r = check(cleaned(), more);
-    ASSERT_TRUE(r.finished);
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out,
-              "LOG v. 1.0\n"
-              "Check database for errors and CRC\n"
-              "B - base positions 0\nC - base positions 0\nP - base positions 1\n"
-              "U - base positions 0\n"
-              "Check B base, errors will be show\nCheck C base, errors will be show\n"
-              "Check P base, errors will be show\nCheck U base, errors will be show\n" +
-                  kRule + "No error. Database correct.\n" + kRule + "Done\n");
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(ReadBytes(path_), before_);
-  }
-}
-
-const std::string kDamageLog =
-    "LOG v. 1.0\n"
-    "Check database for errors and CRC\n"
-    "B - base positions 1\nC - base positions 0\nP - base positions 3\nU - base positions 0\n"
-    "Check B base, errors will be show\n"
-    "BASE B\tIND=1\t::CODE ERROR CRC::\tErased\n"
-    "Check C base, errors will be show\n"
-    "Check P base, errors will be show\n"
-    "BASE P\tIND=2\t::CODE ERROR CRC::\tBASE P\tIND=2\t::DATA MISSING::\tErased\n"
-    "BASE P\tIND=2\t::DATA MISSING::\tErased\n"
-    "Check U base, errors will be show\n" +
-    kRule +
-    "B4123 abc | def\n"
-    "P7100 \n"
-    "P0200 \n"
-    "\n" +
-    kRule + "Done\n";
-
-TEST_F(CheckCommand, DamageWithoutWriteIsReportedWithStatus1AndTheFileUntouched) {
-  const ProcessResult r = check(damaged());
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.out, kDamageLog);
-  EXPECT_EQ(r.err, "vestral: 3 damaged entries in \"" + path_ +
-                       "\"; the file was left as it was (--write removes them)\n");
+  const ProcessResult r = check(cleaned(), {"--write"});
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_THAT(r.out, HasSubstr(kRule + "No error. Database correct.\n" + kRule + "Done\n"));
+  EXPECT_EQ(r.err, "");
   EXPECT_EQ(ReadBytes(path_), before_);
 }
 
-TEST_F(CheckCommand, WriteSavesTheCleanedDatabase) {
-  const ProcessResult r = check(damaged(), {"--write"});
+TEST_F(CheckCommand, DamageIsRemovedOnlyWithWrite) {
+  ProcessResult r = check(damaged());
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_THAT(r.out, HasSubstr(kRule + "B4123 abc | def\nP7100 \nP0200 \n\n" + kRule));
+  EXPECT_EQ(r.err, "vestral: 3 damaged entries in \"" + path_ +
+                       "\"; the file was left as it was (--write removes them)\n");
+  EXPECT_EQ(ReadBytes(path_), before_);
+
+  r = check(damaged(), {"--write"});
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_EQ(r.out, kDamageLog);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(ReadBack(path_), cleaned());
-  // Checked again, nothing is left to remove.
-  EXPECT_EQ(RunVestral({"check", "--quiet", "--db", Arg(path_)}).exitCode, 0);
 }
 
 }  // namespace
