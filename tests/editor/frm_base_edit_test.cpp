@@ -264,18 +264,9 @@ TEST(FrmBaseEdit, TheCodeBoxTakesOnlyTableLettersAndDigits) {
   QApplication::setActiveWindow(&w);
   w.TxtCode->setFocus();
   ASSERT_EQ(QApplication::focusWidget(), w.TxtCode);
-  struct Case {
-    const char* keys;
-    const char* text;
-  };
-  const std::vector<Case> cases = {
-      {"p0100", "P0100"}, {"x .-", ""}, {"c12b9", "C12B9"}, {"u1234x5", "U1234"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.keys);
-    w.TxtCode->clear();
-    QTest::keyClicks(w.TxtCode, QString::fromLatin1(c.keys));
-    EXPECT_EQ(w.TxtCode->text(), QString::fromLatin1(c.text));
-  }
+  // Which keys pass is the collector's filter, tested with it; here the wiring.
+  QTest::keyClicks(w.TxtCode, QStringLiteral("u12x .34x5"));
+  EXPECT_EQ(w.TxtCode->text(), QStringLiteral("U1234"));
   // Backspace still edits; Enter is swallowed.
   w.TxtCode->clear();
   QTest::keyClicks(w.TxtCode, QStringLiteral("p01"));

@@ -197,15 +197,10 @@ TEST_F(FrmMainTest, KeyFiltersPassOnlyTheirCharacters) {
     QString typed;
     QString shown;
   } cases[] = {
-      {w->Txt4, "0a8!", "0A8"},
-      {w->Txt4, "ghz -+", ""},
-      {w->Txt4, QString::fromUtf8("ф0бF"), "0F"},
+      {w->Txt4, QString::fromUtf8("0a8!ф"), "0A8"},
       {w->Txt4, "cdef12", "CDEF"},
       {w->Txt5, "p0100", "P0100"},
-      {w->Txt5, "adefADEF", ""},
-      {w->Txt5, "c 1", "C 1"},
-      {w->Txt5, "bu9", "BU9"},
-      {w->Txt5, QString::fromUtf8("рР\tu"), "U"},
+      {w->Txt5, QString::fromUtf8("adР\tc 1"), "C 1"},
   };
   for (const Case& c : cases) {
     type(c.box, c.typed);
