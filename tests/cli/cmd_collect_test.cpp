@@ -17,7 +17,6 @@ using testing::ProcessResult;
 using testing::ReadBytes;
 using testing::RunVestral;
 using testing::TempDir;
-using testing::WriteBytes;
 
 class CollectCommand : public ::testing::Test {
  protected:
@@ -95,26 +94,6 @@ TEST_F(CollectCommand, AnAbsentCodeIsSkippedAndNamedWithStatus1) {
   EXPECT_EQ(ReadBytes(out_), "C0123 \xC4\xE0\xF2\xF7\xE8\xEA\r\n");
   EXPECT_THAT(r.out, HasSubstr("FIND P0300\tNOT FOUND\tSKIPPED\n"));
   EXPECT_EQ(r.err, "vestral: not in the database, so not collected: P0300, 00100\n");
-}
-
-TEST_F(CollectCommand, AnExistingFileIsReplacedOnlyAfterYes) {
-  struct Case {
-    QStringList answer;
-    int status;
-  } cases[] = {{{"--no"}, 1}, {{}, 1}, {{"--yes"}, 0}};
-  for (const Case& c : cases) {
-    WriteBytes(out_, "old contents");
-    const ProcessResult r = collect(QStringList{"--code", "B1000"} + c.answer);
-    EXPECT_EQ(r.exitCode, c.status);
-    EXPECT_THAT(r.out, HasSubstr("Quary. File already exist. Owerwrite it?\n"));
-    if (c.status == 0) {
-      EXPECT_EQ(ReadBytes(out_), "B1000 Body\r\n");
-    } else {
-      EXPECT_THAT(r.out, HasSubstr("Cancelled\nDone\n"));
-      EXPECT_THAT(r.err, HasSubstr("\"" + out_ + "\" exists and was left as it was"));
-      EXPECT_EQ(ReadBytes(out_), "old contents");
-    }
-  }
 }
 
 }  // namespace

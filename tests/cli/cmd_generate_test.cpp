@@ -1,8 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "cli/database_files.h"
 #include "cli/run_vestral.h"
 #include "support/temp_dir.h"
@@ -15,7 +13,6 @@ using ::testing::HasSubstr;
 using testing::MakeEntry;
 using testing::ProcessResult;
 using testing::ReadBack;
-using testing::ReadBytes;
 using testing::RunVestral;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -26,7 +23,6 @@ const std::string kBanners[] = {
 };
 const std::string kEmptyBases =
     "B - base positions 0\nC - base positions 0\nP - base positions 0\nU - base positions 0\n";
-const std::string kQuery = "Quary. File must be erased before generating. Confilm please ... \t";
 
 class GenerateCommand : public ::testing::Test {
  protected:
@@ -59,60 +55,6 @@ TEST_F(GenerateCommand, BuildsANewDatabaseAndLogsEveryLine) {
   EXPECT_EQ(r.out, cleanRunLog());
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(ReadBack(dest_), expected());
-}
-
-TEST_F(GenerateCommand, AnExistingDestinationIsReplacedOnlyAfterYes) {
-  struct Case {
-    QStringList answer;
-    bool replaced;
-  } cases[] = {{{"--yes"}, true}, {{"--no"}, false}, {{}, false}};  // {}: nobody to ask
-  for (const Case& c : cases) {
-    WriteBytes(dest_, "someone's file");
-    const ProcessResult r =
-        RunVestral(QStringList{"generate", Arg(source_), Arg(dest_)} + c.answer);
-    const std::string name = c.answer.isEmpty() ? "no answer" : c.answer.front().toStdString();
-    if (c.replaced) {
-      EXPECT_EQ(r.exitCode, 0) << name;
-      EXPECT_EQ(r.out, cleanRunLog(kQuery + "Erase file\n")) << name;
-      EXPECT_EQ(ReadBack(dest_), expected()) << name;
-    } else {
-      EXPECT_EQ(r.exitCode, 1) << name;
-      EXPECT_EQ(r.out, "LOG v. 1.0\n" + kQuery + "AbortDone\n") << name;
-      EXPECT_EQ(ReadBytes(dest_), "someone's file") << name;
-      EXPECT_THAT(r.err, HasSubstr("\"" + dest_ + "\" exists and was left as it was")) << name;
-    }
-  }
-  // Without a terminal the question is shown, and the safe answer given, on stderr.
-  const ProcessResult r = RunVestral({"generate", Arg(source_), Arg(dest_)});
-  EXPECT_THAT(r.err, HasSubstr("File already exist, rewrite it?"));
-  EXPECT_THAT(r.err, HasSubstr("answered No"));
-}
-
-TEST_F(GenerateCommand, SourceErrorsStopTheRunWithStatus1) {
-  struct Case {
-    std::string source;  // bytes of the source text; "" for no source file at all
-    std::string logged;
-    std::string err;
-  } cases[] = {
-      {"", "Source file not found\n", "the source text \"" + source_ + "\" was not found"},
-      {"P0100 abc\r\nP010 short head\r\n",
-       "Source error. Code lench is missing. See line 2 of source file.\n",
-       "no complete database was built"},
-  };
-  for (const Case& c : cases) {
-    std::filesystem::remove(source_);
-    std::filesystem::remove(dest_);
-    if (!c.source.empty()) WriteBytes(source_, c.source);
-    const ProcessResult r = RunVestral({"generate", Arg(source_), Arg(dest_)});
-    EXPECT_EQ(r.exitCode, 1) << c.logged;
-    EXPECT_THAT(r.out, HasSubstr(c.logged));
-    EXPECT_THAT(r.out, ::testing::EndsWith(c.logged + "Done\n"));
-    EXPECT_THAT(r.err, HasSubstr(c.err));
-    // A bad line leaves the empty database the run started with, never a part of it.
-    if (!c.source.empty()) {
-      EXPECT_EQ(ReadBack(dest_), EmptyDatabase()) << c.logged;
-    }
-  }
 }
 
 TEST_F(GenerateCommand, QuietWritesNoLogAndWrongUsageIsStatus2) {
