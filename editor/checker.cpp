@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "editor/base_positions.h"
+
 namespace vestral {
 
 namespace {
@@ -75,11 +77,9 @@ CheckResult CheckDatabase(DtcDatabase& db, LogSink& log) {
   log.INIT();
   log.LOG("Check database for errors and CRC", kTabModeLineEnd, color::kBrightWhite);
   const char order[4] = {'B', 'C', 'P', 'U'};
-  for (char letter : order) {
-    log.LOG(std::string(1, letter) + " - base positions " +
-                std::to_string(db.table(letter)->upperBound()),
-            kTabModeLineEnd, color::kBrightWhite);
-  }
+  // The check logs its base positions in white, not the yellow of Read and Write.
+  for (char letter : order)
+    log.LOG(BasePositionLine(letter, *db.table(letter)), kTabModeLineEnd, color::kBrightWhite);
   CheckResult result;
   std::string part;
   for (char letter : order) {
