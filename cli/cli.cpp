@@ -30,6 +30,8 @@ const CommandSpec* const kCommands[] = {
 
 }  // namespace
 
+std::span<const CommandSpec* const> AllCommands() { return kCommands; }
+
 bool IsCliInvocation(int argc, char** argv) {
   if (argc < 2) return false;
   return std::strcmp(argv[1], "--editor") != 0;

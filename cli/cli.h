@@ -1,6 +1,13 @@
 #pragma once
 
+#include <span>
+
 namespace vestral {
+
+struct CommandSpec;
+
+// Every command `vestral` knows, in the order its help lists them.
+std::span<const CommandSpec* const> AllCommands();
 
 // True when argv[1] names a command (or --help / --version) rather than a window.
 bool IsCliInvocation(int argc, char** argv);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli.h"
 #include "cli/command.h"
 #include "cli/database_files.h"
 #include "cli/terminal_sink.h"
@@ -25,15 +26,6 @@
 
 namespace vestral {
 
-extern const CommandSpec kLookupCommand;
-extern const CommandSpec kCreateCommand;
-extern const CommandSpec kGenerateCommand;
-extern const CommandSpec kCheckCommand;
-extern const CommandSpec kCollectCommand;
-extern const CommandSpec kSyncCommand;
-extern const CommandSpec kSearchCommand;
-extern const CommandSpec kLintCommand;
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -43,11 +35,6 @@ using testing::ReadBack;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
-
-const CommandSpec* const kCommands[] = {
-    &kLookupCommand,  &kCreateCommand, &kGenerateCommand, &kCheckCommand,
-    &kCollectCommand, &kSyncCommand,   &kSearchCommand,   &kLintCommand,
-};
 
 struct Outcome {
   int status = -1;
@@ -65,7 +52,7 @@ Outcome Vestral(std::vector<std::string> args, const std::string& input = {}) {
     TextOutput err(r.err);
     std::istringstream in(input);
     CliStreams streams{out, err, in, false};
-    r.status = RunCommandLine(args, kCommands, streams);
+    r.status = RunCommandLine(args, AllCommands(), streams);
   }
   return r;
 }
