@@ -1,5 +1,6 @@
 #include "database/file_io.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -45,6 +46,21 @@ Status checkWritable(const std::string& path, bool& exists) {
 // being written.
 // `opened` tells whether the file was opened, so a caller can tell a file it could not
 // make from one it began to write.
+bool fullDiskSimulated() {
+  return simulatedFullDiskWrites.load() > 0 && simulatedFullDiskWrites.fetch_sub(1) > 0;
+}
+
+// Flushes and closes a stream the bytes were written to; errors name `shownPath`.
+template <typename Stream>
+Status finishWrite(Stream& out, const std::string& shownPath) {
+  out.flush();
+  if (!out) return Status::IOError("writing " + quoted(shownPath) + " failed: " + ErrnoText(errno));
+  out.close();
+  if (out.fail())
+    return Status::IOError("closing " + quoted(shownPath) + " failed: " + ErrnoText(errno));
+  return Status::OK();
+}
+
 Status writeAll(const std::string& path, const std::string& bytes, std::ios::openmode mode,
                 const std::string& shownPath, bool* opened = nullptr) {
   errno = 0;
@@ -52,18 +68,46 @@ Status writeAll(const std::string& path, const std::string& bytes, std::ios::ope
   if (opened) *opened = out.is_open();
   if (!out.is_open())
     return Status::IOError("cannot write " + quoted(shownPath) + ": " + ErrnoText(errno));
-  if (simulatedFullDiskWrites.load() > 0 && simulatedFullDiskWrites.fetch_sub(1) > 0) {
+  if (fullDiskSimulated()) {
     // What a full disk leaves: the first part written, then the failure.
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size() / 2));
     out.close();
     return Status::IOError("writing " + quoted(shownPath) + " failed: " + ErrnoText(ENOSPC));
   }
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.flush();
-  if (!out) return Status::IOError("writing " + quoted(shownPath) + " failed: " + ErrnoText(errno));
-  out.close();
-  if (out.fail())
-    return Status::IOError("closing " + quoted(shownPath) + " failed: " + ErrnoText(errno));
+  return finishWrite(out, shownPath);
+}
+
+// Writes over an existing file when no temporary can be made beside it. The bytes
+// past the old end go first: on a full disk that fails while the old content is still
+// whole, and the file is cut back to its old size. Overwriting the old bytes then
+// needs no new space.
+Status writeInPlace(const std::string& path, const std::string& bytes) {
+  std::error_code ec;
+  const uintmax_t oldSize = fs::file_size(path, ec);
+  if (ec) return Status::IOError("cannot write " + quoted(path) + ": " + ec.message());
+  errno = 0;
+  std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+  if (!out.is_open()) return Status::IOError("cannot write " + quoted(path) + ": " + ErrnoText(errno));
+  const uintmax_t newSize = bytes.size();
+  if (newSize > oldSize) {
+    const auto tail = static_cast<std::streamsize>(newSize - oldSize);
+    out.seekp(static_cast<std::streamoff>(oldSize));
+    const bool simulated = fullDiskSimulated();
+    out.write(bytes.data() + oldSize, simulated ? tail / 2 : tail);
+    out.flush();
+    if (simulated || !out) {
+      const int err = simulated ? ENOSPC : errno;
+      out.close();
+      fs::resize_file(path, oldSize, ec);
+      return Status::IOError("writing " + quoted(path) + " failed: " + ErrnoText(err));
+    }
+  }
+  out.seekp(0);
+  out.write(bytes.data(), static_cast<std::streamsize>(std::min(oldSize, newSize)));
+  if (Status s = finishWrite(out, path); !s.ok()) return s;
+  if (newSize < oldSize) fs::resize_file(path, newSize, ec);
+  if (ec) return Status::IOError("cannot shorten " + quoted(path) + ": " + ec.message());
   return Status::OK();
 }
 
@@ -135,11 +179,8 @@ Status ReplaceFile(const std::string& path, const std::string& bytes) {
   }
   fs::remove(tmp, ec);
   // A folder we may not create files in can still hold a writable file: write in
-  // place then, which at least never happens to a file we could not open. Never after
-  // the temporary failed part-way (a full disk): the same write would fail over the
-  // old content and destroy it.
-  if (exists && !tmpWriteFailed)
-    return writeAll(path, bytes, std::ios::out | std::ios::trunc, path);
+  // place then. Never after the temporary failed part-way: the disk is full.
+  if (exists && !tmpWriteFailed) return writeInPlace(path, bytes);
   return s;
 }
 

@@ -13,7 +13,8 @@ Status ReadWholeFile(const std::string& path, std::string& out);
 // Makes the file at `path` hold exactly `bytes`. The new content is written to a
 // temporary file beside it and renamed over it, so a failed write (a full disk)
 // leaves the old file as it was. A read-only file, a folder or a missing folder is
-// refused before anything is written.
+// refused before anything is written. Where no file can be created beside it, the
+// file is written in place, growing it before any old byte is overwritten.
 Status ReplaceFile(const std::string& path, const std::string& bytes);
 
 // Like ReplaceFile, but bytes of the old file behind the end of `bytes` stay in

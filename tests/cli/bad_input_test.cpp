@@ -4,8 +4,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
-
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -22,6 +20,7 @@
 #include "editor/synchronizer.h"
 #include "lookup/lookup_window.h"
 #include "support/read_only_file.h"
+#include "support/small_disk.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
@@ -391,22 +390,11 @@ TEST_F(BadInput, AFullDiskIsReportedAndLeavesTheOldFileIntact) {
 // The same on a real full disk: a 64 KB tmpfs, filled up, where the system lets us
 // mount one (root, as in CI).
 TEST_F(BadInput, ARealFullDiskLeavesTheMainDatabaseIntact) {
-  const std::string disk = dir_.file("disk");
-  fs::create_directories(disk);
-  if (::mount("tmpfs", disk.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0)
-    GTEST_SKIP() << "no tmpfs can be mounted here; the seam case covers a full disk";
-  struct Unmount {
-    std::string folder;
-    ~Unmount() { ::umount2(folder.c_str(), MNT_DETACH); }
-  } unmount{disk};
-  const std::string target = disk + "/main.DAT";
+  const testing::SmallDisk disk(dir_.file("disk"));
+  if (!disk.ok()) GTEST_SKIP() << "no tmpfs can be mounted here; the seam case covers a full disk";
+  const std::string target = disk.file("main.DAT");
   WriteBytes(target, ReadBytes(main_));
-  {
-    std::ofstream filler(disk + "/filler", std::ios::binary);
-    const std::string block(4096, 'x');
-    while (filler.write(block.data(), static_cast<std::streamsize>(block.size())).flush()) {
-    }
-  }
+  disk.fill();
   const std::string before = ReadBytes(target);
   const Outcome r = Vestral(expand({"sync", "--db", target, "{other}"}));
   EXPECT_EQ(r.status, kExitFailure);
