@@ -1,6 +1,7 @@
 #include "cli/command.h"
 #include "cli/noting_questions.h"
 #include "database/dtc_database.h"
+#include "database/file_io.h"
 #include "editor/generator.h"
 
 namespace vestral {
@@ -26,7 +27,7 @@ int run(CommandContext& ctx) {
   if (Generate(source, dest, ctx.log, questions)) return kExitOk;
   if (questions.declined()) return ctx.fail("\"" + dest + "\" exists and was left as it was");
   // The log tells why; this line is for --quiet runs and for scripts reading stderr.
-  if (!FileExists(source)) return ctx.fail("the source text \"" + source + "\" was not found");
+  if (Status s = CheckReadable(source); !s.ok()) return ctx.fail(s.message());
   return ctx.fail("no complete database was built in \"" + dest + "\"; the log tells why");
 }
 

@@ -1,5 +1,6 @@
 #include "cli/command.h"
 #include "cli/entry_output.h"
+#include "database/file_io.h"
 #include "editor/synchronizer.h"
 
 namespace vestral {
@@ -75,7 +76,7 @@ int run(CommandContext& ctx) {
   const bool direct = ctx.options.isSet("direct");
   if (ctx.options.isSet("dry-run")) return dryRun(ctx, otherPath, direct);
   if (Synchronize(ctx.databasePath, otherPath, direct, ctx.log, ctx.questions)) return kExitOk;
-  if (!FileExists(otherPath)) return ctx.fail("\"" + otherPath + "\" was not found");
+  if (Status s = CheckReadable(otherPath); !s.ok()) return ctx.fail(s.message());
   return ctx.fail("\"" + ctx.databasePath + "\" was left as it was; the log tells why");
 }
 

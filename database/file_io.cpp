@@ -131,16 +131,22 @@ std::string ErrnoText(int err) {
 
 namespace {
 
-// The file's bytes from `offset` to its end (none when it is shorter).
-Status readFrom(const std::string& path, uint64_t offset, std::string& out) {
-  out.clear();
+Status openForReading(const std::string& path, std::ifstream& in) {
   if (path.empty()) return Status::InvalidArgument("no file name given (the path is empty)");
   std::error_code ec;
   if (fs::is_directory(path, ec)) return Status::IOError(quoted(path) + " is a folder, not a file");
   errno = 0;
-  std::ifstream in(path, std::ios::binary);
+  in.open(path, std::ios::binary);
   if (!in.is_open())
     return Status::IOError("cannot open " + quoted(path) + ": " + ErrnoText(errno));
+  return Status::OK();
+}
+
+// The file's bytes from `offset` to its end (none when it is shorter).
+Status readFrom(const std::string& path, uint64_t offset, std::string& out) {
+  out.clear();
+  std::ifstream in;
+  if (Status s = openForReading(path, in); !s.ok()) return s;
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
   if (size < 0) return Status::IOError("cannot read " + quoted(path) + ": " + ErrnoText(errno));
@@ -159,6 +165,11 @@ Status readFrom(const std::string& path, uint64_t offset, std::string& out) {
 }  // namespace
 
 Status ReadWholeFile(const std::string& path, std::string& out) { return readFrom(path, 0, out); }
+
+Status CheckReadable(const std::string& path) {
+  std::ifstream in;
+  return openForReading(path, in);
+}
 
 Status ReplaceFile(const std::string& path, const std::string& bytes) {
   bool exists = false;

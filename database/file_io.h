@@ -10,6 +10,10 @@ namespace vestral {
 // access denied, read failure).
 Status ReadWholeFile(const std::string& path, std::string& out);
 
+// Whether the file can be opened for reading, with ReadWholeFile's errors; reads
+// nothing.
+Status CheckReadable(const std::string& path);
+
 // Makes the file at `path` hold exactly `bytes`. The new content is written to a
 // temporary file beside it and renamed over it, so a failed write (a full disk)
 // leaves the old file as it was. A read-only file, a folder or a missing folder is

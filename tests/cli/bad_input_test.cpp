@@ -274,8 +274,7 @@ TEST_F(BadInput, ForeignFilesAreRefusedAsDatabases) {
 // ---------------------------------------------------------------------- paths
 
 TEST_F(BadInput, FoldersMissingFoldersAndEmptyPathsAreNamedAndChangeNothing) {
-  // The path is read, written, or only looked for ("was not found", as the editor says).
-  enum Role { kRead, kWrite, kLookedFor };
+  enum Role { kRead, kWrite };
   struct Case {
     std::vector<std::string> args;
     Role role;
@@ -287,8 +286,9 @@ TEST_F(BadInput, FoldersMissingFoldersAndEmptyPathsAreNamedAndChangeNothing) {
       {{"lint", "--source", "{bad}"}, kRead, false, "--source needs a file name"},
       {{"collect", "--yes", "--db", "{main}", "{bad}"}, kWrite, true, "output file name is empty"},
       {{"generate", "--yes", "{src}", "{bad}"}, kWrite, true, "a file name is empty"},
+      {{"generate", "--yes", "{bad}", "{other}"}, kRead, false, "a file name is empty"},
       {{"sync", "--db", "{bad}", "{other}"}, kRead, true, "--db needs a file name"},
-      {{"sync", "--db", "{main}", "{bad}"}, kLookedFor, false, "the file name is empty"},
+      {{"sync", "--db", "{main}", "{bad}"}, kRead, false, "the file name is empty"},
       {{"create", "{bad}"}, kWrite, false, "the file name is empty"},
   };
   struct BadPath {
@@ -308,8 +308,7 @@ TEST_F(BadInput, FoldersMissingFoldersAndEmptyPathsAreNamedAndChangeNothing) {
       SCOPED_TRACE(command + " path is " + bad.what);
       const Outcome r = Vestral(expand(c.args, bad.path));
       EXPECT_EQ(r.status, kExitFailure);
-      const char* problem =
-          c.role == kLookedFor ? "was not found" : (c.role == kRead ? bad.read : bad.write);
+      const char* problem = c.role == kRead ? bad.read : bad.write;
       EXPECT_THAT(r.err, HasSubstr("\"" + bad.path + "\""));
       EXPECT_THAT(r.err + r.out, HasSubstr(problem));
       if (c.logsFailure) {
