@@ -48,7 +48,7 @@ bool ReadMainDatabase(const std::string& path, DtcDatabase& working, FileStamp& 
   Status s = ReadWholeFile(path, bytes);
   if (s.ok()) s = ParseDatabase(bytes, path, db);
   if (!s.ok()) {
-    log.LOG(s.message(), kTabModeLineEnd, color::kLightRed);
+    LogError(log, s.message());
     log.DONE();
     return false;
   }
@@ -84,7 +84,7 @@ WriteOutcome WriteMainDatabase(const std::string& path, DtcDatabase& working,
   LogBasePositions(log, working);
 
   if (!stamp.valid || StampOfFile(path) != stamp) {
-    log.LOG("\"" + path + "\" has changed since it was read", kTabModeLineEnd, color::kLightRed);
+    LogError(log, "\"" + path + "\" has changed since it was read");
     if (questions.ask(ChangedSinceReadQuestion(path)) != Button::Yes) {
       log.LOG("Cancelled", kTabModeLineEnd, kHeadingColor);
       log.DONE();
@@ -93,7 +93,7 @@ WriteOutcome WriteMainDatabase(const std::string& path, DtcDatabase& working,
   }
 
   if (Status s = WriteDatabase(path, working); !s.ok()) {
-    log.LOG(s.message(), kTabModeLineEnd, color::kLightRed);
+    LogError(log, s.message());
     log.DONE();
     return WriteOutcome::kFailed;
   }

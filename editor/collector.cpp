@@ -37,12 +37,6 @@ Status checkDestination(const std::string& path) {
   return Status::OK();
 }
 
-void logFailure(LogSink& log, const Status& s) {
-  std::string line = s.message();
-  if (!line.empty() && line[0] >= 'a' && line[0] <= 'z') line[0] = static_cast<char>(line[0] - 32);
-  log.LOG(line, kTabModeLineEnd, color::kLightRed);
-}
-
 // Logs and appends one collected entry; the log line goes on behind it with "OK".
 void collectEntry(LogSink& log, char letter, const DtcEntry& e, std::string& out) {
   log.LOG(letter + std::string(e.code()), kTabModeTab, color::kLightYellow);
@@ -92,7 +86,7 @@ bool Collect(const DtcDatabase& working, const std::string& outPath, bool all,
     }
   }
   if (Status s = checkDestination(outPath); !s.ok()) {
-    logFailure(log, s);
+    LogError(log, s.message());
     log.DONE();
     return false;
   }
@@ -135,7 +129,7 @@ bool Collect(const DtcDatabase& working, const std::string& outPath, bool all,
   }
 
   if (Status s = ReplaceFile(outPath, text); !s.ok()) {
-    logFailure(log, s);
+    LogError(log, s.message());
     log.DONE();
     return false;
   }

@@ -288,7 +288,7 @@ void FrmBaseEdit::runOperation(const std::function<void()>& body) {
     body();
   } catch (const std::exception& e) {
     if (FrmLOG* log = log_.data(); log && log->running()) {
-      log->LOG(std::string("Failed: ") + e.what(), kTabModeLineEnd, color::kLightRed);
+      LogError(*log, std::string("Failed: ") + e.what());
       log->DONE();
     }
   }

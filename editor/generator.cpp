@@ -52,10 +52,6 @@ void logSourceError(LogSink& log, const char* what, int32_t lineNo) {
           color::kLightRed);
 }
 
-void logFailure(LogSink& log, const Status& s) {
-  log.LOG(s.message(), kTabModeLineEnd, color::kLightRed);
-}
-
 // Deleting a file marked read-only would throw away what its owner protected.
 bool isReadOnlyFile(const std::string& path) {
   std::error_code ec;
@@ -99,14 +95,13 @@ bool Generate(const std::string& source, const std::string& dest, LogSink& log,
     }
     // Erasing the destination would erase the text we are about to read.
     if (sameFile(source, dest)) {
-      log.LOG("\"" + dest + "\" is the source file itself; choose another destination",
-              kTabModeLineEnd, color::kLightRed);
+      LogError(log, "\"" + dest + "\" is the source file itself; choose another destination");
       return false;
     }
     // Read before anything is deleted, so an unreadable source costs nothing.
     std::string text;
     if (Status s = ReadWholeFile(source, text); !s.ok()) {
-      logFailure(log, s);
+      LogError(log, s.message());
       return false;
     }
 
@@ -122,11 +117,11 @@ bool Generate(const std::string& source, const std::string& dest, LogSink& log,
         return false;
       }
       if (isReadOnlyFile(dest)) {
-        logFailure(log, Status::IOError("cannot rewrite \"" + dest + "\": the file is read-only"));
+        LogError(log, "cannot rewrite \"" + dest + "\": the file is read-only");
         return false;
       }
       if (Status s = DeleteFile(dest); !s.ok()) {
-        logFailure(log, s);
+        LogError(log, s.message());
         return false;
       }
       log.LOG("Erase file", kTabModeLineEnd, color::kLightCyan);
@@ -134,14 +129,14 @@ bool Generate(const std::string& source, const std::string& dest, LogSink& log,
 
     log.LOG("Create new database", kTabModeTab, color::kBrightWhite);
     if (Status s = CreateDatabase(dest); !s.ok()) {
-      logFailure(log, s);
+      LogError(log, s.message());
       return false;
     }
     log.LOG("OK", kTabModeLineEnd, color::kBrightWhite);
 
     DtcDatabase db;
     if (Status s = ReadDatabase(dest, db); !s.ok()) {
-      logFailure(log, s);
+      LogError(log, s.message());
       return false;
     }
     LogBasePositions(log, db);
@@ -203,7 +198,7 @@ bool Generate(const std::string& source, const std::string& dest, LogSink& log,
     }
 
     if (Status s = WriteDatabase(dest, db); !s.ok()) {
-      logFailure(log, s);
+      LogError(log, s.message());
       return false;
     }
     log.LOG(kEndBanner, kTabModeLineEnd, color::kLightBlue);

@@ -12,12 +12,6 @@ namespace {
 constexpr int kWhite = color::kBrightWhite;
 constexpr char kTableOrder[4] = {'B', 'C', 'P', 'U'};
 
-void logFailure(LogSink& log, const Status& s) {
-  std::string line = s.message();
-  if (!line.empty() && line[0] >= 'a' && line[0] <= 'z') line[0] = static_cast<char>(line[0] - 32);
-  log.LOG(line, kTabModeLineEnd, color::kLightRed);
-}
-
 // The Entries array of a table read from a file always exists; a table built in
 // memory may lack it, and appending must not put an entry at the placeholder's place.
 void ensurePlaceholder(DtcTable& t) {
@@ -114,7 +108,7 @@ bool Synchronize(const std::string& mainPath, const std::string& syncPath, bool 
   }
 
   auto fail = [&log](const Status& s) {
-    logFailure(log, s);
+    LogError(log, s.message());
     log.DONE();
     return false;
   };

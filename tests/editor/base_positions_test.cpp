@@ -88,7 +88,7 @@ TEST(ReadMainDatabase, UnreadableFilesAreReportedAndChangeNothing) {
   TempDir dir;
   std::filesystem::create_directory(dir.file("dir.DAT"));
   const std::pair<std::string, const char*> cases[] = {
-      {dir.file("missing.DAT"), "cannot open"},
+      {dir.file("missing.DAT"), "Cannot open"},
       {dir.file("dir.DAT"), "is a folder"},
   };
   for (const auto& [path, problem] : cases) {
@@ -108,6 +108,16 @@ TEST(ReadMainDatabase, UnreadableFilesAreReportedAndChangeNothing) {
     EXPECT_EQ(working, filledDatabase(7));
     EXPECT_EQ(stamp, StampOf("earlier"));
   }
+
+  // A path is UTF-8 on disk and code page 1251 in the log: a Cyrillic folder reads
+  // as itself, not as mojibake.
+  const std::string folder = "\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0";  // "Папка" in UTF-8
+  std::filesystem::create_directory(dir.file(folder));
+  DtcDatabase working;
+  FileStamp stamp;
+  RecordingSink log;
+  EXPECT_FALSE(ReadMainDatabase(dir.file(folder) + "/x.DAT", working, stamp, log));
+  EXPECT_THAT(log.text(), HasSubstr("/\xCF\xE0\xEF\xEA\xE0/x.DAT"));
 }
 
 struct Fixture {
