@@ -311,6 +311,9 @@ void FrmBaseEdit::CmdMBWrite_Click() {
         WriteMainDatabase(mainPath_, working_, tableNamesFromBoxes(), stamp_, *log, questions());
     // Declined or failed: the edited names stay, ready for another try.
     if (outcome == WriteOutcome::kWritten) setReadState(false);
+    // Declined because the file changed on disk: reading it again, dropping the
+    // edits, is the other way on.
+    if (outcome == WriteOutcome::kDeclined) CmdMBRead->setEnabled(true);
   });
 }
 

@@ -217,6 +217,8 @@ TEST(FrmBaseEdit, NoOperationStartsWhileAnotherRuns) {
   EXPECT_EQ(questions.asked, 1);
   EXPECT_FALSE(e.window.busy());
   EXPECT_TRUE(e.window.isRead());
+  EXPECT_TRUE(e.window.CmdMBWrite->isEnabled());
+  EXPECT_TRUE(e.window.CmdMBRead->isEnabled()) << "the changed file can be read again";
   // One Write, declined: its header appears once.
   const std::string text = e.logText();
   EXPECT_EQ(text.find("Write main database"), text.rfind("Write main database"));
