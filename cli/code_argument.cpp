@@ -46,9 +46,15 @@ std::string badCharacter(size_t position, std::string_view c, const std::string&
 }  // namespace
 
 std::string QuotedInput(std::string_view typed) {
+  // A whole pasted page would bury the message.
+  constexpr size_t kShownCharacters = 40;
+  const std::vector<std::string_view> chars = characters(typed);
   std::string s(1, '"');
-  s += shown(typed);
-  s += '"';
+  for (size_t i = 0; i < chars.size() && i < kShownCharacters; ++i) s += shown(chars[i]);
+  if (chars.size() > kShownCharacters)
+    s += "...\" (" + std::to_string(chars.size()) + " characters)";
+  else
+    s += '"';
   return s;
 }
 

@@ -17,7 +17,8 @@ struct CodeArgument {
 
 CodeArgument ParseCodeArgument(std::string_view typed);
 
-// `typed` in double quotes, control characters shown as '?', for messages.
+// `typed` in double quotes, control characters shown as '?', for messages; a long
+// text is cut after 40 characters and its length is told.
 std::string QuotedInput(std::string_view typed);
 
 }  // namespace vestral

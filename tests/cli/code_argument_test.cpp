@@ -59,9 +59,13 @@ TEST(CodeArgument, AnythingElseIsRefusedNamingTheFault) {
   }
 }
 
-TEST(CodeArgument, QuotedInputHidesControlCharacters) {
+TEST(CodeArgument, QuotedInputHidesControlCharactersAndCutsLongTexts) {
   EXPECT_EQ(QuotedInput("P0100"), "\"P0100\"");
   EXPECT_EQ(QuotedInput("a\x1b[31mb"), "\"a?[31mb\"");
+  std::string cyrillic;  // 50 times "Р", two bytes each
+  for (int i = 0; i < 50; ++i) cyrillic += "\xD0\xA0";
+  EXPECT_EQ(QuotedInput(cyrillic), "\"" + cyrillic.substr(0, 80) + "...\" (50 characters)");
+  EXPECT_EQ(QuotedInput(std::string(40, 'x')), "\"" + std::string(40, 'x') + "\"");
 }
 
 }  // namespace
