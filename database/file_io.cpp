@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <string_view>
 
 namespace vestral {
 
@@ -91,10 +92,11 @@ Status writeInPlace(const std::string& path, const std::string& bytes) {
   if (!out.is_open()) return Status::IOError("cannot write " + quoted(path) + ": " + ErrnoText(errno));
   const uintmax_t newSize = bytes.size();
   if (newSize > oldSize) {
-    const auto tail = static_cast<std::streamsize>(newSize - oldSize);
+    const std::string_view tail = std::string_view(bytes).substr(oldSize);
+    const auto length = static_cast<std::streamsize>(tail.size());
     out.seekp(static_cast<std::streamoff>(oldSize));
     const bool simulated = fullDiskSimulated();
-    out.write(bytes.data() + oldSize, simulated ? tail / 2 : tail);
+    out.write(tail.data(), simulated ? length / 2 : length);
     out.flush();
     if (simulated || !out) {
       const int err = simulated ? ENOSPC : errno;
