@@ -89,7 +89,8 @@ Status writeInPlace(const std::string& path, const std::string& bytes) {
   if (ec) return Status::IOError("cannot write " + quoted(path) + ": " + ec.message());
   errno = 0;
   std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
-  if (!out.is_open()) return Status::IOError("cannot write " + quoted(path) + ": " + ErrnoText(errno));
+  if (!out.is_open())
+    return Status::IOError("cannot write " + quoted(path) + ": " + ErrnoText(errno));
   const uintmax_t newSize = bytes.size();
   if (newSize > oldSize) {
     const std::string_view tail = std::string_view(bytes).substr(oldSize);

@@ -8,12 +8,17 @@ namespace {
 TEST(LogText, Utf8BecomesCodePage1251AndEverythingElseIsKept) {
   const std::pair<std::string, std::string> cases[] = {
       {"plain ASCII /tmp/a.DAT", "plain ASCII /tmp/a.DAT"},
-      // "Ёлка №5 Ђ€" and the whole Cyrillic alphabet's ends
-      {"\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0 \xE2\x84\x96" "5 \xD0\x82\xE2\x82\xAC",
-       "\xA8\xEB\xEA\xE0 \xB9" "5 \x80\x88"},
+      // "Ёлка №5 Ђ€", then the ends of the Cyrillic alphabet
+      {"\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0 \xE2\x84\x96"
+       "5 \xD0\x82\xE2\x82\xAC",
+       "\xA8\xEB\xEA\xE0 \xB9"
+       "5 \x80\x88"},
       {"\xD0\x90\xD1\x8F", "\xC0\xFF"},
       // Outside the code page: CJK, an emoji.
-      {"a\xE4\xB8\xAD" "b\xF0\x9F\x98\x80" "c", "a?b?c"},
+      {"a\xE4\xB8\xAD"
+       "b\xF0\x9F\x98\x80"
+       "c",
+       "a?b?c"},
       // Already code page 1251 ("Датчик"), a cut sequence, an overlong '/', a surrogate.
       {"\xC4\xE0\xF2\xF7\xE8\xEA", "\xC4\xE0\xF2\xF7\xE8\xEA"},
       {"x\xD0", "x\xD0"},

@@ -44,7 +44,8 @@ class ReadOnlyFile {
   explicit ReadOnlyFile(std::string path, bool folder = false)
       : path_(std::move(path)), folder_(folder) {
     namespace fs = std::filesystem;
-    const fs::perms readable = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    const fs::perms readable =
+        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
     fs::permissions(path_, folder_ ? readable | fs::perms::owner_exec : readable);
     if (writable()) immutable_ = SetImmutable(path_, true);
     ok_ = !writable();
