@@ -1,41 +1,35 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
+#include "cli/database_files.h"
 #include "cli/run_vestral.h"
-#include "database/dtc_database.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
 namespace {
 
+using testing::Arg;
 using ::testing::HasSubstr;
 using testing::ProcessResult;
 using testing::ReadBytes;
 using testing::RunVestral;
-using testing::TempDir;
 
 TEST(CreateCommand, WritesTheEmptyDatabase) {
-  TempDir dir;
+  testing::TempDir dir;
   const std::string path = dir.file("new.DAT");
-  const ProcessResult r = RunVestral({"create", QString::fromStdString(path)});
+  const ProcessResult r = RunVestral({"create", Arg(path)});
   ASSERT_TRUE(r.finished);
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "");
-  const std::string bytes = ReadBytes(path);
-  EXPECT_EQ(bytes.size(), 131u);
-  DtcDatabase db;
-  ASSERT_TRUE(ParseDatabase(bytes, path, db).ok());
-  EXPECT_EQ(db, EmptyDatabase());
+  EXPECT_EQ(r.out + r.err, "");
+  EXPECT_EQ(ReadBytes(path).size(), 131u);
+  EXPECT_EQ(testing::ReadBack(path), EmptyDatabase());
 }
 
 TEST(CreateCommand, RefusesAnExistingFileAndLeavesItAsItWas) {
-  TempDir dir;
+  testing::TempDir dir;
   const std::string path = dir.file("old.DAT");
   testing::WriteBytes(path, "precious");
-  const ProcessResult r = RunVestral({"create", QString::fromStdString(path)});
+  const ProcessResult r = RunVestral({"create", Arg(path)});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, "vestral: \"" + path + "\" already exists; it was left as it was\n");
   EXPECT_EQ(ReadBytes(path), "precious");
@@ -49,17 +43,14 @@ TEST(CreateCommand, NeedsExactlyOneFile) {
   }
 }
 
-TEST(VestralProgram, VersionHelpAndUnknownCommands) {
+// Unknown commands and options are the command line's own test.
+TEST(VestralProgram, VersionAndHelp) {
   ProcessResult r = RunVestral({"--version"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_THAT(r.out, HasSubstr("vestral 1."));
   r = RunVestral({"--help"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_THAT(r.out, HasSubstr("lookup"));
-  EXPECT_THAT(r.out, HasSubstr("create"));
-  r = RunVestral({"frobnicate"});
-  EXPECT_EQ(r.exitCode, 2);
-  EXPECT_THAT(r.err, HasSubstr("unknown command \"frobnicate\""));
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 #include "cli/run_vestral.h"
 #include "database/dtc_database.h"
@@ -13,14 +11,12 @@
 namespace vestral {
 namespace {
 
+using testing::entry;
 using ::testing::HasSubstr;
 using testing::ProcessResult;
 using testing::RunVestral;
-using testing::TempDir;
 
 const char* const kAbsent = "Ошибка отсутствует в базе данных";
-
-using testing::entry;
 
 // P0100 twice (the first wins), a Cyrillic text and extension, hex letters in a code,
 // a text with a tab and a line break, one entry in each other table.
@@ -40,29 +36,27 @@ class LookupCommand : public ::testing::Test {
     ASSERT_TRUE(WriteDatabase(path_, db).ok());
   }
 
-  ProcessResult lookup(QStringList args, const std::string& input = {}) {
-    args.prepend(QString::fromStdString(path_));
-    args.prepend("--db");
-    args.prepend("lookup");
-    return RunVestral(args, input);
+  ProcessResult lookup(const QStringList& args, const std::string& input = {}) {
+    return RunVestral(QStringList{"lookup", "--db", QString::fromStdString(path_)} + args, input);
   }
 
-  TempDir dir_;
+  testing::TempDir dir_;
   std::string path_ = dir_.file("codes.DAT");
 };
 
-TEST_F(LookupCommand, HexAndLetterFormsInAnyCasePrintOneLineEach) {
-  const ProcessResult r = lookup({"0100", "p0a80", "0a80", "4123", "8abc", "fFfF", "b0AbC"});
+// Which spellings a code may take is the code argument's test; here one line a code,
+// tabs and line breaks inside a text kept off the line's own separators.
+TEST_F(LookupCommand, HexAndLetterFormsPrintOneLineEach) {
+  const ProcessResult r = lookup({"0100", "p0a80", "4123", "8abc", "fFfF", "P0200"});
   ASSERT_TRUE(r.finished);
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out,
             "P0100\tСиловая\tMass air flow circuit\tcheck wiring\n"
             "P0A80\tСиловая\tДатчик\tремонт\n"
-            "P0A80\tСиловая\tДатчик\tремонт\n"
             "C0123\tchassis\tChassis fault\t\n"
             "B0ABC\tbody\tBody fault\t\n"
             "U3FFF\tnetwork communications systems\tNetwork fault\t\n"
-            "B0ABC\tbody\tBody fault\t\n");
+            "P0200\tСиловая\ttwo parts  and lines\t\n");
   EXPECT_EQ(r.err, "");
 }
 
@@ -72,28 +66,16 @@ TEST_F(LookupCommand, AnAbsentCodeIsReportedAndTheStatusIs1) {
   EXPECT_EQ(r.out, std::string("P0101\t") + kAbsent + "\nC0123\tchassis\tChassis fault\t\n");
 }
 
-TEST_F(LookupCommand, TabsAndLineBreaksInsideATextKeepTheResultOnOneLine) {
-  const ProcessResult r = lookup({"P0200"});
-  EXPECT_EQ(r.exitCode, 0);
-  EXPECT_EQ(r.out, "P0200\tСиловая\ttwo parts  and lines\t\n");
-}
-
 TEST_F(LookupCommand, MalformedArgumentsAreUsageErrorsNamingEachCode) {
-  struct Case {
-    QStringList args;
-    std::vector<const char*> messages;
-  } cases[] = {
-      {{"P01O0"}, {"\"P01O0\" is not a code", "letter O where the digit 0 belongs"}},
-      {{"010"}, {"\"010\" is not a code: it has 3 characters"}},
+  const std::pair<QStringList, std::vector<const char*>> cases[] = {
       {{"0100", "X0100", "G100"}, {"\"X0100\" is not a code", "\"G100\" is not a code"}},
       {{}, {"no code given"}},
-      {{"--frob", "0100"}, {"Unknown option 'frob'"}},
   };
-  for (const Case& c : cases) {
-    const ProcessResult r = lookup(c.args);
-    EXPECT_EQ(r.exitCode, 2) << c.messages.front();
-    EXPECT_EQ(r.out, "") << c.messages.front();  // nothing looked up
-    for (const char* m : c.messages) EXPECT_THAT(r.err, HasSubstr(m));
+  for (const auto& [args, messages] : cases) {
+    const ProcessResult r = lookup(args);
+    EXPECT_EQ(r.exitCode, 2) << messages.front();
+    EXPECT_EQ(r.out, "") << messages.front();  // nothing looked up
+    for (const char* m : messages) EXPECT_THAT(r.err, HasSubstr(m));
   }
 }
 
@@ -112,25 +94,14 @@ TEST_F(LookupCommand, StandardInputBatchSkipsBlankLinesAndReportsMalformedOnes) 
 TEST_F(LookupCommand, JsonGivesEveryFieldAndNullForWhatIsAbsent) {
   const ProcessResult r = lookup({"--json", "0a80", "u0101"});
   EXPECT_EQ(r.exitCode, 1);
-  QJsonParseError error;
-  const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
-  ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out;
-  const QJsonArray a = doc.array();
-  ASSERT_EQ(a.size(), 2);
-  const QJsonObject found = a[0].toObject();
-  EXPECT_EQ(found["input"].toString(), "0a80");
-  EXPECT_EQ(found["code"].toString(), "P0A80");
-  EXPECT_EQ(found["found"].toBool(), true);
-  EXPECT_EQ(found["system"].toString(), QString::fromUtf8("Силовая"));
-  EXPECT_EQ(found["text"].toString(), QString::fromUtf8("Датчик"));
-  EXPECT_EQ(found["extension"].toString(), QString::fromUtf8("ремонт"));
-  const QJsonObject absent = a[1].toObject();
-  EXPECT_EQ(absent["input"].toString(), "u0101");
-  EXPECT_EQ(absent["code"].toString(), "U0101");
-  EXPECT_EQ(absent["found"].toBool(true), false);
-  EXPECT_EQ(absent["system"].toString(), "network communications systems");
-  EXPECT_TRUE(absent["text"].isNull());
-  EXPECT_TRUE(absent["extension"].isNull());
+  const char* expected = R"([
+      {"input": "0a80", "code": "P0A80", "found": true, "system": "Силовая",
+       "text": "Датчик", "extension": "ремонт"},
+      {"input": "u0101", "code": "U0101", "found": false,
+       "system": "network communications systems", "text": null, "extension": null}])";
+  const QJsonDocument want = QJsonDocument::fromJson(expected);
+  ASSERT_TRUE(want.isArray());
+  EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(r.out)), want) << r.out;
 }
 
 }  // namespace

@@ -53,27 +53,22 @@ std::vector<std::string> codes(const std::string& out) {
   return v;
 }
 
+// Matching is the search's own test and the fold table's; here the words as typed
+// reach it in code page 1251 and folded as Unicode folds.
 TEST_F(SearchCommand, EveryWordMustOccurInTextOrExtensionInAnyCase) {
-  using V = std::vector<std::string>;
-  struct Case {
-    QStringList words;
-    V found;
-  } cases[] = {
-      {{"sensor"}, {"P0130", "P0200", "B1000"}},
+  const std::pair<QStringList, std::vector<std::string>> cases[] = {
       {{"OXYGEN", "Sensor"}, {"P0130", "B1000"}},  // B: one word in each text
       {{"датчик"}, {"P0130", "C0035"}},            // finds ДАТЧИК and Датчик
-      {{"ДАТЧИК", "СКОРОСТИ"}, {"C0035"}},
       {{"ёлка"}, {"U0100"}},
-      {{"parts of"}, {}},  // a tab stands between them in the text
-      {{"sensor", "absent"}, {}},
-      {{"日本"}, {}},  // no such characters in the code page: nothing can match
+      {{"parts of"}, {}},  // one word: a tab stands between them in the text
+      {{"日本"}, {}},      // no such characters in the code page: nothing can match
   };
-  for (const Case& c : cases) {
-    const ProcessResult r = search(c.words);
-    const std::string name = c.words.join(' ').toStdString();
-    EXPECT_EQ(codes(r.out), c.found) << name;
-    EXPECT_EQ(r.exitCode, c.found.empty() ? 1 : 0) << name;
-    EXPECT_EQ(r.err, c.found.empty() ? "vestral: no entry holds every word given\n" : "") << name;
+  for (const auto& [words, found] : cases) {
+    const ProcessResult r = search(words);
+    const std::string name = words.join(' ').toStdString();
+    EXPECT_EQ(codes(r.out), found) << name;
+    EXPECT_EQ(r.exitCode, found.empty() ? 1 : 0) << name;
+    EXPECT_EQ(r.err, found.empty() ? "vestral: no entry holds every word given\n" : "") << name;
   }
 }
 
@@ -86,7 +81,7 @@ TEST_F(SearchCommand, LinesAreThoseOfLookupOneEntryALine) {
             "B1000\tbody\tBody sensor\toxygen\n");
 }
 
-TEST_F(SearchCommand, NoWordIsWrongUsageAndAnUnreadableDatabaseAFailure) {
+TEST_F(SearchCommand, NoWordIsWrongUsage) {
   ProcessResult r = search({});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_THAT(r.err, HasSubstr("vestral search: no word given"));

@@ -57,6 +57,7 @@ class SyncCommand : public ::testing::Test {
   std::string before_;
 };
 
+// The merge and its log are the synchronizer's test; here the mode and the answers.
 TEST_F(SyncCommand, AlternativeValueModeSetsExtensionsAndAppendsWithoutAsking) {
   const ProcessResult r = sync({});
   ASSERT_TRUE(r.finished);
@@ -67,13 +68,6 @@ TEST_F(SyncCommand, AlternativeValueModeSetsExtensionsAndAppendsWithoutAsking) {
   expected.P.Entries[2].Extension = "Same";
   EXPECT_EQ(ReadBack(main_), expected);
   EXPECT_THAT(r.out, HasSubstr("Synchronization databases Alternative value mode\n"));
-  EXPECT_THAT(r.out, HasSubstr("Synchronize P base:\n"
-                               "*********************** BEGIN *************************\n"
-                               "FIND 0100\tFOUND, Add\tComplete\t->\n"
-                               "FIND 0200\tFOUND, Add\tComplete\t->\n"
-                               "FIND 0300\tNOT FOUND, Create\tComplete\t->\n"));
-  EXPECT_THAT(r.out, HasSubstr("Synchronization complete\nB - base positions 1\n"
-                               "C - base positions 1\nP - base positions 3\n"));
 }
 
 TEST_F(SyncCommand, DirectModeReplacesADifferingEntryOnlyAfterOk) {
@@ -82,18 +76,13 @@ TEST_F(SyncCommand, DirectModeReplacesADifferingEntryOnlyAfterOk) {
     bool replaced;
   } cases[] = {{{"--yes"}, true}, {{"--no"}, false}, {{}, false}};  // {}: nobody to ask
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.answer.isEmpty() ? "no answer" : c.answer.front().toStdString());
     ASSERT_TRUE(WriteDatabase(main_, mainDb()).ok());
     const ProcessResult r = sync(QStringList{"--direct"} + c.answer);
-    const std::string name = c.answer.isEmpty() ? "no answer" : c.answer.front().toStdString();
-    // A declined change is part of a complete run.
-    EXPECT_EQ(r.exitCode, 0) << name;
+    EXPECT_EQ(r.exitCode, 0);  // a declined change is part of a complete run
     DtcDatabase expected = withAdditions();
     if (c.replaced) expected.P.Entries[1] = MakeEntry("0100", "CDE", "new ext");
-    EXPECT_EQ(ReadBack(main_), expected) << name;
-    EXPECT_THAT(r.out, HasSubstr(c.replaced ? "FIND 0100\tFOUND, Sync\tComplete\t->\n"
-                                            : "FIND 0100\tFOUND, Sync\tSkip->\n"))
-        << name;
-    EXPECT_THAT(r.out, HasSubstr("FIND 0200\tFOUND, Sync\tSkip->\n")) << name;  // equal texts
+    EXPECT_EQ(ReadBack(main_), expected);
   }
   // Without a terminal the box is shown line by line on stderr, then answered Cancel.
   ASSERT_TRUE(WriteDatabase(main_, mainDb()).ok());
