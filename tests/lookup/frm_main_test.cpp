@@ -5,11 +5,9 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -48,7 +46,6 @@ class FrmMainTest : public ::testing::Test {
     db.P.Name = cp1251("Силовая установка");
     db.P.Entries.push_back(entry("0100", cp1251("Цепь датчика массового расхода воздуха"),
                                  cp1251("Проверьте разъём датчика\r\nи проводку")));
-    db.P.Entries.push_back(entry("0A80", "Replace hybrid battery pack"));
     db.B.Entries.push_back(entry("0100", "body one"));
     ASSERT_TRUE(WriteDatabase(dbPath, db).ok());
   }
@@ -96,27 +93,15 @@ class FrmMainTest : public ::testing::Test {
   std::unique_ptr<QWidget> editor;
 };
 
-TEST_F(FrmMainTest, StartsWithItsTextsAndColours) {
+TEST_F(FrmMainTest, StartsWithItsPlaceholdersAndTheHint) {
   auto w = open();
-  EXPECT_EQ(w->windowTitle(), "VESTRAL");
-  EXPECT_EQ(w->size(), QSize(533, 199));
-  EXPECT_EQ(w->minimumSize(), w->maximumSize()) << "fixed size";
   EXPECT_EQ(w->Txt4->text(), "0000");
   EXPECT_EQ(w->Txt5->text(), "00000");
   for (QLabel* l : {w->LblCode, w->LblBDesc, w->LblItem}) EXPECT_EQ(l->text(), "00000");
   EXPECT_EQ(w->TxtUSR->toPlainText(), kHint + "\n");
-
   EXPECT_EQ(back(w->Txt4), kIdle);
   EXPECT_EQ(back(w->Txt5), kIdle);
-  EXPECT_EQ(w->Txt4->palette().color(QPalette::Text), QColor(64, 0, 0));
-  EXPECT_EQ(w->Txt5->palette().color(QPalette::Text), QColor(0, 0, 64));
-  EXPECT_EQ(w->LblCode->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-  EXPECT_EQ(w->LblBDesc->palette().color(QPalette::WindowText), QColor(0, 192, 0));
-  EXPECT_EQ(w->TxtUSR->palette().color(QPalette::Text), QColor(64, 64, 64));
-  EXPECT_EQ(w->Line1->palette().color(QPalette::Window), QColor(Qt::black));
-
   EXPECT_TRUE(w->TS->isActive());
-  EXPECT_EQ(w->TS->interval(), 2000);
   EXPECT_TRUE(questions.asked().empty());
 }
 
@@ -132,16 +117,12 @@ TEST_F(FrmMainTest, HexCodeIsConvertedAndLookedUp) {
   EXPECT_EQ(w->LblBDesc->text(), QString::fromUtf8("Силовая установка"));
   EXPECT_EQ(w->TxtUSR->toPlainText(), QString::fromUtf8("Проверьте разъём датчика\nи проводку"));
 
-  // Lower-case hex letters are typed as capitals and kept after the digit.
-  type(w->Txt4, "0a80");
-  EXPECT_EQ(w->Txt4->text(), "0A80");
-  EXPECT_EQ(w->Txt5->text(), "P0A80");
-  EXPECT_EQ(w->LblItem->text(), "Replace hybrid battery pack");
-  EXPECT_EQ(w->TxtUSR->toPlainText(), "");
-
+  // The next code replaces all of it, the empty second text included.
   type(w->Txt4, "8100");
   EXPECT_EQ(w->Txt5->text(), "B0100");
+  EXPECT_EQ(w->LblItem->text(), "body one");
   EXPECT_EQ(w->LblBDesc->text(), "body");
+  EXPECT_EQ(w->TxtUSR->toPlainText(), "");
 }
 
 TEST_F(FrmMainTest, AbsentCodeClearsTheLabelsAndTurnsBothBoxesRed) {
@@ -199,7 +180,6 @@ TEST_F(FrmMainTest, KeyFiltersPassOnlyTheirCharacters) {
   } cases[] = {
       {w->Txt4, QString::fromUtf8("0a8!ф"), "0A8"},
       {w->Txt4, "cdef12", "CDEF"},
-      {w->Txt5, "p0100", "P0100"},
       {w->Txt5, QString::fromUtf8("adР\tc 1"), "C 1"},
   };
   for (const Case& c : cases) {
@@ -287,8 +267,6 @@ TEST_F(FrmMainTest, DamagedDatabaseIsReportedOnceAndLeftAsItWas) {
   const MessageBox& box = questions.asked()[0];
   EXPECT_THAT(box.text, HasSubstr(dbPath));
   EXPECT_THAT(box.text, HasSubstr("is not a valid database"));
-  EXPECT_EQ(box.icon, Icon::Critical);
-  EXPECT_EQ(box.buttons, std::vector<Button>{Button::Ok});
 
   type(w->Txt4, "0100");
   EXPECT_EQ(w->LblBDesc->text(), kAbsent);
@@ -302,8 +280,8 @@ TEST_F(FrmMainTest, MissingDatabaseIsCreatedEmpty) {
   std::filesystem::remove(dbPath);
   auto w = open();
   EXPECT_TRUE(questions.asked().empty());
-  EXPECT_EQ(ReadBytes(dbPath).size(), 131u);
   EXPECT_EQ(w->database(), EmptyDatabase());
+  EXPECT_EQ(ReadBytes(dbPath).size(), 131u);
   type(w->Txt4, "0100");
   EXPECT_EQ(w->LblBDesc->text(), kAbsent);
 }
@@ -319,16 +297,13 @@ struct GateCase {
 TEST_F(FrmMainTest, CtrlAltEscRunsTheGateWhicheverBoxHasTheFocus) {
   const GateCase cases[] = {
       {"ENABLED", "[Main]\r\nEditor=ENABLED\r\n", {}, true, "00000"},
-      {"enabled", "[Main]\nEditor=enabled\n", {}, true, "00000"},
       {"QUERY, Yes", "[Main]\nEditor=QUERY\n", {Button::Yes}, true, kEditorShowed},
       {"QUERY, No", "[Main]\nEditor=QUERY\n", {Button::No}, false, kEditorAborted},
-      {"Editor=", "[Main]\nEditor=\n", {}, false, kEditorLocked},
-      {"ENABLED2", "[Main]\nEditor=ENABLED2\n", {}, false, kEditorLocked},
-      {"wrong section", "[Editor]\nMain=ENABLED\n", {}, false, kEditorLocked},
       {"no file", nullptr, {}, false, kEditorLocked},
   };
   for (const GateCase& c : cases) {
-    // One box is enough per setting; the first setting proves every box.
+    // Which settings open is the gate's own test; here one of each outcome, each
+    // status shown, and the first setting proves every box.
     const std::vector<const char*> targets =
         &c == cases ? std::vector<const char*>{"Txt4", "Txt5", "TxtUSR", "FrmMain"}
                     : std::vector<const char*>{"Txt5"};
