@@ -8,13 +8,17 @@
 
 #include "database/dtc_database.h"
 #include "editor/checker.h"
+#include "support/coloured_log.h"
+#include "support/entries.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
 namespace {
 
+using testing::ColouredLog;
 using ::testing::ElementsAreArray;
 using ::testing::EndsWith;
+using testing::entry;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using testing::ReadBytes;
@@ -137,36 +141,16 @@ TEST_F(GeneratorTest, CleanRunLogsEveryStepAndWritesTheDatabase) {
   GenRun r = generate("P0100 abc\r\nC0035 abc | def\r\nP0100 twice\r\n");
   EXPECT_TRUE(r.ok);
   EXPECT_TRUE(r.questions.asked().empty());
-  EXPECT_EQ(r.log.lines(), "LOG v. 1.0\nCreate new database\tOK\n" + kEmptyBasePositions + begin() +
-                               "P:1\tC:0\tB:0\tU:0\tOk\n"
-                               "P:1\tC:1\tB:0\tU:0\tExtend\n"
-                               "P:2\tC:1\tB:0\tU:0\tOk\n" +
-                               end() + "Created database file \"" + dst + "\"\nDone");
-
-  const std::vector<LogRun>& runs = r.log.runs();
-  const std::vector<int> colours = {
-      color::kLightGreen,  color::kBrightWhite, color::kBrightWhite,  // Create new database, OK
-      color::kYellow,      color::kYellow,      color::kYellow,      color::kYellow,
-      color::kLightBlue,                         // BEGIN
-      color::kBrightWhite, color::kLightBlue,    // counts, Ok
-      color::kBrightWhite, color::kLightYellow,  // counts, Extend
-      color::kBrightWhite, color::kLightBlue,
-      color::kLightBlue,  // END
-      color::kBrightWhite, color::kLightRed};
-  ASSERT_EQ(runs.size(), colours.size());
-  for (size_t i = 0; i < runs.size(); ++i) EXPECT_EQ(runs[i].color, colours[i]) << i;
+  EXPECT_EQ(ColouredLog(r.log), "[10]LOG v. 1.0\n[15]Create new database\tOK\n[6]" +
+                                    kEmptyBasePositions + "[9]" + begin() +
+                                    "[15]P:1\tC:0\tB:0\tU:0\t[9]Ok\n"
+                                    "[15]P:1\tC:1\tB:0\tU:0\t[14]Extend\n"
+                                    "[15]P:2\tC:1\tB:0\tU:0\t[9]Ok\n" +
+                                    end() + "[15]Created database file \"" + dst + "\"\n[12]Done");
 
   DtcDatabase want = EmptyDatabase();
-  DtcEntry e;
-  e.setCode("0100");
-  e.Text = "abc";
-  want.P.Entries.push_back(e);
-  e.Text = "twice";
-  want.P.Entries.push_back(e);
-  e.setCode("0035");
-  e.Text = "abc ";
-  e.Extension = "def";
-  want.C.Entries.push_back(e);
+  want.P.Entries = {DtcEntry{}, entry("0100", "abc"), entry("0100", "twice")};
+  want.C.Entries = {DtcEntry{}, entry("0035", "abc ", "def")};
   EXPECT_EQ(readBack(), want);
 }
 
@@ -186,8 +170,6 @@ TEST_F(GeneratorTest, ExistingDestinationIsReplacedOnlyAfterYes) {
   EXPECT_EQ(box.text, "File already exist, rewrite it?");
   EXPECT_EQ(box.buttons, (std::vector<Button>{Button::Yes, Button::No}));
   EXPECT_EQ(box.defaultButton, Button::No);
-  EXPECT_EQ(box.icon, Icon::Question);
-  EXPECT_EQ(box.title, "");
 
   // Unanswered, the default (No) keeps the file.
   WriteBytes(src, "P0100 abc\r\n");

