@@ -28,8 +28,8 @@ namespace vestral {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::entry;
 using ::testing::HasSubstr;
-using testing::MakeEntry;
 using testing::ReadBack;
 using testing::ReadBytes;
 using testing::TempDir;
@@ -90,15 +90,11 @@ Snapshot TakeSnapshot(const std::string& dir) {
 // What differs, one file a line: "changed main.DAT", "added .main.DAT.1234.tmp".
 std::string Changes(const Snapshot& before, const Snapshot& after) {
   std::string d;
-  for (const auto& [name, bytes] : before) {
-    const auto it = after.find(name);
-    if (it == after.end())
-      d += "removed " + name + "\n";
-    else if (it->second != bytes)
-      d += "changed " + name + "\n";
-  }
-  for (const auto& entry : after)
-    if (!before.contains(entry.first)) d += "added " + entry.first + "\n";
+  for (const auto& [name, bytes] : before)
+    if (!after.contains(name) || after.at(name) != bytes)
+      d += (after.contains(name) ? "changed " : "removed ") + name + "\n";
+  for (const auto& [name, bytes] : after)
+    if (!before.contains(name)) d += "added " + name + "\n";
   return d;
 }
 
@@ -110,26 +106,26 @@ void Put(std::string& bytes, size_t at, int width, uint32_t v) {
 // P: an entry with a Cyrillic text and an extension, and a plain one; C one; B none; U one.
 DtcDatabase MainDb() {
   DtcDatabase db = EmptyDatabase();
-  db.P.Entries.push_back(MakeEntry("0100", "\xC4\xE0\xF2\xF7\xE8\xEA", "ext"));  // "Датчик"
-  db.P.Entries.push_back(MakeEntry("0200", "Plain"));
-  db.C.Entries.push_back(MakeEntry("0300", "Chassis"));
-  db.U.Entries.push_back(MakeEntry("0400", "Network"));
+  db.P.Entries.push_back(entry("0100", "\xC4\xE0\xF2\xF7\xE8\xEA", "ext"));  // "Датчик"
+  db.P.Entries.push_back(entry("0200", "Plain"));
+  db.C.Entries.push_back(entry("0300", "Chassis"));
+  db.U.Entries.push_back(entry("0400", "Network"));
   return db;
 }
 
 DtcDatabase OtherDb() {
   DtcDatabase db = EmptyDatabase();
-  db.P.Entries.push_back(MakeEntry("0100", "Other text"));
-  db.B.Entries.push_back(MakeEntry("1000", "Body"));
+  db.P.Entries.push_back(entry("0100", "Other text"));
+  db.B.Entries.push_back(entry("1000", "Body"));
   return db;
 }
 
 // Two entries the checker removes.
 DtcDatabase DamagedDb() {
   DtcDatabase db = EmptyDatabase();
-  db.P.Entries.push_back(MakeEntry("7100", "bad first digit"));
-  db.P.Entries.push_back(MakeEntry("0200", ""));
-  db.P.Entries.push_back(MakeEntry("0300", "good"));
+  db.P.Entries.push_back(entry("7100", "bad first digit"));
+  db.P.Entries.push_back(entry("0200", ""));
+  db.P.Entries.push_back(entry("0300", "good"));
   return db;
 }
 
@@ -408,15 +404,15 @@ TEST_F(BadInput, OddSourceTextsAreReadAsBytesAndReported) {
   std::string binary;
   for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 37) & 0xFF);
   DtcDatabase threeLines = EmptyDatabase();
-  threeLines.P.Entries.push_back(MakeEntry("0100", "One", "x"));
-  threeLines.C.Entries.push_back(MakeEntry("0200", "Two"));
-  threeLines.P.Entries.push_back(MakeEntry("0300", "Three"));
+  threeLines.P.Entries.push_back(entry("0100", "One", "x"));
+  threeLines.C.Entries.push_back(entry("0200", "Two"));
+  threeLines.P.Entries.push_back(entry("0300", "Three"));
   DtcDatabase withNul = EmptyDatabase();
-  withNul.P.Entries.push_back(MakeEntry("0100", std::string("Te\0xt", 5)));
+  withNul.P.Entries.push_back(entry("0100", std::string("Te\0xt", 5)));
   // "Датчик" in UTF-8 stays the bytes it is: the file is taken as code page 1251.
   const std::string utf8 = "\xD0\x94\xD0\xB0\xD1\x82\xD1\x87\xD0\xB8\xD0\xBA";
   DtcDatabase withUtf8 = EmptyDatabase();
-  withUtf8.P.Entries.push_back(MakeEntry("0100", utf8));
+  withUtf8.P.Entries.push_back(entry("0100", utf8));
 
   struct Case {
     const char* what;

@@ -9,8 +9,8 @@ namespace vestral {
 namespace {
 
 using testing::Arg;
+using testing::entry;
 using ::testing::HasSubstr;
-using testing::MakeEntry;
 using testing::ProcessResult;
 using testing::ReadBack;
 using testing::ReadBytes;
@@ -31,15 +31,15 @@ class CheckCommand : public ::testing::Test {
   // B: one with an extension.
   static DtcDatabase damaged() {
     DtcDatabase db = EmptyDatabase();
-    db.P.Entries.push_back(MakeEntry("0100", "good"));
-    db.P.Entries.push_back(MakeEntry("7100", ""));
-    db.P.Entries.push_back(MakeEntry("0200", ""));
-    db.B.Entries.push_back(MakeEntry("4123", "abc", "def"));
+    db.P.Entries.push_back(entry("0100", "good"));
+    db.P.Entries.push_back(entry("7100", ""));
+    db.P.Entries.push_back(entry("0200", ""));
+    db.B.Entries.push_back(entry("4123", "abc", "def"));
     return db;
   }
   static DtcDatabase cleaned() {
     DtcDatabase db = EmptyDatabase();
-    db.P.Entries.push_back(MakeEntry("0100", "good"));
+    db.P.Entries.push_back(entry("0100", "good"));
     return db;
   }
 

@@ -11,8 +11,8 @@ namespace vestral {
 namespace {
 
 using testing::Arg;
+using testing::entry;
 using ::testing::HasSubstr;
-using testing::MakeEntry;
 using testing::ProcessResult;
 using testing::ReadBytes;
 using testing::RunVestral;
@@ -22,12 +22,12 @@ class CollectCommand : public ::testing::Test {
  protected:
   void SetUp() override {
     DtcDatabase db = EmptyDatabase();
-    db.P.Entries.push_back(MakeEntry("0100", "Mass air", "wiring"));
-    db.P.Entries.push_back(MakeEntry("0100", "second P0100"));
-    db.P.Entries.push_back(MakeEntry("0200", ""));
-    db.C.Entries.push_back(MakeEntry("0123", "\xC4\xE0\xF2\xF7\xE8\xEA"));  // "Датчик"
-    db.B.Entries.push_back(MakeEntry("1000", "Body"));
-    db.U.Entries.push_back(MakeEntry("0100", "Net"));
+    db.P.Entries.push_back(entry("0100", "Mass air", "wiring"));
+    db.P.Entries.push_back(entry("0100", "second P0100"));
+    db.P.Entries.push_back(entry("0200", ""));
+    db.C.Entries.push_back(entry("0123", "\xC4\xE0\xF2\xF7\xE8\xEA"));  // "Датчик"
+    db.B.Entries.push_back(entry("1000", "Body"));
+    db.U.Entries.push_back(entry("0100", "Net"));
     ASSERT_TRUE(WriteDatabase(db_, db).ok());
   }
 

@@ -9,8 +9,8 @@ namespace vestral {
 namespace {
 
 using testing::Arg;
+using testing::entry;
 using ::testing::HasSubstr;
-using testing::MakeEntry;
 using testing::ProcessResult;
 using testing::ReadBack;
 using testing::RunVestral;
@@ -28,8 +28,8 @@ TEST(GenerateCommand, BuildsTheDatabaseAndLogsToStandardOutput) {
   EXPECT_THAT(r.out, ::testing::EndsWith("Created database file \"" + dest + "\"\nDone\n"));
   EXPECT_EQ(r.err, "");
   DtcDatabase expected = EmptyDatabase();
-  expected.P.Entries.push_back(MakeEntry("0100", "abc"));
-  expected.B.Entries.push_back(MakeEntry("1001", "abc", "def"));
+  expected.P.Entries.push_back(entry("0100", "abc"));
+  expected.B.Entries.push_back(entry("1001", "abc", "def"));
   EXPECT_EQ(ReadBack(dest), expected);
 }
 

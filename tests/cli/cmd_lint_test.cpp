@@ -9,8 +9,8 @@ namespace vestral {
 namespace {
 
 using testing::Arg;
+using testing::entry;
 using ::testing::HasSubstr;
-using testing::MakeEntry;
 using testing::ProcessResult;
 using testing::RunVestral;
 using testing::TempDir;
@@ -22,12 +22,12 @@ TEST(LintCommand, APlantedDatabaseGivesExactlyItsFaultsAndACountPerKind) {
   TempDir dir;
   const std::string path = dir.file("planted.DAT");
   DtcDatabase db = EmptyDatabase();
-  db.P.Entries.push_back(MakeEntry("0100", "Good text"));
-  db.P.Entries.push_back(MakeEntry("0100", "Shadowed"));
-  db.P.Entries.push_back(MakeEntry("01G0", "Letter in the code"));
-  db.B.Entries.push_back(MakeEntry("7000", "x"));
-  db.U.Entries.push_back(MakeEntry("0101", "\xD0\x94\xD0\xB0\xD1\x82"));  // "Дат" in UTF-8
-  db.U.Entries.push_back(MakeEntry("0102", "bell\x07"));
+  db.P.Entries.push_back(entry("0100", "Good text"));
+  db.P.Entries.push_back(entry("0100", "Shadowed"));
+  db.P.Entries.push_back(entry("01G0", "Letter in the code"));
+  db.B.Entries.push_back(entry("7000", "x"));
+  db.U.Entries.push_back(entry("0101", "\xD0\x94\xD0\xB0\xD1\x82"));  // "Дат" in UTF-8
+  db.U.Entries.push_back(entry("0102", "bell\x07"));
   ASSERT_TRUE(WriteDatabase(path, db).ok());
 
   const ProcessResult r = RunVestral({"lint", "--db", Arg(path)});

@@ -9,8 +9,8 @@ namespace vestral {
 namespace {
 
 using testing::Arg;
+using testing::entry;
 using ::testing::HasSubstr;
-using testing::MakeEntry;
 using testing::ProcessResult;
 using testing::RunVestral;
 using testing::TempDir;
@@ -20,17 +20,16 @@ class SearchCommand : public ::testing::Test {
   void SetUp() override {
     // Filled U first and P last: the output must still come in the order P, C, B, U.
     DtcDatabase db = EmptyDatabase();
-    db.U.Entries.push_back(MakeEntry("0100", "\xA8\xCB\xCA\xC0"));  // "ЁЛКА"
-    db.B.Entries.push_back(MakeEntry("1000", "Body sensor", "oxygen"));
+    db.U.Entries.push_back(entry("0100", "\xA8\xCB\xCA\xC0"));  // "ЁЛКА"
+    db.B.Entries.push_back(entry("1000", "Body sensor", "oxygen"));
     // "Датчик скорости"
     db.C.Entries.push_back(
-        MakeEntry("0035", "\xC4\xE0\xF2\xF7\xE8\xEA \xF1\xEA\xEE\xF0\xEE\xF1\xF2\xE8"));
-    db.P.Entries.push_back(MakeEntry("0100", "Mass air flow"));
+        entry("0035", "\xC4\xE0\xF2\xF7\xE8\xEA \xF1\xEA\xEE\xF0\xEE\xF1\xF2\xE8"));
+    db.P.Entries.push_back(entry("0100", "Mass air flow"));
     // "ДАТЧИК кислорода"
-    db.P.Entries.push_back(
-        MakeEntry("0130", "Oxygen sensor circuit",
-                  "\xC4\xC0\xD2\xD7\xC8\xCA \xEA\xE8\xF1\xEB\xEE\xF0\xEE\xE4\xE0"));
-    db.P.Entries.push_back(MakeEntry("0200", "two\tparts\r\nof a sensor"));
+    db.P.Entries.push_back(entry("0130", "Oxygen sensor circuit",
+                                 "\xC4\xC0\xD2\xD7\xC8\xCA \xEA\xE8\xF1\xEB\xEE\xF0\xEE\xE4\xE0"));
+    db.P.Entries.push_back(entry("0200", "two\tparts\r\nof a sensor"));
     ASSERT_TRUE(WriteDatabase(path_, db).ok());
   }
 

@@ -9,8 +9,8 @@ namespace vestral {
 namespace {
 
 using testing::Arg;
+using testing::entry;
 using ::testing::HasSubstr;
-using testing::MakeEntry;
 using testing::ProcessResult;
 using testing::ReadBack;
 using testing::ReadBytes;
@@ -24,26 +24,26 @@ class SyncCommand : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(WriteDatabase(main_, mainDb()).ok());
     DtcDatabase other = EmptyDatabase();
-    other.P.Entries.push_back(MakeEntry("0100", "CDE", "new ext"));
-    other.P.Entries.push_back(MakeEntry("0200", "Same"));
-    other.P.Entries.push_back(MakeEntry("0300", "\xCD\xEE\xE2\xFB\xE9", "x"));  // "Новый"
-    other.C.Entries.push_back(MakeEntry("0123", "Chassis"));
+    other.P.Entries.push_back(entry("0100", "CDE", "new ext"));
+    other.P.Entries.push_back(entry("0200", "Same"));
+    other.P.Entries.push_back(entry("0300", "\xCD\xEE\xE2\xFB\xE9", "x"));  // "Новый"
+    other.C.Entries.push_back(entry("0123", "Chassis"));
     ASSERT_TRUE(WriteDatabase(other_, other).ok());
     before_ = ReadBytes(main_);
   }
 
   static DtcDatabase mainDb() {
     DtcDatabase db = EmptyDatabase();
-    db.P.Entries.push_back(MakeEntry("0100", "AB", "old"));
-    db.P.Entries.push_back(MakeEntry("0200", "Same"));
-    db.B.Entries.push_back(MakeEntry("1000", "Body"));
+    db.P.Entries.push_back(entry("0100", "AB", "old"));
+    db.P.Entries.push_back(entry("0200", "Same"));
+    db.B.Entries.push_back(entry("1000", "Body"));
     return db;
   }
   // mainDb() with the two new entries appended, as every mode gives.
   static DtcDatabase withAdditions() {
     DtcDatabase db = mainDb();
-    db.P.Entries.push_back(MakeEntry("0300", "\xCD\xEE\xE2\xFB\xE9", "x"));
-    db.C.Entries.push_back(MakeEntry("0123", "Chassis"));
+    db.P.Entries.push_back(entry("0300", "\xCD\xEE\xE2\xFB\xE9", "x"));
+    db.C.Entries.push_back(entry("0123", "Chassis"));
     return db;
   }
 
@@ -81,7 +81,7 @@ TEST_F(SyncCommand, DirectModeReplacesADifferingEntryOnlyAfterOk) {
     const ProcessResult r = sync(QStringList{"--direct"} + c.answer);
     EXPECT_EQ(r.exitCode, 0);  // a declined change is part of a complete run
     DtcDatabase expected = withAdditions();
-    if (c.replaced) expected.P.Entries[1] = MakeEntry("0100", "CDE", "new ext");
+    if (c.replaced) expected.P.Entries[1] = entry("0100", "CDE", "new ext");
     EXPECT_EQ(ReadBack(main_), expected);
   }
   // Without a terminal the box is shown line by line on stderr, then answered Cancel.

@@ -2,16 +2,11 @@
 
 #include <QString>
 #include <string>
-#include <string_view>
 
 #include "database/dtc_database.h"
 #include "support/entries.h"
 
 namespace vestral::testing {
-
-inline DtcEntry MakeEntry(std::string_view code, std::string text, std::string ext = "") {
-  return entry(code, std::move(text), std::move(ext));
-}
 
 // A file path as a command line argument.
 inline QString Arg(const std::string& path) { return QString::fromStdString(path); }

@@ -10,14 +10,7 @@ namespace vestral {
 namespace {
 
 using testing::entry;
-
-DtcTable tableOf(std::initializer_list<DtcEntry> entries) {
-  DtcTable t;
-  t.Name = "body";
-  t.Entries.resize(1);
-  t.Entries.insert(t.Entries.end(), entries);
-  return t;
-}
+using testing::tableOf;
 
 // The routine as written for one-by-one removal, kept here as the reference the
 // one-pass compaction must match exactly.

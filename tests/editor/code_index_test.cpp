@@ -4,14 +4,12 @@
 
 #include <random>
 
+#include "support/entries.h"
+
 namespace vestral {
 namespace {
 
-DtcEntry withCode(std::string_view code) {
-  DtcEntry e;
-  e.setCode(code);
-  return e;
-}
+DtcEntry withCode(std::string_view code) { return testing::entry(code, ""); }
 
 // Every code the table holds, and some it does not, must give FindEntry's answer.
 void expectSameAsFindEntry(const CodeIndex& index, const DtcTable& t,

@@ -24,6 +24,7 @@
 #include "editor/synchronizer.h"
 #include "log/frm_log.h"
 #include "platform/codepage_qt.h"
+#include "support/coloured_log.h"
 #include "support/entries.h"
 #include "support/temp_dir.h"
 
@@ -90,19 +91,6 @@ struct Files {
     return all;
   }
 };
-
-// What a log window shows: adjacent pieces of one colour form one run.
-std::vector<LogRun> merged(const std::vector<LogRun>& runs) {
-  std::vector<LogRun> out;
-  for (const LogRun& r : runs) {
-    if (r.text.empty()) continue;
-    if (!out.empty() && out.back().color == r.color)
-      out.back().text += r.text;
-    else
-      out.push_back(r);
-  }
-  return out;
-}
 
 std::vector<std::string> texts(const std::vector<MessageBox>& boxes) {
   std::vector<std::string> out;
@@ -247,7 +235,7 @@ TEST(FrmBaseEditOperations, EachButtonRunsItsOperationIntoANewLogWindow) {
         ASSERT_TRUE(ReadDatabase(f.main, expectedWorking).ok());
       }
       c.direct(f, expectedWorking, expected, expectedQuestions);
-      EXPECT_EQ(shown, merged(expected.runs()));
+      EXPECT_EQ(shown, testing::MergedRuns(expected.runs()));
       EXPECT_EQ(texts(asked), texts(expectedQuestions.asked()));
       EXPECT_EQ(asked.size(), c.answers.size()) << "every scripted answer was used";
       EXPECT_EQ(after, f.contents());

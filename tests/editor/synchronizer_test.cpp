@@ -23,13 +23,7 @@ using testing::WriteBytes;
 
 using testing::entry;
 
-DtcTable table(std::initializer_list<DtcEntry> entries) {
-  DtcTable t;
-  t.Name = "t";
-  t.Entries.resize(1);
-  t.Entries.insert(t.Entries.end(), entries);
-  return t;
-}
+using testing::tableOf;
 
 // Answers every box with the same button and keeps what it was shown.
 class AlwaysAnswer : public Questions {
@@ -78,10 +72,10 @@ TEST(SyncTableDirect, DecisionsByTextAndAnswer) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    DtcTable main = table({entry("0001", "x"), c.main});
+    DtcTable main = tableOf({entry("0001", "x"), c.main});
     RecordingSink log;
     AlwaysAnswer q(c.answer);
-    SyncTable(log, main, table({c.sync}), true, q);
+    SyncTable(log, main, tableOf({c.sync}), true, q);
     EXPECT_EQ(q.asked.size(), c.asks ? 1u : 0u);
     EXPECT_EQ(main.upperBound(), 2);
     EXPECT_EQ(main.Entries[2], c.result);
@@ -95,10 +89,10 @@ TEST(SyncTableDirect, DecisionsByTextAndAnswer) {
 TEST(SyncTable, AppendedEntriesAreFoundByLaterSyncEntries) {
   for (bool direct : {true, false}) {
     SCOPED_TRACE(direct ? "direct" : "alternative");
-    DtcTable main = table({entry("0100", "a")});
+    DtcTable main = tableOf({entry("0100", "a")});
     RecordingSink log;
     AlwaysAnswer q(Button::Ok);
-    SyncTable(log, main, table({entry("0500", "first", "e1"), entry("0500", "second", "e2")}),
+    SyncTable(log, main, tableOf({entry("0500", "first", "e1"), entry("0500", "second", "e2")}),
               direct, q);
     ASSERT_EQ(main.upperBound(), 2);  // appended once, found the second time
     EXPECT_EQ(main.Entries[2],
@@ -116,7 +110,7 @@ TEST(SyncTable, MainWithoutEntriesArrayKeepsItsPlaceholder) {
   DtcTable main;  // never filled
   RecordingSink log;
   AlwaysAnswer q(Button::Ok);
-  SyncTable(log, main, table({entry("0100", "a")}), true, q);
+  SyncTable(log, main, tableOf({entry("0100", "a")}), true, q);
   ASSERT_EQ(main.upperBound(), 1);
   EXPECT_EQ(main.Entries[0], DtcEntry{});
   EXPECT_EQ(main.Entries[1], entry("0100", "a"));
@@ -143,7 +137,7 @@ void linearSyncTable(DtcTable& main, const DtcTable& sync, bool direct, Question
 DtcTable randomTable(std::mt19937& rng, int maxEntries) {
   static const char* kCodes[] = {"0100", "0101", "0200", "1234", "3FFF", "0A0B", "2000", "12"};
   static const char* kTexts[] = {"", "a", "b", "ab", "cd", "abc", "\xE0\xE1"};
-  DtcTable t = table({});
+  DtcTable t = tableOf({});
   const int n = std::uniform_int_distribution<int>(0, maxEntries)(rng);
   for (int i = 0; i < n; ++i)
     t.Entries.push_back(entry(kCodes[rng() % 8], kTexts[rng() % 7], kTexts[rng() % 7]));
@@ -174,8 +168,9 @@ TEST(SyncTableIndex, SameResultsAsTheLinearSearch) {
 }
 
 TEST(SyncPlanTable, ListsAdditionsIdenticalAndChangedEntries) {
-  const DtcTable main = table({entry("0100", "same", "e"), entry("0200", "old", "x")});
-  const DtcTable sync = table({entry("0100", "same"), entry("0200", "new"), entry("0300", "add")});
+  const DtcTable main = tableOf({entry("0100", "same", "e"), entry("0200", "old", "x")});
+  const DtcTable sync =
+      tableOf({entry("0100", "same"), entry("0200", "new"), entry("0300", "add")});
 
   const SyncTablePlan direct = PlanSyncTable(main, sync, 'B', true);
   ASSERT_EQ(direct.added.size(), 1u);

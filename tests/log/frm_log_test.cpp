@@ -13,20 +13,12 @@
 
 #include <functional>
 
+#include "support/coloured_log.h"
+
 namespace vestral {
 namespace {
 
-std::vector<LogRun> merged(const std::vector<LogRun>& runs) {
-  std::vector<LogRun> out;
-  for (const LogRun& r : runs) {
-    if (r.text.empty()) continue;
-    if (!out.empty() && out.back().color == r.color)
-      out.back().text += r.text;
-    else
-      out.push_back(r);
-  }
-  return out;
-}
+using testing::MergedRuns;
 
 using Script = std::function<void(LogSink&)>;
 
@@ -80,7 +72,7 @@ TEST(FrmLOG, HoldsExactlyThePiecesLoggedInTheirColours) {
     recording.DONE();
 
     EXPECT_EQ(log.runs(), c.expected);
-    EXPECT_EQ(log.runs(), merged(recording.runs()));
+    EXPECT_EQ(log.runs(), MergedRuns(recording.runs()));
     EXPECT_EQ(log.text(), recording.text());
   }
 }

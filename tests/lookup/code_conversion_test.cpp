@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "lookup/lookup.h"
+#include "support/entries.h"
 
 namespace vestral {
 namespace {
+
+using testing::entry;
 
 TEST(Cnvrt, FollowsTheFirstCharacterTable) {
   const std::pair<const char*, const char*> cases[] = {
@@ -30,16 +33,10 @@ TEST(Cnvrt, EveryHexCodeGivesFiveCharactersWhoseSecondIsADigitToThree) {
 
 DtcDatabase lookupDatabase() {
   DtcDatabase db = EmptyDatabase();
-  auto add = [](DtcTable& t, const char* code, const char* text) {
-    DtcEntry e;
-    e.setCode(code);
-    e.Text = text;
-    t.Entries.push_back(e);
-  };
-  add(db.P, "0100", "first");
-  add(db.P, "0100", "second");
-  add(db.P, "0A80", "hex letters");
-  add(db.B, "0100", "body one");
+  db.P.Entries.push_back(entry("0100", "first"));
+  db.P.Entries.push_back(entry("0100", "second"));
+  db.P.Entries.push_back(entry("0A80", "hex letters"));
+  db.B.Entries.push_back(entry("0100", "body one"));
   return db;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/entries.h"
+
 namespace vestral {
 namespace {
 
@@ -15,19 +17,15 @@ FoldTable testFold() {
 }
 
 DtcDatabase searchDatabase() {
+  using testing::entry;
   DtcDatabase db = EmptyDatabase();
-  auto add = [](DtcTable& t, const char* code, const char* text, const char* ext = "") {
-    DtcEntry e;
-    e.setCode(code);
-    e.Text = text;
-    e.Extension = ext;
-    t.Entries.push_back(e);
-  };
-  add(db.U, "0100", "Lost communication with ECM");
-  add(db.P, "0130", "O2 Sensor Circuit Bank 1 Sensor 1", "\xE4\xE0\xF2\xF7\xE8\xEA");  // датчик
-  add(db.P, "0100", "Mass air flow circuit");
-  add(db.B, "1000", "Oxygen sensor heater", "");
-  add(db.C, "0035", "\xC4\xC0\xD2\xD7\xC8\xCA wheel speed");  // ДАТЧИК
+  db.U.Entries.push_back(entry("0100", "Lost communication with ECM"));
+  // "датчик"
+  db.P.Entries.push_back(
+      entry("0130", "O2 Sensor Circuit Bank 1 Sensor 1", "\xE4\xE0\xF2\xF7\xE8\xEA"));
+  db.P.Entries.push_back(entry("0100", "Mass air flow circuit"));
+  db.B.Entries.push_back(entry("1000", "Oxygen sensor heater"));
+  db.C.Entries.push_back(entry("0035", "\xC4\xC0\xD2\xD7\xC8\xCA wheel speed"));  // ДАТЧИК
   return db;
 }
 

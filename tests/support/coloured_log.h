@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "log/log_sink.h"
 
@@ -18,6 +19,19 @@ inline std::string ColouredLog(const RecordingSink& log) {
     }
     for (size_t i = 0; i < r.text.size(); ++i)
       if (!(r.text[i] == '\r' && i + 1 < r.text.size() && r.text[i + 1] == '\n')) out += r.text[i];
+  }
+  return out;
+}
+
+// The runs as a log window holds them: adjacent pieces of one colour form one run.
+inline std::vector<LogRun> MergedRuns(const std::vector<LogRun>& runs) {
+  std::vector<LogRun> out;
+  for (const LogRun& r : runs) {
+    if (r.text.empty()) continue;
+    if (!out.empty() && out.back().color == r.color)
+      out.back().text += r.text;
+    else
+      out.push_back(r);
   }
   return out;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,14 @@ inline DtcEntry entry(std::string_view code, std::string text, std::string ext =
   e.Text = std::move(text);
   e.Extension = std::move(ext);
   return e;
+}
+
+// A table holding its placeholder and `entries`.
+inline DtcTable tableOf(std::initializer_list<DtcEntry> entries) {
+  DtcTable t;
+  t.Entries.resize(1);
+  t.Entries.insert(t.Entries.end(), entries);
+  return t;
 }
 
 }  // namespace vestral::testing
