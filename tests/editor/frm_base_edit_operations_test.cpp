@@ -32,7 +32,6 @@ namespace vestral {
 namespace {
 
 using ::testing::EndsWith;
-using ::testing::HasSubstr;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -255,13 +254,9 @@ TEST(FrmBaseEditOperations, CheckCleansTheWorkingCopyThatCollectAndWriteUse) {
   w.setQuestions(&questions);
   w.CmdMBRead->click();
   w.CmdCheck->click();
-  FrmLOG* checkLog = w.currentLog();
-  EXPECT_THAT(checkLog->text(), HasSubstr("BASE P\tIND=2\t::CODE ERROR CRC::\t"));
-
   w.TxtCFile->setText(FromNativePath(f.collected));
   w.ChkALL->setChecked(true);
   w.CmdCollect->click();
-  EXPECT_NE(w.currentLog(), checkLog);
   EXPECT_EQ(ReadBytes(f.collected),
             "C0035 Wheel speed\r\nP0100 Mass air flow | Check the plug\r\n"
             "P0101 Air flow range\r\nU0100 Lost ECM\r\n");
@@ -271,9 +266,6 @@ TEST(FrmBaseEditOperations, CheckCleansTheWorkingCopyThatCollectAndWriteUse) {
 
   w.CmdMBWrite->click();
   EXPECT_TRUE(questions.asked().empty()) << "nobody else wrote the file";
-  EXPECT_THAT(w.currentLog()->text(),
-              EndsWith("Write main database\r\nB - base positions 0\r\nC - base positions 1\r\n"
-                       "P - base positions 2\r\nU - base positions 1\r\nComplete\r\nDone"));
   ASSERT_TRUE(ReadDatabase(f.main, file).ok());
   DtcDatabase cleaned = mainDatabase();
   RecordingSink ignored;
