@@ -171,13 +171,6 @@ TEST_F(GeneratorTest, ExistingDestinationIsReplacedOnlyAfterYes) {
   EXPECT_EQ(box.buttons, (std::vector<Button>{Button::Yes, Button::No}));
   EXPECT_EQ(box.defaultButton, Button::No);
 
-  // Unanswered, the default (No) keeps the file.
-  WriteBytes(src, "P0100 abc\r\n");
-  GenRun unanswered;
-  unanswered.ok = Generate(src, dst, unanswered.log, unanswered.questions);
-  EXPECT_FALSE(unanswered.ok);
-  EXPECT_EQ(ReadBytes(dst), old);
-
   GenRun yes = generate("P0100 abc\r\n", {Button::Yes});
   EXPECT_TRUE(yes.ok);
   EXPECT_EQ(yes.log.lines(), "LOG v. 1.0\n" + quary + "Erase file\nCreate new database\tOK\n" +
