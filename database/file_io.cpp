@@ -43,10 +43,6 @@ Status checkWritable(const std::string& path, bool& exists) {
   return Status::OK();
 }
 
-// Errors name `shownPath`, the file the user asked for, even when a temporary is
-// being written.
-// `opened` tells whether the file was opened, so a caller can tell a file it could not
-// make from one it began to write.
 bool fullDiskSimulated() {
   return simulatedFullDiskWrites.load() > 0 && simulatedFullDiskWrites.fetch_sub(1) > 0;
 }
@@ -62,6 +58,10 @@ Status finishWrite(Stream& out, const std::string& shownPath) {
   return Status::OK();
 }
 
+// Errors name `shownPath`, the file the user asked for, even when a temporary is
+// being written.
+// `opened` tells whether the file was opened, so a caller can tell a file it could not
+// make from one it began to write.
 Status writeAll(const std::string& path, const std::string& bytes, std::ios::openmode mode,
                 const std::string& shownPath, bool* opened = nullptr) {
   errno = 0;
