@@ -2,11 +2,11 @@
 
 #include <unistd.h>
 
-#include <QStringDecoder>
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
+
+#include "platform/codepage.h"
 
 namespace vestral {
 
@@ -17,27 +17,21 @@ struct Utf8Char {
   unsigned char size;
 };
 
-// Each of the 256 bytes as UTF-8, taken once from Qt's own code page table, so
-// converting a long log costs one table look-up a byte.
+// Each of the 256 bytes as UTF-8, made once, so converting a long log costs one table
+// look-up a byte. Control characters other than tab and line feed, and the code page's
+// unassigned byte, are shown as '?'.
 const std::array<Utf8Char, 256>& cp1251Table() {
   static const std::array<Utf8Char, 256> table = [] {
     std::array<Utf8Char, 256> t{};
-    QStringDecoder decoder("windows-1251", QStringConverter::Flag::Stateless);
-    for (int b = 0; b < 256; ++b) {
-      Utf8Char& c = t[b];
-      if ((b < 0x20 && b != '\t' && b != '\n') || b == 0x7F) {
-        c = {{'?'}, 1};
-        continue;
-      }
-      const char byte = static_cast<char>(b);
-      const QByteArray utf8 = QString(decoder.decode(QByteArrayView(&byte, 1))).toUtf8();
-      if (utf8.isEmpty() || utf8.size() > 4) {
-        c = {{'?'}, 1};
-        continue;
-      }
-      const size_t n = std::min(static_cast<size_t>(utf8.size()), sizeof c.bytes);
-      std::memcpy(c.bytes, utf8.constData(), n);
-      c.size = static_cast<unsigned char>(n);
+    for (size_t b = 0; b < t.size(); ++b) {
+      const char32_t c = Cp1251ToUnicode(static_cast<unsigned char>(b));
+      std::string utf8;
+      if ((c < 0x20 && c != '\t' && c != '\n') || c == 0x7F)
+        utf8 = "?";
+      else
+        AppendUtf8(utf8, c);
+      std::memcpy(t[b].bytes, utf8.data(), utf8.size());
+      t[b].size = static_cast<unsigned char>(utf8.size());
     }
     return t;
   }();

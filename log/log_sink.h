@@ -55,12 +55,8 @@ class LogSink {
   virtual void DONE() = 0;
 };
 
-// A text of the system's own (a path, an error message; UTF-8) made fit for the log,
-// whose texts are code page 1251: characters the code page has are converted, others
-// become '?', and bytes that are no UTF-8 (code page 1251 already) are kept.
-std::string Utf8ToCp1251(std::string_view text);
-
-// Logs an error message in light red on a line of its own, its first letter capital.
+// Logs an error message (UTF-8, as paths and system messages are) in light red on a
+// line of its own, in code page 1251, its first letter capital.
 void LogError(LogSink& log, std::string_view message);
 
 // One run of text in one colour, as it ends up in the log box.

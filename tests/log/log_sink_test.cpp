@@ -5,32 +5,6 @@
 namespace vestral {
 namespace {
 
-TEST(LogText, Utf8BecomesCodePage1251AndEverythingElseIsKept) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"plain ASCII /tmp/a.DAT", "plain ASCII /tmp/a.DAT"},
-      // "Ёлка №5 Ђ€", then the ends of the Cyrillic alphabet
-      {"\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0 \xE2\x84\x96"
-       "5 \xD0\x82\xE2\x82\xAC",
-       "\xA8\xEB\xEA\xE0 \xB9"
-       "5 \x80\x88"},
-      {"\xD0\x90\xD1\x8F", "\xC0\xFF"},
-      // Outside the code page: CJK, an emoji.
-      {"a\xE4\xB8\xAD"
-       "b\xF0\x9F\x98\x80"
-       "c",
-       "a?b?c"},
-      // Already code page 1251 ("Датчик"), a cut sequence, an overlong '/', a surrogate.
-      {"\xC4\xE0\xF2\xF7\xE8\xEA", "\xC4\xE0\xF2\xF7\xE8\xEA"},
-      {"x\xD0", "x\xD0"},
-      {"\xC0\xAF", "\xC0\xAF"},
-      {"\xED\xA0\x80", "\xED\xA0\x80"},
-  };
-  for (const auto& [in, out] : cases) {
-    SCOPED_TRACE(in);
-    EXPECT_EQ(Utf8ToCp1251(in), out);
-  }
-}
-
 TEST(LogText, ErrorsAreOneLightRedLineWithACapital) {
   RecordingSink log;
   LogError(log, "cannot open \"\xD0\xAF.DAT\": No such file or directory");

@@ -1,0 +1,94 @@
+#include "platform/codepage.h"
+
+#include <array>
+
+namespace vestral {
+
+namespace {
+
+// Unicode of the code page's upper half, 0x80 to 0xBF (0x98 is unassigned); 0xC0 to 0xFF
+// are U+0410 to U+044F in order.
+constexpr std::array<char16_t, 64> kUpperHalf = {{
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409,
+    0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x0000, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0,
+    0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB,
+    0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6,
+    0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
+}};
+
+char cp1251Of(char32_t c) {
+  if (c < 0x80) return static_cast<char>(c);
+  if (c >= 0x0410 && c <= 0x044F) return static_cast<char>(0xC0 + (c - 0x0410));
+  for (size_t i = 0; i < kUpperHalf.size(); ++i)
+    if (kUpperHalf[i] != 0 && kUpperHalf[i] == c) return static_cast<char>(0x80 + i);
+  return '?';
+}
+
+// The length of the well-formed UTF-8 sequence at the start of `s` and its code
+// point; 0 when there is none.
+size_t decodeUtf8(std::string_view s, char32_t& c) {
+  const auto b0 = static_cast<unsigned char>(s[0]);
+  size_t n = 0;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    n = 2;
+    c = b0 & 0x1F;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    n = 3;
+    c = b0 & 0x0F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    n = 4;
+    c = b0 & 0x07;
+  } else {
+    return 0;
+  }
+  if (s.size() < n) return 0;
+  for (size_t i = 1; i < n; ++i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if ((b & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (b & 0x3F);
+  }
+  // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+  const char32_t least[5] = {0, 0, 0x80, 0x800, 0x10000};
+  if (c < least[n] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return 0;
+  return n;
+}
+
+}  // namespace
+
+std::string Utf8ToCp1251(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    char32_t c = 0;
+    const size_t n = static_cast<unsigned char>(text[i]) < 0x80 ? 0 : decodeUtf8(text.substr(i), c);
+    if (n == 0) {
+      out += text[i++];
+    } else {
+      out += cp1251Of(c);
+      i += n;
+    }
+  }
+  return out;
+}
+
+char32_t Cp1251ToUnicode(unsigned char byte) {
+  if (byte < 0x80) return byte;
+  if (byte >= 0xC0) return 0x0410 + (byte - 0xC0);
+  return kUpperHalf[byte - 0x80];
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+}  // namespace vestral
