@@ -6,6 +6,7 @@
 
 #include "cli/code_argument.h"
 #include "cli/command.h"
+#include "lookup/code_range.h"
 #include "lookup/lookup.h"
 
 namespace vestral {
@@ -22,7 +23,7 @@ struct Query {
 
 void addOptions(QCommandLineParser& parser) {
   parser.addOption(QCommandLineOption(
-      "json", "Write a JSON array of {input, code, found, system, text, extension}."));
+      "json", "Write a JSON array of {input, code, found, system, text, extension, range}."));
   parser.addPositionalArgument(
       "CODE",
       "A code in hex form (0100) or letter form (P0100), any case; - reads codes from "
@@ -61,6 +62,17 @@ bool readQueries(CommandContext& ctx, std::vector<Query>& queries) {
     queries.push_back({std::string(line), std::move(c.letterForm)});
   }
   return allGood;
+}
+
+// Said after the absence, so the user knows whether a database can know the code at all.
+const char* rangeNote(CodeRange range) {
+  switch (range) {
+    case CodeRange::Manufacturer:
+      return "manufacturer range: each maker defines this code for its own vehicles";
+    case CodeRange::Reserved: return "reserved range: the standard assigns no meaning yet";
+    case CodeRange::Generic: break;
+  }
+  return "generic range: the same meaning on every vehicle, not in this database";
 }
 
 // One line a code must stay one line: tabs and line breaks inside a text become blanks.
@@ -131,6 +143,7 @@ int run(CommandContext& ctx) {
       o["system"] = r.table ? QJsonValue(unicode(r.table->Name)) : QJsonValue();
       o["text"] = r.found() ? QJsonValue(unicode(r.entry->Text)) : QJsonValue();
       o["extension"] = r.found() ? QJsonValue(unicode(r.entry->Extension)) : QJsonValue();
+      o["range"] = CodeRangeName(RangeOfCode(q.code));
       array.append(o);
       continue;
     }
@@ -144,6 +157,8 @@ int run(CommandContext& ctx) {
       writeField(ctx.out, r.entry->Extension);
     } else {
       ctx.out.writeCp1251(kAbsentMessage);
+      ctx.out.write("\t");
+      ctx.out.write(rangeNote(RangeOfCode(q.code)));
     }
     ctx.out.write("\n");
   }

@@ -17,6 +17,8 @@ using testing::ProcessResult;
 using testing::RunVestral;
 
 const char* const kAbsent = "Ошибка отсутствует в базе данных";
+const char* const kGenericNote =
+    "generic range: the same meaning on every vehicle, not in this database";
 
 // P0100 twice (the first wins), a Cyrillic text and extension, hex letters in a code,
 // a text with a tab and a line break, one entry in each other table.
@@ -60,10 +62,13 @@ TEST_F(LookupCommand, HexAndLetterFormsPrintOneLineEach) {
   EXPECT_EQ(r.err, "");
 }
 
-TEST_F(LookupCommand, AnAbsentCodeIsReportedAndTheStatusIs1) {
-  const ProcessResult r = lookup({"0101", "C0123"});
+TEST_F(LookupCommand, AnAbsentCodeIsReportedWithItsRangeAndTheStatusIs1) {
+  const ProcessResult r = lookup({"0101", "C0123", "P1406"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.out, std::string("P0101\t") + kAbsent + "\nC0123\tchassis\tChassis fault\t\n");
+  EXPECT_EQ(r.out, std::string("P0101\t") + kAbsent + "\t" + kGenericNote +
+                       "\nC0123\tchassis\tChassis fault\t\nP1406\t" + kAbsent +
+                       "\tmanufacturer range: each maker defines this code for its own "
+                       "vehicles\n");
 }
 
 TEST_F(LookupCommand, MalformedArgumentsAreUsageErrorsNamingEachCode) {
@@ -86,19 +91,20 @@ TEST_F(LookupCommand, StandardInputBatchSkipsBlankLinesAndReportsMalformedOnes) 
   EXPECT_EQ(r.out, std::string("P0100\tСиловая\tMass air flow circuit\tcheck wiring\n"
                                "C0123\tchassis\tChassis fault\t\n"
                                "P0101\t") +
-                       kAbsent + "\nB0ABC\tbody\tBody fault\t\n");
+                       kAbsent + "\t" + kGenericNote + "\nB0ABC\tbody\tBody fault\t\n");
   EXPECT_THAT(r.err, HasSubstr("line 5: \"P01O0\" is not a code"));
   EXPECT_THAT(r.err, HasSubstr("line 7: \"zz\" is not a code"));
 }
 
 TEST_F(LookupCommand, JsonGivesEveryFieldAndNullForWhatIsAbsent) {
-  const ProcessResult r = lookup({"--json", "0a80", "u0101"});
+  const ProcessResult r = lookup({"--json", "0a80", "u3101"});
   EXPECT_EQ(r.exitCode, 1);
   const char* expected = R"([
       {"input": "0a80", "code": "P0A80", "found": true, "system": "Силовая",
-       "text": "Датчик", "extension": "ремонт"},
-      {"input": "u0101", "code": "U0101", "found": false,
-       "system": "network communications systems", "text": null, "extension": null}])";
+       "text": "Датчик", "extension": "ремонт", "range": "generic"},
+      {"input": "u3101", "code": "U3101", "found": false,
+       "system": "network communications systems", "text": null, "extension": null,
+       "range": "reserved"}])";
   const QJsonDocument want = QJsonDocument::fromJson(expected);
   ASSERT_TRUE(want.isArray());
   EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(r.out)), want) << r.out;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "lookup/code_range.h"
 #include "lookup/lookup.h"
 #include "support/entries.h"
 
@@ -29,6 +30,19 @@ TEST(Cnvrt, EveryHexCodeGivesFiveCharactersWhoseSecondIsADigitToThree) {
     EXPECT_EQ(out[1], '0' + i % 4);
     EXPECT_EQ(out.substr(2), "9AF");
   }
+}
+
+TEST(RangeOfCode, MakersOwnP1P30ToP33AndTheFirstTwoOfCBUWhoseFourthIsReserved) {
+  const std::pair<const char*, CodeRange> cases[] = {
+      {"P0100", CodeRange::Generic},      {"P1406", CodeRange::Manufacturer},
+      {"P2096", CodeRange::Generic},      {"P3000", CodeRange::Manufacturer},
+      {"P33FF", CodeRange::Manufacturer}, {"P3400", CodeRange::Generic},
+      {"P3FFF", CodeRange::Generic},      {"C0035", CodeRange::Generic},
+      {"C1000", CodeRange::Manufacturer}, {"B2FFF", CodeRange::Manufacturer},
+      {"B3000", CodeRange::Reserved},     {"U0100", CodeRange::Generic},
+      {"U2000", CodeRange::Manufacturer}, {"U3FFF", CodeRange::Reserved},
+  };
+  for (const auto& [code, range] : cases) EXPECT_EQ(RangeOfCode(code), range) << code;
 }
 
 DtcDatabase lookupDatabase() {
