@@ -1,0 +1,149 @@
+// Builds the shipped code set: vestral_code_set OUT.txt MASTER.txt...
+//
+// The master files (data/codes/*.txt) are UTF-8, one code a line: the code, a tab, the
+// English title, a tab, the Russian text; '#' starts a comment line. OUT is the source
+// text the generator reads (code page 1251, CR LF). Every problem is reported with its
+// file and line, and any problem fails the build: the shipped data is either whole and
+// clean or not built at all.
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lookup/code_range.h"
+#include "platform/codepage.h"
+
+namespace {
+
+using namespace vestral;
+
+struct Code {
+  std::string english;
+  std::string russian;  // code page 1251
+  std::string where;    // file:line of the master line
+};
+
+bool isUpperHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+
+// The code page 1251 form of a UTF-8 text, or a problem: a character the code page
+// lacks, or bytes that are no UTF-8.
+bool toCp1251(std::string_view utf8, std::string& out, std::string& problem) {
+  out = Utf8ToCp1251(utf8);
+  std::string back;
+  for (char c : out) AppendUtf8(back, Cp1251ToUnicode(static_cast<unsigned char>(c)));
+  if (back == utf8) return true;
+  problem = "a character that code page 1251 lacks, or bytes that are no UTF-8";
+  return false;
+}
+
+std::string checkLine(std::string_view line, std::string& key, Code& code) {
+  std::vector<std::string_view> fields;
+  for (size_t start = 0;;) {
+    const size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab - start));
+    if (tab == std::string_view::npos) break;
+    start = tab + 1;
+  }
+  if (fields.size() != 3) return "expected three fields separated by tabs: code, English, Russian";
+  const std::string_view c = fields[0];
+  if (c.size() != 5 || std::string_view("PCBU").find(c[0]) == std::string_view::npos ||
+      c[1] < '0' || c[1] > '3' || !std::all_of(c.begin() + 1, c.end(), isUpperHex))
+    return "\"" + std::string(c) + "\" is not a code (P, C, B or U and four upper-case hex digits)";
+  if (RangeOfCode(c) != CodeRange::Generic)
+    return std::string(c) + " lies in a " + CodeRangeName(RangeOfCode(c)) +
+           " range; only generic codes are shipped";
+  for (size_t i = 1; i < 3; ++i) {
+    const std::string_view f = fields[i];
+    if (f.empty()) return std::string(i == 1 ? "English" : "Russian") + " text is empty";
+    if (f.front() == ' ' || f.back() == ' ' || f.find("  ") != std::string_view::npos)
+      return "blanks at the ends of a text or doubled inside it";
+    if (f.find('|') != std::string_view::npos) return "'|' separates the texts in the source";
+  }
+  for (char ch : fields[1])
+    if (ch < 0x20 || ch > 0x7E) return "the English text must be printable ASCII";
+  std::string problem;
+  if (!toCp1251(fields[2], code.russian, problem)) return "Russian text: " + problem;
+  if (!std::any_of(code.russian.begin(), code.russian.end(),
+                   [](char ch) { return static_cast<unsigned char>(ch) >= 0xC0; }))
+    return "the Russian text has no Cyrillic letter";
+  for (char ch : code.russian)
+    if (static_cast<unsigned char>(ch) < 0x20) return "a control character in the Russian text";
+  key = std::string(c);
+  code.english = std::string(fields[1]);
+  return {};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: vestral_code_set OUT.txt MASTER.txt...\n");
+    return 2;
+  }
+  // Sorted by letter order of the database (P, C, B, U), then by code.
+  auto order = [](const std::string& a, const std::string& b) {
+    const std::string_view letters = "PCBU";
+    const size_t la = letters.find(a[0]), lb = letters.find(b[0]);
+    return la != lb ? la < lb : a < b;
+  };
+  std::map<std::string, Code, decltype(order)> codes(order);
+  int problems = 0;
+  for (int i = 2; i < argc; ++i) {
+    std::ifstream in(argv[i], std::ios::binary);
+    if (!in) {
+      std::fprintf(stderr, "%s: cannot be read\n", argv[i]);
+      ++problems;
+      continue;
+    }
+    std::string line;
+    for (int lineNo = 1; std::getline(in, line); ++lineNo) {
+      if (line.empty() || line[0] == '#') continue;
+      const std::string where = std::string(argv[i]) + ":" + std::to_string(lineNo);
+      std::string key;
+      Code code;
+      std::string problem = checkLine(line, key, code);
+      if (problem.empty() && codes.count(key))
+        problem = key + " is already defined at " + codes.at(key).where;
+      if (!problem.empty()) {
+        std::fprintf(stderr, "%s: %s\n", where.c_str(), problem.c_str());
+        ++problems;
+        continue;
+      }
+      code.where = where;
+      codes.emplace(key, std::move(code));
+    }
+  }
+  if (problems > 0) {
+    std::fprintf(stderr, "vestral_code_set: %d problem(s); %s not written\n", problems, argv[1]);
+    return 1;
+  }
+
+  // The collector's layout: description, bar, blank, second text.
+  std::ostringstream text;
+  std::map<std::string, int> perRange;
+  for (const auto& [key, code] : codes) {
+    text << key << ' ' << code.english << "| " << code.russian << "\r\n";
+    ++perRange[key.substr(0, 2)];
+  }
+  const std::filesystem::path out = argv[1];
+  const std::filesystem::path partial = out.string() + ".partial";
+  {
+    std::ofstream file(partial, std::ios::binary | std::ios::trunc);
+    file << text.str();
+    if (!file.flush()) {
+      std::fprintf(stderr, "vestral_code_set: cannot write %s\n", partial.c_str());
+      return 1;
+    }
+  }
+  std::filesystem::rename(partial, out);
+  std::printf("vestral_code_set: %zu codes:", codes.size());
+  for (const auto& [range, n] : perRange) std::printf(" %sxxx %d", range.c_str(), n);
+  std::printf("\n");
+  return 0;
+}
