@@ -1,55 +1,40 @@
-#include <QApplication>
-#include <QTimer>
+#include <dlfcn.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <string>
+#include <vector>
 
 #include "cli/cli.h"
-#include "editor/frm_base_edit.h"
-#include "lookup/editor_gate.h"
-#include "lookup/frm_main.h"
-#include "lookup/program_picture_qt.h"
+#include "platform/program_paths.h"
 
 namespace {
 
-bool haveDisplay() {
-  for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-    const char* v = std::getenv(var);
-    if (v && *v) return true;
-  }
-  return false;
+using RunWindows = int (*)(int, char**);
+
+// Beside the executable (a build or unpacked folder) first, then where an installed
+// copy keeps it.
+std::vector<std::string> windowsModulePaths() {
+  const std::string folder = vestral::ProgramFolder() + "/";
+  return {folder + VESTRAL_WINDOWS_FILE, folder + VESTRAL_WINDOWS_DIR + "/" + VESTRAL_WINDOWS_FILE};
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (vestral::IsCliInvocation(argc, argv)) return vestral::RunCli(argc, argv);
-  if (!haveDisplay()) {
-    std::fprintf(stderr,
-                 "vestral: the windows need a display (DISPLAY or WAYLAND_DISPLAY is not set); "
-                 "to look codes up without one, use `vestral lookup CODE`\n");
-    return 1;
+  std::string tried;
+  for (const std::string& path : windowsModulePaths()) {
+    void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+      std::string why = ::dlerror();
+      if (why.starts_with(path + ": ")) why.erase(0, path.size() + 2);
+      tried += "\n  " + path + " (" + why + ")";
+      continue;
+    }
+    if (auto run = reinterpret_cast<RunWindows>(::dlsym(module, "vestral_run_windows")))
+      return run(argc, argv);
+    tried += "\n  " + path + " (no vestral_run_windows in it)";
   }
-  const bool editorAtOnce = argc >= 2 && std::strcmp(argv[1], "--editor") == 0;
-
-  QApplication app(argc, argv);
-  QApplication::setWindowIcon(vestral::ProgramIcon());
-
-  auto* lookup = new vestral::FrmMain;
-  lookup->setAttribute(Qt::WA_DeleteOnClose);
-  // Shown before the lookup window closes, so the program goes on with the editor.
-  lookup->setShowEditor([] {
-    auto* editor = new vestral::FrmBaseEdit;
-    editor->setAttribute(Qt::WA_DeleteOnClose);
-    editor->show();
-  });
-  lookup->show();
-  if (editorAtOnce) {
-    // The same gate as Ctrl+Alt+Esc, once the window is up.
-    QTimer::singleShot(0, lookup, [lookup] {
-      lookup->Form_KeyDown(vestral::kKeyEscape, vestral::kCtrlMask | vestral::kAltMask);
-    });
-  }
-  return app.exec();
+  std::fprintf(stderr, "vestral: cannot load the windows; tried:%s\n", tried.c_str());
+  return 1;
 }
