@@ -31,36 +31,54 @@ void addOptions(QCommandLineParser& parser) {
       "CODE... | -");
 }
 
-// Every line of standard input that is not blank becomes a query; malformed lines are
-// reported and skipped. Returns false when any line was malformed.
-bool readQueries(CommandContext& ctx, std::vector<Query>& queries) {
-  std::string all;
-  char block[64 * 1024];
-  while (ctx.in.read(block, sizeof block) || ctx.in.gcount() > 0)
-    all.append(block, static_cast<size_t>(ctx.in.gcount()));
-  ctx.in.clear();
+// The longest line read as a possible code; the rest of a longer line is skipped, so
+// memory stays bounded whatever the input holds.
+constexpr size_t kLongestLine = 4096;
+
+// Reads the next line of standard input into `line` (without its end, at most
+// kLongestLine bytes kept). False at the end of the input.
+bool readLine(std::istream& in, std::string& line) {
+  line.clear();
+  std::streambuf* buf = in.rdbuf();
+  for (;;) {
+    const int c = buf->sbumpc();
+    if (c == std::char_traits<char>::eof()) {
+      in.setstate(std::ios::eofbit);
+      return !line.empty();
+    }
+    if (c == '\n') return true;
+    if (line.size() < kLongestLine) line.push_back(static_cast<char>(c));
+  }
+}
+
+// Every line of standard input that is not blank becomes a query, answered as soon as
+// it is read; malformed lines are reported and skipped. Returns false when any line
+// was malformed.
+template <typename Answer>
+bool answerLines(CommandContext& ctx, Answer&& answer) {
   bool allGood = true;
   size_t lineNo = 0;
-  size_t pos = 0;
-  while (pos < all.size()) {
-    size_t end = all.find('\n', pos);
-    if (end == std::string::npos) end = all.size();
-    std::string_view line(all.data() + pos, end - pos);
-    pos = end + 1;
+  std::string all;
+  while (readLine(ctx.in, all)) {
+    std::string_view line(all);
     ++lineNo;
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
       line.remove_suffix(1);
     while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
-    if (line.empty()) continue;
-    CodeArgument c = ParseCodeArgument(line);
-    if (!c.ok()) {
-      ctx.warn("line " + std::to_string(lineNo) + ": " + QuotedInput(line) +
-               " is not a code: " + c.problem);
-      allGood = false;
-      continue;
+    if (!line.empty()) {
+      CodeArgument c = ParseCodeArgument(line);
+      if (!c.ok()) {
+        ctx.warn("line " + std::to_string(lineNo) + ": " + QuotedInput(line) +
+                 " is not a code: " + c.problem);
+        allGood = false;
+      } else {
+        answer(Query{std::string(line), std::move(c.letterForm)});
+      }
     }
-    queries.push_back({std::string(line), std::move(c.letterForm)});
+    // A writer waiting for this answer gets it before the next line is awaited.
+    if (ctx.in.rdbuf()->in_avail() <= 0) ctx.out.flush();
   }
+  ctx.in.clear();
   return allGood;
 }
 
@@ -76,12 +94,12 @@ const char* rangeNote(CodeRange range) {
 }
 
 // One line a code must stay one line: tabs and line breaks inside a text become blanks.
-void writeField(TextOutput& out, const std::string& text) {
+void writeField(TextOutput& out, std::string_view text) {
   if (text.find_first_of("\t\r\n") == std::string::npos) {
     out.writeCp1251(text);
     return;
   }
-  std::string flat = text;
+  std::string flat(text);
   for (char& c : flat)
     if (c == '\t' || c == '\r' || c == '\n') c = ' ';
   out.writeCp1251(flat);
@@ -105,34 +123,22 @@ int run(CommandContext& ctx) {
     return ctx.usageError(problems.back());
   }
 
-  auto database = std::make_shared<DtcDatabase>();
-  DtcDatabase& db = *database;
-  if (!ReadDatabaseOrReport(ctx, ctx.databasePath, db)) return kExitFailure;
+  DatabaseFile file;
+  if (!ReadDatabaseOrReport(ctx, ctx.databasePath, file)) return kExitFailure;
+  const DatabaseView& db = file.view();
 
-  std::vector<Query> queries;
-  bool linesGood = true;
-  bool stdinRead = false;
-  for (const QString& arg : ctx.args) {
-    if (arg == u"-") {
-      if (!stdinRead) linesGood = readQueries(ctx, queries) && linesGood;
-      stdinRead = true;
-      continue;
-    }
-    std::string typed = arg.toStdString();
-    std::string code = ParseCodeArgument(typed).letterForm;
-    queries.push_back({std::move(typed), std::move(code)});
-  }
-
+  // A few codes are cheaper to find by walking the tables; past that, one index.
+  size_t answered = 0;
   std::shared_ptr<LookupIndex> index;
-  if (queries.size() >= kIndexFrom) index = std::make_shared<LookupIndex>(db);
   const bool json = ctx.options.isSet("json");
   QJsonArray array;
   QStringDecoder decoder("windows-1251", QStringConverter::Flag::Stateless);
-  auto unicode = [&decoder](const std::string& s) {
+  auto unicode = [&decoder](std::string_view s) {
     return QString(decoder.decode(QByteArrayView(s.data(), static_cast<qsizetype>(s.size()))));
   };
   bool allFound = true;
-  for (const Query& q : queries) {
+  auto answer = [&](const Query& q) {
+    if (!index && ++answered > kIndexFrom) index = std::make_shared<LookupIndex>(db);
     const LookupResult r = index ? index->find(q.code) : LookupCode(db, q.code);
     allFound = allFound && r.found();
     if (json) {
@@ -141,33 +147,45 @@ int run(CommandContext& ctx) {
       o["code"] = QString::fromStdString(q.code);
       o["found"] = r.found();
       o["system"] = r.table ? QJsonValue(unicode(r.table->Name)) : QJsonValue();
-      o["text"] = r.found() ? QJsonValue(unicode(r.entry->Text)) : QJsonValue();
-      o["extension"] = r.found() ? QJsonValue(unicode(r.entry->Extension)) : QJsonValue();
+      o["text"] = r.found() ? QJsonValue(unicode(r.entry.Text)) : QJsonValue();
+      o["extension"] = r.found() ? QJsonValue(unicode(r.entry.Extension)) : QJsonValue();
       o["range"] = CodeRangeName(RangeOfCode(q.code));
       array.append(o);
-      continue;
+      return;
     }
     ctx.out.write(q.code);
     ctx.out.write("\t");
     if (r.found()) {
       writeField(ctx.out, r.table->Name);
       ctx.out.write("\t");
-      writeField(ctx.out, r.entry->Text);
+      writeField(ctx.out, r.entry.Text);
       ctx.out.write("\t");
-      writeField(ctx.out, r.entry->Extension);
+      writeField(ctx.out, r.entry.Extension);
     } else {
       ctx.out.writeCp1251(kAbsentMessage);
       ctx.out.write("\t");
       ctx.out.write(rangeNote(RangeOfCode(q.code)));
     }
     ctx.out.write("\n");
+  };
+
+  bool linesGood = true;
+  bool stdinRead = false;
+  for (const QString& arg : ctx.args) {
+    if (arg == u"-") {
+      if (!stdinRead) linesGood = answerLines(ctx, answer) && linesGood;
+      stdinRead = true;
+      continue;
+    }
+    std::string typed = arg.toStdString();
+    std::string code = ParseCodeArgument(typed).letterForm;
+    answer(Query{std::move(typed), std::move(code)});
   }
   if (json) {
     const QByteArray text = QJsonDocument(array).toJson(QJsonDocument::Indented);
     ctx.out.write(std::string_view(text.constData(), static_cast<size_t>(text.size())));
   }
   ReleaseAtExit(ctx, std::move(index));
-  ReleaseAtExit(ctx, std::move(database));
   if (!linesGood) return kExitUsage;
   return allFound ? kExitOk : kExitFailure;
 }

@@ -110,15 +110,26 @@ void CommandContext::warn(std::string_view what) {
   err.flush();
 }
 
-bool ReadDatabaseOrReport(CommandContext& ctx, const std::string& path, DtcDatabase& db) {
-  const Status s = ReadDatabase(path, db);
-  if (s.ok()) return true;
+static void reportDatabaseError(CommandContext& ctx, const std::string& path, const Status& s) {
   std::error_code ec;
   const bool missing = !std::filesystem::exists(std::filesystem::symlink_status(path, ec));
   // The windows make a missing main database at start; a command only reads, so it
   // says how to make one.
   ctx.fail(s.ToString() +
            (missing ? " (`vestral create FILE` writes an empty database)" : std::string()));
+}
+
+bool ReadDatabaseOrReport(CommandContext& ctx, const std::string& path, DtcDatabase& db) {
+  const Status s = ReadDatabase(path, db);
+  if (s.ok()) return true;
+  reportDatabaseError(ctx, path, s);
+  return false;
+}
+
+bool ReadDatabaseOrReport(CommandContext& ctx, const std::string& path, DatabaseFile& db) {
+  const Status s = db.read(path);
+  if (s.ok()) return true;
+  reportDatabaseError(ctx, path, s);
   return false;
 }
 

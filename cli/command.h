@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cli/text_output.h"
-#include "database/dtc_database.h"
+#include "database/database_view.h"
 #include "log/log_sink.h"
 #include "platform/questions.h"
 
@@ -66,6 +66,7 @@ struct CommandContext {
 // Reads the database at `path`; on failure reports "vestral: <what went wrong>" and
 // returns false.
 bool ReadDatabaseOrReport(CommandContext& ctx, const std::string& path, DtcDatabase& db);
+bool ReadDatabaseOrReport(CommandContext& ctx, const std::string& path, DatabaseFile& db);
 
 // When the process ends right after the command, `p` is left for the system to
 // reclaim with the process instead of being freed piece by piece (a database of

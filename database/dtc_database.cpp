@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "database/database_view.h"
 #include "database/file_io.h"
 
 namespace vestral {
@@ -73,104 +74,6 @@ std::string printable(std::string_view code) {
   return s;
 }
 
-// A bounded cursor over the file's bytes: every read is checked against what remains.
-class Reader {
- public:
-  Reader(std::string_view bytes, const std::string& file) : bytes_(bytes), file_(file) {}
-
-  bool u16(uint32_t& v, const char* what) {
-    if (!need(2, what)) return false;
-    v = byte(0) | (byte(1) << 8);
-    pos_ += 2;
-    return true;
-  }
-  bool u32(uint32_t& v, const char* what) {
-    if (!need(4, what)) return false;
-    v = byte(0) | (byte(1) << 8) | (byte(2) << 16) | (byte(3) << 24);
-    pos_ += 4;
-    return true;
-  }
-  bool bytes(size_t n, std::string& out, const char* what) {
-    if (!need(n, what)) return false;
-    out.assign(bytes_.data() + pos_, n);
-    pos_ += n;
-    return true;
-  }
-  bool text(std::string& out, const char* countWhat, const char* textWhat) {
-    uint32_t n = 0;
-    return u16(n, countWhat) && bytes(n, out, textWhat);
-  }
-  size_t pos() const { return pos_; }
-  size_t remaining() const { return bytes_.size() - pos_; }
-
-  // Records the failure at the current offset (or `at`).
-  bool fail(const std::string& problem, size_t at) {
-    error_ = Status::Corruption("\"" + file_ + "\" is not a valid database: at byte " +
-                                std::to_string(at) + ", " + problem);
-    return false;
-  }
-  bool fail(const std::string& problem) { return fail(problem, pos_); }
-  const Status& error() const { return error_; }
-  void setTable(char letter) { table_ = letter; }
-
- private:
-  uint32_t byte(size_t i) const { return static_cast<unsigned char>(bytes_[pos_ + i]); }
-  bool need(size_t n, const char* what) {
-    if (remaining() >= n) return true;
-    return fail(std::string("table ") + table_ + ": expected " + what + " (" + std::to_string(n) +
-                " bytes), but " + (remaining() == 0 ? std::string("the file ends there")
-                                                    : "only " + std::to_string(remaining()) +
-                                                          " bytes remain"));
-  }
-
-  std::string_view bytes_;
-  const std::string& file_;
-  size_t pos_ = 0;
-  char table_ = 'P';
-  Status error_;
-};
-
-bool parseTable(Reader& r, char letter, DtcTable& t) {
-  r.setTable(letter);
-  if (!r.text(t.Name, "the byte count of the table name", "the table name")) return false;
-  uint32_t dims = 0, count = 0, lower = 0;
-  const size_t dimsAt = r.pos();
-  if (!r.u16(dims, "the dimension count")) return false;
-  if (dims != 1)
-    return r.fail(std::string("table ") + letter + ": expected dimension count 1, found " +
-                      std::to_string(dims),
-                  dimsAt);
-  const size_t countAt = r.pos();
-  if (!r.u32(count, "the element count")) return false;
-  const size_t lowerAt = r.pos();
-  if (!r.u32(lower, "the lower bound")) return false;
-  if (lower != 0)
-    return r.fail(std::string("table ") + letter + ": expected lower bound 0, found " +
-                      std::to_string(static_cast<int32_t>(lower)),
-                  lowerAt);
-  if (count == 0)
-    return r.fail(std::string("table ") + letter +
-                      ": expected at least 1 element (the placeholder), found 0",
-                  countAt);
-  // Each element takes at least 8 bytes: never size the array beyond what the
-  // remaining bytes could describe.
-  if (count > r.remaining() / 8)
-    return r.fail(std::string("table ") + letter + ": " + std::to_string(count) +
-                      " elements need at least " + std::to_string(uint64_t{count} * 8) +
-                      " bytes, but only " + std::to_string(r.remaining()) + " remain",
-                  countAt);
-  t.Entries.resize(count);
-  std::string code;
-  for (DtcEntry& e : t.Entries) {
-    if (!r.bytes(4, code, "an entry code")) return false;
-    std::copy_n(code.begin(), 4, e.Code.begin());
-    if (!r.text(e.Text, "the byte count of an entry text", "an entry text")) return false;
-    if (!r.text(e.Extension, "the byte count of an extension text", "an extension text"))
-      return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 Status SerializeDatabase(const DtcDatabase& db, std::string& out) {
@@ -212,12 +115,9 @@ Status SerializeDatabase(const DtcDatabase& db, std::string& out) {
 
 Status ParseDatabase(std::string_view bytes, const std::string& fileName, DtcDatabase& db) {
   db = DtcDatabase{};
-  DtcDatabase parsed;
-  Reader r(bytes, fileName);
-  DtcTable* tables[4] = {&parsed.P, &parsed.C, &parsed.B, &parsed.U};
-  for (int i = 0; i < 4; ++i)
-    if (!parseTable(r, kLetters[i], *tables[i])) return r.error();
-  db = std::move(parsed);
+  DatabaseView view;
+  if (Status s = ParseDatabaseView(bytes, fileName, view); !s.ok()) return s;
+  db = ToDatabase(view);
   return Status::OK();
 }
 
@@ -236,10 +136,8 @@ bool FileExists(const std::string& path) {
     case EISDIR:
     case ENAMETOOLONG:
     case ELOOP:
-    case EINVAL:
-      return false;
-    default:
-      return true;  // present but held elsewhere, for instance
+    case EINVAL: return false;
+    default: return true;  // present but held elsewhere, for instance
   }
 }
 

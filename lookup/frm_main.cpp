@@ -205,7 +205,7 @@ void FrmMain::Form_Load() {
 std::string FrmMain::Cnvrt(std::string Val) { return vestral::Cnvrt(std::move(Val)); }
 
 void FrmMain::FIND(std::string Val) {
-  const FindDisplay d = DescribeFind(db_, Val);
+  const FindDisplay d = DescribeFind(db_.view(), Val);
   LblCode->setText(FromCp1251(d.LblCode));
   LblItem->setText(FromCp1251(d.LblItem));
   LblBDesc->setText(FromCp1251(d.LblBDesc));

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "database/dtc_database.h"
+#include "database/database_view.h"
 #include "platform/questions.h"
 
 class QFrame;
@@ -68,7 +68,7 @@ class FrmMain : public QWidget {
   void Txt4_KeyPress(int& KeyAscii);
   void Txt5_KeyPress(int& KeyAscii);
 
-  const DtcDatabase& database() const { return db_; }
+  const DatabaseView& database() const { return db_.view(); }
 
   QLabel* Image1 = nullptr;
   std::array<QLabel*, 2> Label1{};
@@ -96,7 +96,7 @@ class FrmMain : public QWidget {
   std::unique_ptr<Questions> ownQuestions_;
   Questions* questions_;
   std::function<void()> showEditor_;
-  DtcDatabase db_;
+  DatabaseFile db_;
 };
 
 }  // namespace vestral

@@ -24,26 +24,28 @@ int tableSlot(char letter) {
 
 }  // namespace
 
-LookupResult LookupCode(const DtcDatabase& db, std::string_view Val) {
+LookupResult LookupCode(const DatabaseView& db, std::string_view Val) {
   LookupResult r;
   if (Val.empty()) return r;
   r.table = db.table(Val.front());
   if (!r.table || Val.size() < 4) return r;
-  int32_t index = 0;
-  if (FindEntry(*r.table, Val.substr(Val.size() - 4), index)) {
-    r.index = index;
-    r.entry = &r.table->Entries[index];
+  const std::string_view code = Val.substr(Val.size() - 4);
+  for (auto it = r.table->entries().begin(), end = r.table->entries().end(); it != end; ++it) {
+    if (it->code == code) {
+      r.index = it.position();
+      r.entry = *it;
+      break;
+    }
   }
   return r;
 }
 
-LookupIndex::LookupIndex(const DtcDatabase& db) : db_(db) {
-  const DtcTable* tables[4] = {&db.P, &db.C, &db.B, &db.U};
+LookupIndex::LookupIndex(const DatabaseView& db) : db_(db) {
+  const TableView* tables[4] = {&db.P, &db.C, &db.B, &db.U};
   for (int t = 0; t < 4; ++t) {
-    const auto& entries = tables[t]->Entries;
-    first_[t].reserve(entries.size());
-    for (int32_t i = 1; i < static_cast<int32_t>(entries.size()); ++i)
-      first_[t].try_emplace(packCode(entries[i].Code.data()), i);  // keeps the first
+    first_[t].reserve(static_cast<size_t>(tables[t]->upperBound()));
+    for (auto it = tables[t]->entries().begin(), end = tables[t]->entries().end(); it != end; ++it)
+      first_[t].try_emplace(packCode(it->code.data()), First{it.position(), it->code.data()});
   }
 }
 
@@ -56,8 +58,8 @@ LookupResult LookupIndex::find(std::string_view Val) const {
   if (Val.size() < 4) return r;
   const auto it = first_[slot].find(packCode(Val.data() + Val.size() - 4));
   if (it == first_[slot].end()) return r;
-  r.index = it->second;
-  r.entry = &r.table->Entries[it->second];
+  r.index = it->second.index;
+  r.entry = TableView::EntryAt(it->second.at);
   return r;
 }
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "database/dtc_database.h"
+#include "database/database_view.h"
 
 namespace vestral {
 
@@ -15,31 +15,34 @@ inline constexpr const char* kAbsentMessage =
     "\xE4\xE0\xED\xED\xFB\xF5";  // "Ошибка отсутствует в базе данных" in code page 1251
 
 // What a lookup found. `table` is null when the first character names no table;
-// `entry` is null when nothing matched.
+// `index` is 0 when nothing matched.
 struct LookupResult {
-  const DtcTable* table = nullptr;
-  const DtcEntry* entry = nullptr;
+  const TableView* table = nullptr;
+  EntryView entry;
   int32_t index = 0;
-  bool found() const { return entry != nullptr; }
+  bool found() const { return index > 0; }
 };
 
 // The lookup of the window: the first character of Val picks the table (P, C, B,
 // U exactly), its last four characters are the code; the first entry from index 1
-// whose Code equals them wins.
-LookupResult LookupCode(const DtcDatabase& db, std::string_view Val);
+// whose Code equals them wins. Walks the table only as far as that entry.
+LookupResult LookupCode(const DatabaseView& db, std::string_view Val);
 
 // The same lookup for many codes: indexes each table once and gives exactly the
-// first-match results of LookupCode. The database must outlive the index and stay
-// unchanged.
+// first-match results of LookupCode. The view's bytes must outlive the index.
 class LookupIndex {
  public:
-  explicit LookupIndex(const DtcDatabase& db);
+  explicit LookupIndex(const DatabaseView& db);
   LookupResult find(std::string_view Val) const;
 
  private:
-  const DtcDatabase& db_;
-  // Per table (P, C, B, U), the four code bytes packed into 32 bits -> first index.
-  std::unordered_map<uint32_t, int32_t> first_[4];
+  struct First {
+    int32_t index;
+    const char* at;  // where the entry starts in the file's bytes
+  };
+  const DatabaseView& db_;
+  // Per table (P, C, B, U), the four code bytes packed into 32 bits -> first entry.
+  std::unordered_map<uint32_t, First> first_[4];
 };
 
 }  // namespace vestral

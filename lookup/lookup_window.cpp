@@ -33,7 +33,7 @@ bool HintStillShown(std::string_view usrText) {
   return usrText.find(kStartupHint) != std::string_view::npos;
 }
 
-FindDisplay DescribeFind(const DtcDatabase& db, std::string_view Val) {
+FindDisplay DescribeFind(const DatabaseView& db, std::string_view Val) {
   FindDisplay d;
   const LookupResult r = LookupCode(db, Val);
   if (!r.found()) {
@@ -41,16 +41,16 @@ FindDisplay DescribeFind(const DtcDatabase& db, std::string_view Val) {
     return d;
   }
   d.found = true;
-  d.LblCode.assign(r.entry->code());
-  d.LblItem = r.entry->Text;
+  d.LblCode.assign(r.entry.code);
+  d.LblItem = r.entry.Text;
   d.LblBDesc = r.table->Name;
-  d.TxtUSR = r.entry->Extension;
+  d.TxtUSR = r.entry.Extension;
   return d;
 }
 
-Status LoadMainDatabase(const std::string& path, DtcDatabase& db, bool* created) {
+Status LoadMainDatabase(const std::string& path, DatabaseFile& db, bool* created) {
   if (created) *created = false;
-  db = EmptyDatabase();
+  db.clear();
   // FileExists also says no for a folder or a file we may not read; only when
   // nothing is there at all may a new database be written.
   if (!FileExists(path)) {
@@ -62,10 +62,7 @@ Status LoadMainDatabase(const std::string& path, DtcDatabase& db, bool* created)
       if (created) *created = true;
     }
   }
-  DtcDatabase read;
-  if (Status s = ReadDatabase(path, read); !s.ok()) return s;
-  db = std::move(read);
-  return Status::OK();
+  return db.read(path);
 }
 
 }  // namespace vestral

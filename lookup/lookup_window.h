@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "database/dtc_database.h"
+#include "database/database_view.h"
 #include "database/status.h"
 
 namespace vestral {
@@ -39,13 +39,13 @@ struct FindDisplay {
   std::string LblBDesc;  // the table's Name, or the absence message
   std::string TxtUSR;    // the entry's Extension
 };
-FindDisplay DescribeFind(const DtcDatabase& db, std::string_view Val);
+FindDisplay DescribeFind(const DatabaseView& db, std::string_view Val);
 
-// Loads the main database into `db`, first creating an empty one when nothing at
-// all is at `path`. A path that holds something that cannot be read as a database
-// (a damaged or foreign file, a folder, an unreadable file) is reported and never
+// Loads the main database into `db` (read in place: the window only reads it), first creating an
+// empty one when nothing at all is at `path`. A path that holds something that cannot be read as a
+// database (a damaged or foreign file, a folder, an unreadable file) is reported and never
 // overwritten. On any failure `db` is the empty database, so lookups report every
 // code absent. `created` tells whether a new file was written.
-Status LoadMainDatabase(const std::string& path, DtcDatabase& db, bool* created = nullptr);
+Status LoadMainDatabase(const std::string& path, DatabaseFile& db, bool* created = nullptr);
 
 }  // namespace vestral

@@ -186,7 +186,8 @@ class BadInput : public ::testing::Test {
     EXPECT_EQ(working, MainDb());
 
     bool created = true;
-    EXPECT_THAT(LoadMainDatabase(path, db, &created).message(), HasSubstr(named));
+    DatabaseFile file;
+    EXPECT_THAT(LoadMainDatabase(path, file, &created).message(), HasSubstr(named));
     EXPECT_FALSE(created);
 
     const Outcome lookup = Vestral({"lookup", "--db", path, "P0100"});

@@ -55,23 +55,24 @@ DtcDatabase lookupDatabase() {
 }
 
 TEST(LookupCode, PicksTableByLetterAndFindsTheFirstEntry) {
-  const DtcDatabase db = lookupDatabase();
+  DatabaseFile file;
+  const DatabaseView& db = testing::InPlace(lookupDatabase(), file);
   const LookupIndex index(db);
   struct Case {
     const char* val;
     const char* text;  // nullptr: absent
     bool table;
   } cases[] = {
-      {"P0100", "first", true}, {"B0100", "body one", true}, {"C0100", nullptr, true},
-      {"P0A80", "hex letters", true}, {"00100", nullptr, false}, {"p0100", nullptr, false},
-      {"P 100", nullptr, true}, {"", nullptr, false},
+      {"P0100", "first", true},       {"B0100", "body one", true}, {"C0100", nullptr, true},
+      {"P0A80", "hex letters", true}, {"00100", nullptr, false},   {"p0100", nullptr, false},
+      {"P 100", nullptr, true},       {"", nullptr, false},
   };
   for (const Case& c : cases) {
     for (const LookupResult& r : {LookupCode(db, c.val), index.find(c.val)}) {
       EXPECT_EQ(r.table != nullptr, c.table) << c.val;
       ASSERT_EQ(r.found(), c.text != nullptr) << c.val;
       if (c.text) {
-        EXPECT_EQ(r.entry->Text, c.text) << c.val;
+        EXPECT_EQ(r.entry.Text, c.text) << c.val;
       }
     }
   }

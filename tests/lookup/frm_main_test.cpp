@@ -280,7 +280,7 @@ TEST_F(FrmMainTest, MissingDatabaseIsCreatedEmpty) {
   std::filesystem::remove(dbPath);
   auto w = open();
   EXPECT_TRUE(questions.asked().empty());
-  EXPECT_EQ(w->database(), EmptyDatabase());
+  EXPECT_EQ(ToDatabase(w->database()), EmptyDatabase());
   EXPECT_EQ(ReadBytes(dbPath).size(), 131u);
   type(w->Txt4, "0100");
   EXPECT_EQ(w->LblBDesc->text(), kAbsent);

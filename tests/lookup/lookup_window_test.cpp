@@ -51,7 +51,9 @@ TEST(DescribeFind, ShowsTheFirstMatchNeverThePlaceholder) {
   db.P.Name = "Engine";
   db.P.Entries.push_back(entry("0100", "first", "more"));
   db.P.Entries.push_back(entry("0100", "second"));
-  const FindDisplay d = DescribeFind(db, "P0100");
+  DatabaseFile file;
+  const DatabaseView& view = testing::InPlace(db, file);
+  const FindDisplay d = DescribeFind(view, "P0100");
   EXPECT_TRUE(d.found);
   EXPECT_EQ(d.LblCode, "0100");
   EXPECT_EQ(d.LblItem, "first");
@@ -59,7 +61,7 @@ TEST(DescribeFind, ShowsTheFirstMatchNeverThePlaceholder) {
   EXPECT_EQ(d.TxtUSR, "more");
 
   // The placeholder's code is four NULs; it is never found.
-  const FindDisplay none = DescribeFind(db, std::string("P\0\0\0\0", 5));
+  const FindDisplay none = DescribeFind(view, std::string("P\0\0\0\0", 5));
   EXPECT_FALSE(none.found);
   EXPECT_EQ(none.LblBDesc, kAbsentMessage);
   EXPECT_EQ(none.LblCode + none.LblItem + none.TxtUSR, "");
@@ -68,12 +70,12 @@ TEST(DescribeFind, ShowsTheFirstMatchNeverThePlaceholder) {
 TEST(LoadMainDatabase, CreatesAnEmptyDatabaseOnlyWhenNothingIsThere) {
   TempDir dir;
   const std::string path = dir.file("vestral.DAT");
-  DtcDatabase db;
+  DatabaseFile db;
   bool created = false;
   ASSERT_TRUE(LoadMainDatabase(path, db, &created).ok());
   EXPECT_TRUE(created);
   EXPECT_EQ(ReadBytes(path).size(), 131u);
-  EXPECT_EQ(db, EmptyDatabase());
+  EXPECT_EQ(ToDatabase(db.view()), EmptyDatabase());
 
   DtcDatabase stored = EmptyDatabase();
   stored.B.Entries.push_back(entry("0100", "body"));
@@ -81,14 +83,14 @@ TEST(LoadMainDatabase, CreatesAnEmptyDatabaseOnlyWhenNothingIsThere) {
   const std::string bytes = ReadBytes(path);
   ASSERT_TRUE(LoadMainDatabase(path, db, &created).ok());
   EXPECT_FALSE(created);
-  EXPECT_EQ(db, stored);
+  EXPECT_EQ(ToDatabase(db.view()), stored);
   EXPECT_EQ(ReadBytes(path), bytes);
 }
 
 TEST(LoadMainDatabase, ReportsDanglingLinksAndMissingFolders) {
   namespace fs = std::filesystem;
   TempDir dir;
-  DtcDatabase db;
+  DatabaseFile db;
 
   const std::string link = dir.file("link.DAT");
   fs::create_symlink(dir.file("gone.DAT"), link);
@@ -102,7 +104,7 @@ TEST(LoadMainDatabase, ReportsDanglingLinksAndMissingFolders) {
   EXPECT_FALSE(s.ok());
   EXPECT_THAT(s.message(), HasSubstr("does not exist"));
   EXPECT_FALSE(fs::exists(nested));
-  EXPECT_EQ(db, EmptyDatabase());
+  EXPECT_EQ(ToDatabase(db.view()), EmptyDatabase());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "database/database_view.h"
 #include "database/dtc_database.h"
 
 namespace vestral::testing {
@@ -23,6 +24,14 @@ inline DtcTable tableOf(std::initializer_list<DtcEntry> entries) {
   t.Entries.resize(1);
   t.Entries.insert(t.Entries.end(), entries);
   return t;
+}
+
+// `db` as the bytes of a file, for code that reads a database in place.
+inline const DatabaseView& InPlace(const DtcDatabase& db, DatabaseFile& file) {
+  std::string bytes;
+  SerializeDatabase(db, bytes);
+  file.assign(std::move(bytes), "memory");
+  return file.view();
 }
 
 }  // namespace vestral::testing

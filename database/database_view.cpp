@@ -1,0 +1,220 @@
+#include "database/database_view.h"
+
+#include <algorithm>
+
+#include "database/file_io.h"
+
+namespace vestral {
+
+namespace {
+
+uint32_t u16At(const char* p) {
+  return static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8);
+}
+
+// A bounded cursor over the file's bytes: every read is checked against what remains.
+class Reader {
+ public:
+  Reader(std::string_view bytes, const std::string& file) : bytes_(bytes), file_(file) {}
+
+  bool u16(uint32_t& v, const char* what) {
+    if (!need(2, what)) return false;
+    v = byte(0) | (byte(1) << 8);
+    pos_ += 2;
+    return true;
+  }
+  bool u32(uint32_t& v, const char* what) {
+    if (!need(4, what)) return false;
+    v = byte(0) | (byte(1) << 8) | (byte(2) << 16) | (byte(3) << 24);
+    pos_ += 4;
+    return true;
+  }
+  bool bytes(size_t n, std::string_view& out, const char* what) {
+    if (!need(n, what)) return false;
+    out = bytes_.substr(pos_, n);
+    pos_ += n;
+    return true;
+  }
+  bool text(std::string_view& out, const char* countWhat, const char* textWhat) {
+    uint32_t n = 0;
+    return u16(n, countWhat) && bytes(n, out, textWhat);
+  }
+  size_t pos() const { return pos_; }
+  size_t remaining() const { return bytes_.size() - pos_; }
+
+  // Records the failure at the current offset (or `at`).
+  bool fail(const std::string& problem, size_t at) {
+    error_ = Status::Corruption("\"" + file_ + "\" is not a valid database: at byte " +
+                                std::to_string(at) + ", " + problem);
+    return false;
+  }
+  bool fail(const std::string& problem) { return fail(problem, pos_); }
+  const Status& error() const { return error_; }
+  void setTable(char letter) { table_ = letter; }
+
+ private:
+  uint32_t byte(size_t i) const { return static_cast<unsigned char>(bytes_[pos_ + i]); }
+  bool need(size_t n, const char* what) {
+    if (remaining() >= n) return true;
+    return fail(std::string("table ") + table_ + ": expected " + what + " (" + std::to_string(n) +
+                " bytes), but " +
+                (remaining() == 0 ? std::string("the file ends there")
+                                  : "only " + std::to_string(remaining()) + " bytes remain"));
+  }
+
+  std::string_view bytes_;
+  const std::string& file_;
+  size_t pos_ = 0;
+  char table_ = 'P';
+  Status error_;
+};
+
+// Checks one table's header and every element; allocates nothing per entry.
+bool parseTable(Reader& r, char letter, std::string_view& name, const char*& elements,
+                uint32_t& elementCount, const char* base) {
+  r.setTable(letter);
+  if (!r.text(name, "the byte count of the table name", "the table name")) return false;
+  uint32_t dims = 0, count = 0, lower = 0;
+  const size_t dimsAt = r.pos();
+  if (!r.u16(dims, "the dimension count")) return false;
+  if (dims != 1)
+    return r.fail(std::string("table ") + letter + ": expected dimension count 1, found " +
+                      std::to_string(dims),
+                  dimsAt);
+  const size_t countAt = r.pos();
+  if (!r.u32(count, "the element count")) return false;
+  const size_t lowerAt = r.pos();
+  if (!r.u32(lower, "the lower bound")) return false;
+  if (lower != 0)
+    return r.fail(std::string("table ") + letter + ": expected lower bound 0, found " +
+                      std::to_string(static_cast<int32_t>(lower)),
+                  lowerAt);
+  if (count == 0)
+    return r.fail(
+        std::string("table ") + letter + ": expected at least 1 element (the placeholder), found 0",
+        countAt);
+  // Each element takes at least 8 bytes: never walk beyond what the remaining bytes
+  // could describe.
+  if (count > r.remaining() / 8)
+    return r.fail(std::string("table ") + letter + ": " + std::to_string(count) +
+                      " elements need at least " + std::to_string(uint64_t{count} * 8) +
+                      " bytes, but only " + std::to_string(r.remaining()) + " remain",
+                  countAt);
+  elements = base + r.pos();
+  std::string_view skipped;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (!r.bytes(4, skipped, "an entry code")) return false;
+    if (!r.text(skipped, "the byte count of an entry text", "an entry text")) return false;
+    if (!r.text(skipped, "the byte count of an extension text", "an extension text")) return false;
+  }
+  elementCount = count;
+  return true;
+}
+
+constexpr char kLetters[4] = {'P', 'C', 'B', 'U'};
+
+}  // namespace
+
+TableView::Iterator::Iterator(const char* at, int32_t position, int32_t end)
+    : at_(at), position_(position), end_(end) {
+  decode();
+}
+
+void TableView::Iterator::decode() {
+  if (position_ < end_) entry_ = EntryAt(at_);
+}
+
+TableView::Iterator& TableView::Iterator::operator++() {
+  at_ = entry_.Extension.data() + entry_.Extension.size();
+  ++position_;
+  decode();
+  return *this;
+}
+
+EntryView TableView::EntryAt(const char* at) {
+  EntryView e;
+  e.code = std::string_view(at, 4);
+  const char* p = at + 4;
+  const uint32_t textBytes = u16At(p);
+  e.Text = std::string_view(p + 2, textBytes);
+  p += 2 + textBytes;
+  e.Extension = std::string_view(p + 2, u16At(p));
+  return e;
+}
+
+TableView::Range TableView::elements() const {
+  const auto end = static_cast<int32_t>(count_);
+  return {Iterator(elements_, 0, end), Iterator(nullptr, end, end)};
+}
+
+TableView::Range TableView::entries() const {
+  Range r = elements();
+  if (count_ > 0) ++r.b;
+  return r;
+}
+
+const TableView* DatabaseView::table(char letter) const {
+  switch (letter) {
+    case 'P': return &P;
+    case 'C': return &C;
+    case 'B': return &B;
+    case 'U': return &U;
+    default: return nullptr;
+  }
+}
+
+Status ParseDatabaseView(std::string_view bytes, const std::string& fileName, DatabaseView& view) {
+  view = DatabaseView{};
+  DatabaseView parsed;
+  Reader r(bytes, fileName);
+  TableView* tables[4] = {&parsed.P, &parsed.C, &parsed.B, &parsed.U};
+  for (int i = 0; i < 4; ++i) {
+    TableView& t = *tables[i];
+    if (!parseTable(r, kLetters[i], t.Name, t.elements_, t.count_, bytes.data())) return r.error();
+  }
+  view = parsed;
+  return Status::OK();
+}
+
+DtcDatabase ToDatabase(const DatabaseView& view) {
+  DtcDatabase db;
+  for (char letter : kLetters) {
+    const TableView& from = *view.table(letter);
+    DtcTable& to = *db.table(letter);
+    to.Name = from.Name;
+    to.Entries.resize(static_cast<size_t>(from.upperBound() + 1));
+    for (auto it = from.elements().begin(); it != from.elements().end(); ++it) {
+      DtcEntry& e = to.Entries[static_cast<size_t>(it.position())];
+      std::copy_n(it->code.begin(), 4, e.Code.begin());
+      e.Text = it->Text;
+      e.Extension = it->Extension;
+    }
+  }
+  return db;
+}
+
+DatabaseFile::DatabaseFile() { clear(); }
+
+void DatabaseFile::clear() {
+  bytes_.clear();
+  SerializeDatabase(EmptyDatabase(), bytes_);
+  ParseDatabaseView(bytes_, {}, view_);
+}
+
+Status DatabaseFile::assign(std::string bytes, const std::string& fileName) {
+  bytes_ = std::move(bytes);
+  Status s = ParseDatabaseView(bytes_, fileName, view_);
+  if (!s.ok()) clear();
+  return s;
+}
+
+Status DatabaseFile::read(const std::string& path) {
+  std::string bytes;
+  if (Status s = ReadWholeFile(path, bytes); !s.ok()) {
+    clear();
+    return s;
+  }
+  return assign(std::move(bytes), path);
+}
+
+}  // namespace vestral

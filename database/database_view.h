@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "database/dtc_database.h"
+#include "database/status.h"
+
+namespace vestral {
+
+// What only reads a database works on the file's bytes in place: the record is
+// checked once, as strictly as ParseDatabase checks it, and then read without
+// allocating anything per entry.
+
+// One entry as it lies in the file.
+struct EntryView {
+  std::string_view code;  // four bytes
+  std::string_view Text;
+  std::string_view Extension;
+};
+
+// One table of a checked record. Positions are those of DtcTable: 0 is the
+// placeholder, the real entries are 1..upperBound().
+class TableView {
+ public:
+  // Walks the entries in file order; an entry is decoded when the walk reaches it.
+  class Iterator {
+   public:
+    Iterator(const char* at, int32_t position, int32_t end);
+    const EntryView& operator*() const { return entry_; }
+    const EntryView* operator->() const { return &entry_; }
+    int32_t position() const { return position_; }
+    Iterator& operator++();
+    bool operator==(const Iterator& o) const { return position_ == o.position_; }
+
+   private:
+    void decode();
+    const char* at_;
+    int32_t position_;
+    int32_t end_;
+    EntryView entry_;
+  };
+  struct Range {
+    Iterator b, e;
+    Iterator begin() const { return b; }
+    Iterator end() const { return e; }
+  };
+
+  std::string_view Name;
+
+  int32_t upperBound() const { return static_cast<int32_t>(count_) - 1; }
+  // The real entries, from position 1.
+  Range entries() const;
+  // Every element, the placeholder first, as DtcTable::Entries holds them.
+  Range elements() const;
+  // The entry that starts at `at` (a position a walk passed).
+  static EntryView EntryAt(const char* at);
+
+ private:
+  friend Status ParseDatabaseView(std::string_view, const std::string&, class DatabaseView&);
+  const char* elements_ = nullptr;  // the placeholder's first byte
+  uint32_t count_ = 0;
+};
+
+// Tables P, C, B, U of a checked record; the bytes must outlive the view.
+class DatabaseView {
+ public:
+  TableView P, C, B, U;
+  const TableView* table(char letter) const;
+};
+
+// Checks the record at the start of `bytes` (trailing bytes are ignored) with the
+// errors of ParseDatabase and points `view` into it. On error `view` has no tables'
+// entries at all.
+Status ParseDatabaseView(std::string_view bytes, const std::string& fileName, DatabaseView& view);
+
+// The entries as owned strings, for work that edits them.
+DtcDatabase ToDatabase(const DatabaseView& view);
+
+// A database file's bytes, read once, and the view over them.
+class DatabaseFile {
+ public:
+  DatabaseFile();
+  DatabaseFile(const DatabaseFile&) = delete;
+  DatabaseFile& operator=(const DatabaseFile&) = delete;
+
+  // Replaces the content with the file's record. On error the content is the empty
+  // database.
+  Status read(const std::string& path);
+  // Takes `bytes` as the content (named `fileName` in errors), with read()'s rules.
+  Status assign(std::string bytes, const std::string& fileName);
+  // Makes the content the empty database.
+  void clear();
+
+  const DatabaseView& view() const { return view_; }
+  std::string_view bytes() const { return bytes_; }
+
+ private:
+  std::string bytes_;
+  DatabaseView view_;
+};
+
+}  // namespace vestral
