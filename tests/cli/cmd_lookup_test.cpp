@@ -1,7 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonDocument>
+#include <QProcess>
 
 #include "cli/run_vestral.h"
 #include "database/dtc_database.h"
@@ -13,6 +15,7 @@ namespace {
 
 using testing::entry;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using testing::ProcessResult;
 using testing::RunVestral;
 
@@ -94,6 +97,33 @@ TEST_F(LookupCommand, StandardInputBatchSkipsBlankLinesAndReportsMalformedOnes) 
                        kAbsent + "\t" + kGenericNote + "\nB0ABC\tbody\tBody fault\t\n");
   EXPECT_THAT(r.err, HasSubstr("line 5: \"P01O0\" is not a code"));
   EXPECT_THAT(r.err, HasSubstr("line 7: \"zz\" is not a code"));
+}
+
+// A program feeding codes one by one gets each answer while the input is still open;
+// the command, waiting there, has mapped no GUI library.
+TEST_F(LookupCommand, StandardInputIsAnsweredLineByLineWithoutGuiLibraries) {
+  QProcess p;
+  p.start(QStringLiteral(VESTRAL_BINARY), {"lookup", "--db", QString::fromStdString(path_), "-"});
+  ASSERT_TRUE(p.waitForStarted(10000));
+  const std::string answers[] = {"P0100\tСиловая\tMass air flow circuit\tcheck wiring\n",
+                                 "C0123\tchassis\tChassis fault\t\n"};
+  const char* lines[] = {"0100\n", "c0123\n"};
+  for (int i = 0; i < 2; ++i) {
+    p.write(lines[i]);
+    std::string got;
+    while (got.size() < answers[i].size() && p.waitForReadyRead(10000))
+      got += p.readAllStandardOutput().toStdString();
+    EXPECT_EQ(got, answers[i]);
+  }
+  QFile maps(QStringLiteral("/proc/%1/maps").arg(p.processId()));
+  ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+  const std::string mapped = maps.readAll().toStdString();
+  EXPECT_THAT(mapped, HasSubstr("libQt6Core"));
+  for (const char* gui : {"libQt6Gui", "libQt6Widgets", "libX11", "libfontconfig"})
+    EXPECT_THAT(mapped, Not(HasSubstr(gui)));
+  p.closeWriteChannel();
+  EXPECT_TRUE(p.waitForFinished(10000));
+  EXPECT_EQ(p.exitCode(), 0);
 }
 
 TEST_F(LookupCommand, JsonGivesEveryFieldAndNullForWhatIsAbsent) {
