@@ -34,7 +34,7 @@ const Query kQueries[] = {
 };
 
 void BM_SearchEntries(benchmark::State& state) {
-  static const DtcDatabase db = MakeReferenceDatabase();
+  static const DatabaseView& db = InPlaceDatabase(MakeReferenceDatabase());
   static const FoldTable fold = UnicodeFold();
   const Query& q = kQueries[state.range(0)];
   size_t hits = 0;

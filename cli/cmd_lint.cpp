@@ -47,9 +47,9 @@ int run(CommandContext& ctx) {
     if (file.empty()) return ctx.usageError("--source needs a file name");
     if (const Status s = LintSource(file, findings); !s.ok()) return ctx.fail(s.ToString());
   } else {
-    DtcDatabase db;
+    DatabaseFile db;
     if (!ReadDatabaseOrReport(ctx, file, db)) return kExitFailure;
-    findings = LintDatabase(db);
+    findings = LintDatabase(db.view());
   }
   if (findings.empty()) return kExitOk;
 

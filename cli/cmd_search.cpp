@@ -30,8 +30,9 @@ int run(CommandContext& ctx) {
     words.push_back(std::move(word));
   }
 
-  DtcDatabase db;
-  if (!ReadDatabaseOrReport(ctx, ctx.databasePath, db)) return kExitFailure;
+  DatabaseFile file;
+  if (!ReadDatabaseOrReport(ctx, ctx.databasePath, file)) return kExitFailure;
+  const DatabaseView& db = file.view();
   std::vector<SearchHit> hits;
   if (matchable) {
     static const FoldTable fold = UnicodeFold();
@@ -42,10 +43,10 @@ int run(CommandContext& ctx) {
     QJsonArray array;
     for (const SearchHit& h : hits) {
       QJsonObject o;
-      o["code"] = JsonText(LetterForm(h.letter, *h.entry));
+      o["code"] = JsonText(LetterForm(h.letter, h.entry.code));
       o["system"] = JsonText(h.table->Name);
-      o["text"] = JsonText(h.entry->Text);
-      o["extension"] = JsonText(h.entry->Extension);
+      o["text"] = JsonText(h.entry.Text);
+      o["extension"] = JsonText(h.entry.Extension);
       o["position"] = h.index;
       array.append(o);
     }
@@ -53,13 +54,13 @@ int run(CommandContext& ctx) {
     ctx.out.write(std::string_view(text.constData(), static_cast<size_t>(text.size())));
   } else {
     for (const SearchHit& h : hits) {
-      ctx.out.writeCp1251(LetterForm(h.letter, *h.entry));
+      ctx.out.writeCp1251(LetterForm(h.letter, h.entry.code));
       ctx.out.write("\t");
       WriteFlatCp1251(ctx.out, h.table->Name);
       ctx.out.write("\t");
-      WriteFlatCp1251(ctx.out, h.entry->Text);
+      WriteFlatCp1251(ctx.out, h.entry.Text);
       ctx.out.write("\t");
-      WriteFlatCp1251(ctx.out, h.entry->Extension);
+      WriteFlatCp1251(ctx.out, h.entry.Extension);
       ctx.out.write("\n");
     }
   }

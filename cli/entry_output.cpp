@@ -15,9 +15,9 @@ void WriteFlatCp1251(TextOutput& out, std::string_view text) {
   out.writeCp1251(flat);
 }
 
-std::string LetterForm(char letter, const DtcEntry& entry) {
+std::string LetterForm(char letter, std::string_view code) {
   std::string s(1, letter);
-  s += entry.code();
+  s += code;
   return s;
 }
 

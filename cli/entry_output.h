@@ -14,7 +14,7 @@ namespace vestral {
 void WriteFlatCp1251(TextOutput& out, std::string_view text);
 
 // The letter form of an entry's code: its table letter and its four code bytes.
-std::string LetterForm(char letter, const DtcEntry& entry);
+std::string LetterForm(char letter, std::string_view code);
 
 // Code page 1251 text for a JSON value.
 QString JsonText(std::string_view bytes);

@@ -94,7 +94,8 @@ class Linter {
 
     const bool wellFormed = code.size() == 4 && code[0] >= '0' && code[0] <= '3' &&
                             isHex(code[1]) && isHex(code[2]) && isHex(code[3]);
-    if (!wellFormed) add(LintKind::kMalformedCode, "the code is not a digit 0-3 and three hex digits");
+    if (!wellFormed)
+      add(LintKind::kMalformedCode, "the code is not a digit 0-3 and three hex digits");
 
     std::string reasons;
     if (code.size() != 4) reasons += "::CODE ERROR LENGCH::";
@@ -113,8 +114,8 @@ class Linter {
   template <typename Add>
   void textChecks(Add& add, const char* which, std::string_view t) {
     if (!t.empty() && (t.front() == ' ' || t.back() == ' '))
-      add(LintKind::kBlankEdges, std::string("the ") + which +
-                                     (t.front() == ' ' ? " starts" : " ends") + " with a blank");
+      add(LintKind::kBlankEdges,
+          std::string("the ") + which + (t.front() == ' ' ? " starts" : " ends") + " with a blank");
     for (char ch : t) {
       const auto c = static_cast<unsigned char>(ch);
       if (c < 0x20 || c == 0x7F) {
@@ -134,15 +135,13 @@ class Linter {
 
 }  // namespace
 
-std::vector<LintFinding> LintDatabase(const DtcDatabase& db) {
+std::vector<LintFinding> LintDatabase(const DatabaseView& db) {
   std::vector<LintFinding> findings;
   Linter linter(findings);
   for (char letter : {'P', 'C', 'B', 'U'}) {
-    const DtcTable& t = *db.table(letter);
-    for (int32_t i = 1; i <= t.upperBound(); ++i) {
-      const DtcEntry& e = t.Entries[i];
-      linter.entry({letter, i, 0}, e.code(), e.Text, e.Extension);
-    }
+    const TableView& t = *db.table(letter);
+    for (auto it = t.entries().begin(), end = t.entries().end(); it != end; ++it)
+      linter.entry({letter, it.position(), 0}, it->code, it->Text, it->Extension);
   }
   return findings;
 }
@@ -178,12 +177,13 @@ std::vector<LintFinding> LintSourceBytes(std::string_view bytes) {
                      : parsed.letter == 'U' ? 3
                                             : -1;
     if (slot < 0) {
-      findings.push_back({LintKind::kSourceError, 0, 0, std::string(parsed.code), lineNo,
-                          "the table letter " + std::string(1, parsed.letter) +
-                              " is none of P, C, B, U"});
+      findings.push_back(
+          {LintKind::kSourceError, 0, 0, std::string(parsed.code), lineNo,
+           "the table letter " + std::string(1, parsed.letter) + " is none of P, C, B, U"});
       continue;
     }
-    const bool tooLong = parsed.text.size() > kMaxTextBytes || parsed.extension.size() > kMaxTextBytes;
+    const bool tooLong =
+        parsed.text.size() > kMaxTextBytes || parsed.extension.size() > kMaxTextBytes;
     if (tooLong) {
       findings.push_back({LintKind::kSourceError, parsed.letter, 0, std::string(parsed.code),
                           lineNo, "a text is longer than 65535 bytes"});

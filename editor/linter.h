@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "database/dtc_database.h"
+#include "database/database_view.h"
 #include "database/status.h"
 
 namespace vestral {
@@ -30,15 +30,15 @@ const char* LintKindName(LintKind kind);
 
 struct LintFinding {
   LintKind kind;
-  char table = 0;         // P, C, B, U; 0 when the finding concerns no entry
-  int32_t position = 0;   // position in the table (from 1); 0 when none
-  std::string code;       // the entry's four code bytes
-  int32_t line = 0;       // source line number; 0 for a database
-  std::string detail;     // what exactly (plain ASCII)
+  char table = 0;        // P, C, B, U; 0 when the finding concerns no entry
+  int32_t position = 0;  // position in the table (from 1); 0 when none
+  std::string code;      // the entry's four code bytes
+  int32_t line = 0;      // source line number; 0 for a database
+  std::string detail;    // what exactly (plain ASCII)
 };
 
 // Checks every entry of the database, tables P, C, B, U in position order.
-std::vector<LintFinding> LintDatabase(const DtcDatabase& db);
+std::vector<LintFinding> LintDatabase(const DatabaseView& db);
 
 // Checks a source text as the generator would read it, without building anything:
 // the lines the generator would stop at, then every entry as LintDatabase would,

@@ -12,7 +12,7 @@ FoldTable IdentityFold() {
 
 namespace {
 
-void foldInto(const std::string& text, const FoldTable& fold, std::string& out) {
+void foldInto(std::string_view text, const FoldTable& fold, std::string& out) {
   out.resize(text.size());
   for (size_t i = 0; i < text.size(); ++i)
     out[i] = static_cast<char>(fold[static_cast<unsigned char>(text[i])]);
@@ -20,7 +20,7 @@ void foldInto(const std::string& text, const FoldTable& fold, std::string& out) 
 
 }  // namespace
 
-std::vector<SearchHit> SearchEntries(const DtcDatabase& db, const std::vector<std::string>& words,
+std::vector<SearchHit> SearchEntries(const DatabaseView& db, const std::vector<std::string>& words,
                                      const FoldTable& fold) {
   std::vector<std::string> folded(words.size());
   for (size_t w = 0; w < words.size(); ++w) foldInto(words[w], fold, folded[w]);
@@ -28,9 +28,9 @@ std::vector<SearchHit> SearchEntries(const DtcDatabase& db, const std::vector<st
   std::vector<SearchHit> hits;
   std::string text, extension;  // reused buffers: no allocation per entry
   for (char letter : {'P', 'C', 'B', 'U'}) {
-    const DtcTable& table = *db.table(letter);
-    for (int32_t i = 1; i <= table.upperBound(); ++i) {
-      const DtcEntry& e = table.Entries[i];
+    const TableView& table = *db.table(letter);
+    for (auto it = table.entries().begin(), end = table.entries().end(); it != end; ++it) {
+      const EntryView& e = *it;
       foldInto(e.Text, fold, text);
       foldInto(e.Extension, fold, extension);
       bool all = true;
@@ -40,7 +40,7 @@ std::vector<SearchHit> SearchEntries(const DtcDatabase& db, const std::vector<st
           break;
         }
       }
-      if (all) hits.push_back({letter, &table, i, &e});
+      if (all) hits.push_back({letter, &table, it.position(), e});
     }
   }
   return hits;

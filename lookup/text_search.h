@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "database/dtc_database.h"
+#include "database/database_view.h"
 
 namespace vestral {
 
@@ -15,16 +15,16 @@ using FoldTable = std::array<unsigned char, 256>;
 FoldTable IdentityFold();
 
 struct SearchHit {
-  char letter;            // P, C, B or U
-  const DtcTable* table;
-  int32_t index;          // position in the table, from 1
-  const DtcEntry* entry;
+  char letter;  // P, C, B or U
+  const TableView* table;
+  int32_t index;  // position in the table, from 1
+  EntryView entry;
 };
 
 // The entries in which every word occurs in the Text or the Extension, ignoring case
 // as `fold` says; in table order P, C, B, U and position order. Words are code page
 // 1251 bytes; empty words match everything.
-std::vector<SearchHit> SearchEntries(const DtcDatabase& db, const std::vector<std::string>& words,
+std::vector<SearchHit> SearchEntries(const DatabaseView& db, const std::vector<std::string>& words,
                                      const FoldTable& fold);
 
 }  // namespace vestral

@@ -197,4 +197,12 @@ std::string BenchScratchFile(const std::string& name) {
   return (folder.path / name).string();
 }
 
+const DatabaseView& InPlaceDatabase(const DtcDatabase& db) {
+  auto* file = new DatabaseFile;  // kept for the program's life, as the views it gives
+  std::string bytes;
+  SerializeDatabase(db, bytes);
+  file->assign(std::move(bytes), "reference");
+  return file->view();
+}
+
 }  // namespace vestral::bench

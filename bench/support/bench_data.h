@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "database/database_view.h"
 #include "database/dtc_database.h"
 
 namespace vestral::bench {
@@ -24,6 +25,9 @@ DtcDatabase MakeReferenceDatabase(int entriesPerTable = kReferenceEntriesPerTabl
 
 // The rows as the generator reads them: "P0100 text | extension", CR LF line ends.
 std::string ReferenceSourceText(const DtcDatabase& db);
+
+// `db` as the bytes of a file, read in place; the view lives as long as the program.
+const DatabaseView& InPlaceDatabase(const DtcDatabase& db);
 
 // `n` letter-form codes the command line accepts (P0A3F): nine in ten present in `db`,
 // the rest absent, in random order.

@@ -58,7 +58,8 @@ TEST(LintDatabase, ReportsExactlyThePlantedFaults) {
     db.C.Entries.push_back(entry("0040", "Right front wheel speed sensor", "abc"));
     db.C.Entries.push_back(c.planted);
     db.P.Entries.push_back(entry("0035", "Same code in another table is fine"));
-    EXPECT_EQ(summary(LintDatabase(db)), c.expected) << c.name;
+    DatabaseFile file;
+    EXPECT_EQ(summary(LintDatabase(testing::InPlace(db, file))), c.expected) << c.name;
   }
 }
 
@@ -66,7 +67,8 @@ TEST(LintDatabase, DuplicateNamesBothPositions) {
   DtcDatabase db = EmptyDatabase();
   for (const char* code : {"0100", "0101", "0100", "0100"})
     db.P.Entries.push_back(entry(code, "t"));
-  const auto findings = LintDatabase(db);
+  DatabaseFile file;
+  const auto findings = LintDatabase(testing::InPlace(db, file));
   ASSERT_EQ(summary(findings), (Findings{"P3 duplicate code", "P4 duplicate code"}));
   EXPECT_NE(findings[0].detail.find("position 1"), std::string::npos);
   EXPECT_NE(findings[1].detail.find("position 1"), std::string::npos);

@@ -31,12 +31,13 @@ DtcDatabase searchDatabase() {
 
 std::vector<std::string> found(const std::vector<SearchHit>& hits) {
   std::vector<std::string> out;
-  for (const SearchHit& h : hits) out.push_back(h.letter + std::string(h.entry->code()));
+  for (const SearchHit& h : hits) out.push_back(h.letter + std::string(h.entry.code));
   return out;
 }
 
 TEST(SearchEntries, EveryWordMustOccurInTextOrExtension) {
-  const DtcDatabase db = searchDatabase();
+  DatabaseFile file;
+  const DatabaseView& db = testing::InPlace(searchDatabase(), file);
   const FoldTable fold = testFold();
   using V = std::vector<std::string>;
   EXPECT_EQ(found(SearchEntries(db, {"sensor"}, fold)), (V{"P0130", "B1000"}));
@@ -51,8 +52,10 @@ TEST(SearchEntries, EveryWordMustOccurInTextOrExtension) {
 }
 
 TEST(SearchEntries, ReportsPositionsAndNeverThePlaceholder) {
-  DtcDatabase db = searchDatabase();
-  db.P.Entries[0].Text = "sensor in the placeholder";
+  DtcDatabase entries = searchDatabase();
+  entries.P.Entries[0].Text = "sensor in the placeholder";
+  DatabaseFile file;
+  const DatabaseView& db = testing::InPlace(entries, file);
   const auto hits = SearchEntries(db, {"sensor"}, testFold());
   ASSERT_EQ(hits.size(), 2u);
   EXPECT_EQ(hits[0].index, 1);
