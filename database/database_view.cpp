@@ -196,25 +196,24 @@ DtcDatabase ToDatabase(const DatabaseView& view) {
 DatabaseFile::DatabaseFile() { clear(); }
 
 void DatabaseFile::clear() {
-  bytes_.clear();
-  SerializeDatabase(EmptyDatabase(), bytes_);
-  ParseDatabaseView(bytes_, {}, view_);
+  std::string empty;
+  SerializeDatabase(EmptyDatabase(), empty);
+  bytes_ = FileBytes(std::move(empty));
+  ParseDatabaseView(bytes_.view(), {}, view_);
 }
 
 Status DatabaseFile::assign(std::string bytes, const std::string& fileName) {
-  bytes_ = std::move(bytes);
-  Status s = ParseDatabaseView(bytes_, fileName, view_);
+  bytes_ = FileBytes(std::move(bytes));
+  Status s = ParseDatabaseView(bytes_.view(), fileName, view_);
   if (!s.ok()) clear();
   return s;
 }
 
 Status DatabaseFile::read(const std::string& path) {
-  std::string bytes;
-  if (Status s = ReadWholeFile(path, bytes); !s.ok()) {
-    clear();
-    return s;
-  }
-  return assign(std::move(bytes), path);
+  Status s = MapWholeFile(path, bytes_);
+  if (s.ok()) s = ParseDatabaseView(bytes_.view(), path, view_);
+  if (!s.ok()) clear();
+  return s;
 }
 
 }  // namespace vestral

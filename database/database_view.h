@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "database/dtc_database.h"
+#include "database/file_io.h"
 #include "database/status.h"
 
 namespace vestral {
@@ -78,7 +79,7 @@ Status ParseDatabaseView(std::string_view bytes, const std::string& fileName, Da
 // The entries as owned strings, for work that edits them.
 DtcDatabase ToDatabase(const DatabaseView& view);
 
-// A database file's bytes, read once, and the view over them.
+// A database file's bytes, mapped or read once, and the view over them.
 class DatabaseFile {
  public:
   DatabaseFile();
@@ -94,10 +95,9 @@ class DatabaseFile {
   void clear();
 
   const DatabaseView& view() const { return view_; }
-  std::string_view bytes() const { return bytes_; }
 
  private:
-  std::string bytes_;
+  FileBytes bytes_;
   DatabaseView view_;
 };
 

@@ -1,5 +1,10 @@
 #include "database/file_io.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -9,6 +14,7 @@
 #include <fstream>
 #include <random>
 #include <string_view>
+#include <utility>
 
 namespace vestral {
 
@@ -134,35 +140,56 @@ std::string ErrnoText(int err) {
 
 namespace {
 
-Status openForReading(const std::string& path, std::ifstream& in) {
+// The one place a file is opened for reading. `size` is its size when opened.
+Status openForReading(const std::string& path, int& fd, uint64_t& size) {
+  fd = -1;
   if (path.empty()) return Status::InvalidArgument("no file name given (the path is empty)");
   std::error_code ec;
   if (fs::is_directory(path, ec)) return Status::IOError(quoted(path) + " is a folder, not a file");
   errno = 0;
-  in.open(path, std::ios::binary);
-  if (!in.is_open())
-    return Status::IOError("cannot open " + quoted(path) + ": " + ErrnoText(errno));
+  fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Status::IOError("cannot open " + quoted(path) + ": " + ErrnoText(errno));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    const int err = errno;
+    ::close(fd);
+    fd = -1;
+    return Status::IOError("cannot read " + quoted(path) + ": " + ErrnoText(err));
+  }
+  size = static_cast<uint64_t>(st.st_size);
+  return Status::OK();
+}
+
+// Reads the open file's bytes from `offset` to its end (none when it is shorter).
+Status readOpenFile(int fd, uint64_t size, uint64_t offset, const std::string& path,
+                    std::string& out) {
+  out.clear();
+  if (size <= offset) return Status::OK();
+  out.resize(static_cast<size_t>(size - offset));
+  size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t n =
+        ::pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int err = n < 0 ? errno : 0;
+      out.clear();
+      return Status::IOError("reading " + quoted(path) + " failed: " + ErrnoText(err));
+    }
+    done += static_cast<size_t>(n);
+  }
   return Status::OK();
 }
 
 // The file's bytes from `offset` to its end (none when it is shorter).
 Status readFrom(const std::string& path, uint64_t offset, std::string& out) {
   out.clear();
-  std::ifstream in;
-  if (Status s = openForReading(path, in); !s.ok()) return s;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0) return Status::IOError("cannot read " + quoted(path) + ": " + ErrnoText(errno));
-  if (static_cast<uint64_t>(size) <= offset) return Status::OK();
-  const std::streamoff wanted = size - static_cast<std::streamoff>(offset);
-  in.seekg(static_cast<std::streamoff>(offset), std::ios::beg);
-  out.resize(static_cast<size_t>(wanted));
-  in.read(out.data(), wanted);
-  if (in.gcount() != wanted) {
-    out.clear();
-    return Status::IOError("reading " + quoted(path) + " failed: " + ErrnoText(errno));
-  }
-  return Status::OK();
+  int fd = -1;
+  uint64_t size = 0;
+  if (Status s = openForReading(path, fd, size); !s.ok()) return s;
+  Status s = readOpenFile(fd, size, offset, path, out);
+  ::close(fd);
+  return s;
 }
 
 }  // namespace
@@ -170,8 +197,50 @@ Status readFrom(const std::string& path, uint64_t offset, std::string& out) {
 Status ReadWholeFile(const std::string& path, std::string& out) { return readFrom(path, 0, out); }
 
 Status CheckReadable(const std::string& path) {
-  std::ifstream in;
-  return openForReading(path, in);
+  int fd = -1;
+  uint64_t size = 0;
+  Status s = openForReading(path, fd, size);
+  if (fd >= 0) ::close(fd);
+  return s;
+}
+
+FileBytes::~FileBytes() {
+  if (map_) ::munmap(map_, mapSize_);
+}
+
+FileBytes::FileBytes(FileBytes&& o) noexcept
+    : map_(std::exchange(o.map_, nullptr)),
+      mapSize_(std::exchange(o.mapSize_, 0)),
+      owned_(std::move(o.owned_)) {}
+
+FileBytes& FileBytes::operator=(FileBytes&& o) noexcept {
+  if (this != &o) {
+    if (map_) ::munmap(map_, mapSize_);
+    map_ = std::exchange(o.map_, nullptr);
+    mapSize_ = std::exchange(o.mapSize_, 0);
+    owned_ = std::move(o.owned_);
+  }
+  return *this;
+}
+
+Status MapWholeFile(const std::string& path, FileBytes& out) {
+  out = FileBytes();
+  int fd = -1;
+  uint64_t size = 0;
+  if (Status s = openForReading(path, fd, size); !s.ok()) return s;
+  // Mapping takes the cached pages as they are: no copy, no zeroed buffer to fill.
+  void* map = size > 0 ? ::mmap(nullptr, static_cast<size_t>(size), PROT_READ,
+                                MAP_PRIVATE | MAP_POPULATE, fd, 0)
+                       : MAP_FAILED;
+  Status s;
+  if (map != MAP_FAILED) {
+    out.map_ = map;
+    out.mapSize_ = static_cast<size_t>(size);
+  } else {
+    s = readOpenFile(fd, size, 0, path, out.owned_);
+  }
+  ::close(fd);
+  return s;
 }
 
 Status ReplaceFile(const std::string& path, const std::string& bytes) {

@@ -1,10 +1,37 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "database/status.h"
 
 namespace vestral {
+
+// A file's bytes for reading in place: mapped read-only where the file allows it,
+// else read once into memory. Every writer here replaces a file by renaming a new
+// one over it, so a mapped file stays whole while it is read.
+class FileBytes {
+ public:
+  FileBytes() = default;
+  explicit FileBytes(std::string bytes) : owned_(std::move(bytes)) {}
+  ~FileBytes();
+  FileBytes(FileBytes&& o) noexcept;
+  FileBytes& operator=(FileBytes&& o) noexcept;
+
+  std::string_view view() const {
+    return map_ ? std::string_view(static_cast<const char*>(map_), mapSize_)
+                : std::string_view(owned_);
+  }
+
+ private:
+  friend Status MapWholeFile(const std::string& path, FileBytes& out);
+  void* map_ = nullptr;
+  size_t mapSize_ = 0;
+  std::string owned_;
+};
+
+// Maps (or reads) the whole file, with ReadWholeFile's errors.
+Status MapWholeFile(const std::string& path, FileBytes& out);
 
 // Reads the whole file. Errors name the path and the reason (missing, a folder,
 // access denied, read failure).
