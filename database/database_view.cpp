@@ -40,6 +40,7 @@ class Reader {
     return u16(n, countWhat) && bytes(n, out, textWhat);
   }
   size_t pos() const { return pos_; }
+  void seek(size_t pos) { pos_ = pos; }
   size_t remaining() const { return bytes_.size() - pos_; }
 
   // Records the failure at the current offset (or `at`).
@@ -101,12 +102,28 @@ bool parseTable(Reader& r, char letter, std::string_view& name, const char*& ele
                       " bytes, but only " + std::to_string(r.remaining()) + " remain",
                   countAt);
   elements = base + r.pos();
+  const char* p = elements;
+  const char* const end = base + r.pos() + r.remaining();
   std::string_view skipped;
   for (uint32_t i = 0; i < count; ++i) {
+    // Whole entries are skipped here; the checked reads below name what is missing.
+    if (end - p >= 8) {
+      const size_t text = u16At(p + 4);
+      if (static_cast<size_t>(end - p) >= 8 + text) {
+        const size_t entry = 8 + text + u16At(p + 6 + text);
+        if (static_cast<size_t>(end - p) >= entry) {
+          p += entry;
+          continue;
+        }
+      }
+    }
+    r.seek(static_cast<size_t>(p - base));
     if (!r.bytes(4, skipped, "an entry code")) return false;
     if (!r.text(skipped, "the byte count of an entry text", "an entry text")) return false;
     if (!r.text(skipped, "the byte count of an extension text", "an extension text")) return false;
+    p = base + r.pos();
   }
+  r.seek(static_cast<size_t>(p - base));
   elementCount = count;
   return true;
 }
