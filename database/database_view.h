@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "database/dtc_database.h"
 #include "database/file_io.h"
@@ -75,6 +76,16 @@ class DatabaseView {
 // errors of ParseDatabase and points `view` into it. On error `view` has no tables'
 // entries at all.
 Status ParseDatabaseView(std::string_view bytes, const std::string& fileName, DatabaseView& view);
+
+// A table whose entries lie in files read in place, rearranged without copying a text:
+// Entries[0] is the placeholder.
+struct ViewTable {
+  std::string_view Name;
+  std::vector<EntryView> Entries;
+};
+
+// The record of tables P, C, B, U, as SerializeDatabase makes it.
+Status SerializeTables(const ViewTable (&tables)[4], std::string& out);
 
 // The entries as owned strings, for work that edits them.
 DtcDatabase ToDatabase(const DatabaseView& view);

@@ -51,7 +51,7 @@ void putU32(std::string& out, uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
-bool putText(std::string& out, const std::string& text) {
+bool putText(std::string& out, std::string_view text) {
   if (text.size() > kMaxTextBytes) return false;
   putU16(out, static_cast<uint32_t>(text.size()));
   out.append(text);
@@ -74,20 +74,22 @@ std::string printable(std::string_view code) {
   return s;
 }
 
-}  // namespace
+std::string_view codeOf(const DtcEntry& e) { return e.code(); }
+std::string_view codeOf(const EntryView& e) { return e.code; }
 
-Status SerializeDatabase(const DtcDatabase& db, std::string& out) {
+// Tables P, C, B, U of either kind: owned entries or entries read in place.
+template <typename Table>
+Status serializeTables(const Table* const (&tables)[4], std::string& out) {
   size_t size = 0;
-  const DtcTable* tables[4] = {&db.P, &db.C, &db.B, &db.U};
-  for (const DtcTable* t : tables) {
+  for (const Table* t : tables) {
     size += 12 + t->Name.size();
-    for (const DtcEntry& e : t->Entries) size += 8 + e.Text.size() + e.Extension.size();
+    for (const auto& e : t->Entries) size += 8 + e.Text.size() + e.Extension.size();
     if (t->Entries.empty()) size += 8;
   }
   std::string buf;
   buf.reserve(size);
   for (int i = 0; i < 4; ++i) {
-    const DtcTable& t = *tables[i];
+    const Table& t = *tables[i];
     if (!putText(buf, t.Name))
       return Status::InvalidArgument(std::string("table ") + kLetters[i] + ": the name is " +
                                      std::to_string(t.Name.size()) +
@@ -100,17 +102,29 @@ Status SerializeDatabase(const DtcDatabase& db, std::string& out) {
     putU32(buf, 0);
     if (t.Entries.empty()) buf.append(8, '\0');
     for (size_t k = 0; k < t.Entries.size(); ++k) {
-      const DtcEntry& e = t.Entries[k];
-      buf.append(e.Code.data(), 4);
+      const auto& e = t.Entries[k];
+      buf.append(codeOf(e).data(), 4);
       if (!putText(buf, e.Text) || !putText(buf, e.Extension))
         return Status::InvalidArgument(std::string("table ") + kLetters[i] + ", code " +
-                                       printable(e.code()) + " (position " + std::to_string(k) +
+                                       printable(codeOf(e)) + " (position " + std::to_string(k) +
                                        "): a text is longer than 65535 bytes, which a database "
                                        "cannot hold");
     }
   }
   out = std::move(buf);
   return Status::OK();
+}
+
+}  // namespace
+
+Status SerializeDatabase(const DtcDatabase& db, std::string& out) {
+  const DtcTable* const tables[4] = {&db.P, &db.C, &db.B, &db.U};
+  return serializeTables(tables, out);
+}
+
+Status SerializeTables(const ViewTable (&tables)[4], std::string& out) {
+  const ViewTable* const ptrs[4] = {&tables[0], &tables[1], &tables[2], &tables[3]};
+  return serializeTables(ptrs, out);
 }
 
 Status ParseDatabase(std::string_view bytes, const std::string& fileName, DtcDatabase& db) {
@@ -150,9 +164,9 @@ Status CreateDatabase(const std::string& path) {
 
 Status ReadDatabase(const std::string& path, DtcDatabase& db) {
   db = DtcDatabase{};
-  std::string bytes;
-  if (Status s = ReadWholeFile(path, bytes); !s.ok()) return s;
-  return ParseDatabase(bytes, path, db);
+  FileBytes bytes;
+  if (Status s = MapWholeFile(path, bytes); !s.ok()) return s;
+  return ParseDatabase(bytes.view(), path, db);
 }
 
 Status WriteDatabase(const std::string& path, const DtcDatabase& db) {

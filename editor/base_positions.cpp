@@ -29,8 +29,12 @@ FileStamp StampOfFile(const std::string& path) {
 }
 
 std::string BasePositionLine(char letter, const DtcTable& table) {
+  return BasePositionLine(letter, table.upperBound());
+}
+
+std::string BasePositionLine(char letter, int32_t upperBound) {
   // A table that was never filled has no entries either.
-  const int32_t count = std::max<int32_t>(0, table.upperBound());
+  const int32_t count = std::max<int32_t>(0, upperBound);
   return std::string(1, letter) + " - base positions " + std::to_string(count);
 }
 

@@ -30,6 +30,7 @@ FileStamp StampOfFile(const std::string& path);
 
 // "B - base positions 12": the number of real entries of the table.
 std::string BasePositionLine(char letter, const DtcTable& table);
+std::string BasePositionLine(char letter, int32_t upperBound);
 
 // The four base-position lines, tables B, C, P, U, in yellow.
 void LogBasePositions(LogSink& log, const DtcDatabase& db);

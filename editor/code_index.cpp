@@ -16,16 +16,24 @@ uint32_t packCode(const char* code) {
   return v;
 }
 
+const char* codeBytes(const DtcEntry& e) { return e.Code.data(); }
+const char* codeBytes(const EntryView& e) { return e.code.data(); }
+
 }  // namespace
 
-CodeIndex::CodeIndex(const DtcTable& table) {
-  const int32_t ub = table.upperBound();
+template <typename Entries>
+void CodeIndex::build(const Entries& entries) {
+  const auto ub = static_cast<int32_t>(entries.size()) - 1;
   size_t capacity = 16;
   while (capacity < 2 * static_cast<size_t>(std::max(ub, 0))) capacity *= 2;
   slots_.resize(capacity);
   shift_ = 32 - std::countr_zero(capacity);
-  for (int32_t i = 1; i <= ub; ++i) insertFirst(packCode(table.Entries[i].Code.data()), i);
+  for (int32_t i = 1; i <= ub; ++i) insertFirst(packCode(codeBytes(entries[i])), i);
 }
+
+CodeIndex::CodeIndex(const std::vector<DtcEntry>& entries) { build(entries); }
+
+CodeIndex::CodeIndex(const std::vector<EntryView>& entries) { build(entries); }
 
 size_t CodeIndex::slotOf(uint32_t key) const {
   // Fibonacci hashing: the high bits of the product mix all four code bytes.
@@ -46,9 +54,9 @@ bool CodeIndex::find(std::string_view code, int32_t& index) const {
   }
 }
 
-void CodeIndex::appended(const DtcEntry& entry, int32_t index) {
+void CodeIndex::appended(std::string_view code, int32_t index) {
   if (2 * (used_ + 1) > slots_.size()) grow();
-  insertFirst(packCode(entry.Code.data()), index);
+  insertFirst(packCode(code.data()), index);
 }
 
 void CodeIndex::insertFirst(uint32_t key, int32_t index) {

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "database/database_view.h"
 #include "database/dtc_database.h"
 
 namespace vestral {
@@ -15,14 +16,18 @@ namespace vestral {
 // and through entries whose Code stays the same.
 class CodeIndex {
  public:
-  explicit CodeIndex(const DtcTable& table);
+  explicit CodeIndex(const DtcTable& table) : CodeIndex(table.Entries) {}
+  // Entries as a table holds them: position 0 the placeholder.
+  explicit CodeIndex(const std::vector<DtcEntry>& entries);
+  explicit CodeIndex(const std::vector<EntryView>& entries);
 
   // Like FindEntry: true and `index` set when found; `index` untouched otherwise.
   bool find(std::string_view code, int32_t& index) const;
 
   // Call after appending an entry at `index` (the new upper bound): a code seen for
   // the first time now points there, an older occurrence keeps priority.
-  void appended(const DtcEntry& entry, int32_t index);
+  void appended(const DtcEntry& entry, int32_t index) { appended(entry.code(), index); }
+  void appended(const EntryView& entry, int32_t index) { appended(entry.code, index); }
 
  private:
   // Open addressing with linear probing over a power-of-two array, at most half full:
@@ -31,6 +36,9 @@ class CodeIndex {
     uint32_t key = 0;   // the four code bytes
     int32_t index = 0;  // 0: empty (real entries start at 1)
   };
+  void appended(std::string_view code, int32_t index);
+  template <typename Entries>
+  void build(const Entries& entries);
   void insertFirst(uint32_t key, int32_t index);
   void grow();
   size_t slotOf(uint32_t key) const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "database/file_io.h"
 #include "editor/base_positions.h"
 #include "editor/code_index.h"
 
@@ -11,11 +12,21 @@ namespace {
 
 constexpr int kWhite = color::kBrightWhite;
 constexpr char kTableOrder[4] = {'B', 'C', 'P', 'U'};
+constexpr char kFileOrder[4] = {'P', 'C', 'B', 'U'};
 
-// The Entries array of a table read from a file always exists; a table built in
-// memory may lack it, and appending must not put an entry at the placeholder's place.
-void ensurePlaceholder(DtcTable& t) {
-  if (t.Entries.empty()) t.Entries.resize(1);
+size_t slotOf(char letter) {
+  return static_cast<size_t>(std::string_view(kFileOrder, 4).find(letter));
+}
+
+std::string_view codeOf(const DtcEntry& e) { return e.code(); }
+std::string_view codeOf(const EntryView& e) { return e.code; }
+const DtcEntry& owned(const DtcEntry& e) { return e; }
+DtcEntry owned(const EntryView& e) {
+  DtcEntry o;
+  o.setCode(e.code);
+  o.Text = e.Text;
+  o.Extension = e.Extension;
+  return o;
 }
 
 }  // namespace
@@ -34,31 +45,35 @@ MessageBox SyncConfirmation(const DtcEntry& mainEntry, const DtcEntry& syncEntry
 
 namespace {
 
-// SyncTable's work. When `consumable` is given (the same table as `sync`, which the
-// caller throws away afterwards), sync entries are moved rather than copied: each is
-// visited once, so nothing reads them again.
-void mergeTable(LogSink& log, DtcTable& main, const DtcTable& sync, DtcTable* consumable,
-                bool direct, Questions& questions) {
+// SyncTable's work over a table's entries (position 0 the placeholder), owned or read
+// in place. When `consumable` is given (the same entries as `sync`, which the caller
+// throws away afterwards), sync entries are moved rather than copied: each is visited
+// once, so nothing reads them again.
+template <typename Entry>
+void mergeTable(LogSink& log, std::vector<Entry>& main, const std::vector<Entry>& sync,
+                std::vector<Entry>* consumable, bool direct, Questions& questions) {
   log.LOG("*********************** BEGIN *************************", kTabModeLineEnd,
           color::kLightBlue);
-  ensurePlaceholder(main);
+  // The Entries array of a table read from a file always exists; a table built in
+  // memory may lack it, and appending must not put an entry at the placeholder's place.
+  if (main.empty()) main.resize(1);
   CodeIndex index(main);
-  const int32_t syncUb = sync.upperBound();
-  if (syncUb > 0) main.Entries.reserve(main.Entries.size() + static_cast<size_t>(syncUb));
+  const auto syncUb = static_cast<int32_t>(sync.size()) - 1;
+  if (syncUb > 0) main.reserve(main.size() + static_cast<size_t>(syncUb));
   for (int32_t i = 1; i <= syncUb; ++i) {
-    const DtcEntry& s = sync.Entries[i];
-    log.LOG("FIND " + std::string(s.code()), kTabModeTab, kWhite);
+    const Entry& s = sync[i];
+    log.LOG("FIND " + std::string(codeOf(s)), kTabModeTab, kWhite);
     int32_t k = 0;
-    if (index.find(s.code(), k)) {
+    if (index.find(codeOf(s), k)) {
       log.LOG("FOUND, ", kTabModeNone, color::kLightMagenta);
-      DtcEntry& m = main.Entries[k];
+      Entry& m = main[k];
       if (direct) {
         log.LOG("Sync", kTabModeTab, kWhite);
         // The whole texts are compared: a changed text of the same length is a change.
-        if (m.Text != s.Text && questions.ask(SyncConfirmation(m, s)) == Button::Ok) {
+        if (m.Text != s.Text && questions.ask(SyncConfirmation(owned(m), owned(s))) == Button::Ok) {
           // Same code, so the index stays right.
           if (consumable)
-            m = std::move(consumable->Entries[i]);
+            m = std::move((*consumable)[i]);
           else
             m = s;
           log.LOG("Complete", kTabModeTab, color::kLightGreen);
@@ -68,7 +83,7 @@ void mergeTable(LogSink& log, DtcTable& main, const DtcTable& sync, DtcTable* co
       } else {
         log.LOG("Add", kTabModeTab, kWhite);
         if (consumable)
-          m.Extension = std::move(consumable->Entries[i].Text);
+          m.Extension = std::move((*consumable)[i].Text);
         else
           m.Extension = s.Text;
         log.LOG("Complete", kTabModeTab, color::kLightGreen);
@@ -77,10 +92,10 @@ void mergeTable(LogSink& log, DtcTable& main, const DtcTable& sync, DtcTable* co
       log.LOG("NOT FOUND, Create", kTabModeTab, color::kLightYellow);
       // Not a conditional expression: with one const branch it would copy both ways.
       if (consumable)
-        main.Entries.push_back(std::move(consumable->Entries[i]));
+        main.push_back(std::move((*consumable)[i]));
       else
-        main.Entries.push_back(s);
-      index.appended(main.Entries.back(), main.upperBound());
+        main.push_back(s);
+      index.appended(main.back(), static_cast<int32_t>(main.size()) - 1);
       log.LOG("Complete", kTabModeTab, color::kLightGreen);
     }
     log.LOG("->", kTabModeLineEnd, color::kLightBlue);
@@ -93,7 +108,7 @@ void mergeTable(LogSink& log, DtcTable& main, const DtcTable& sync, DtcTable* co
 
 void SyncTable(LogSink& log, DtcTable& main, const DtcTable& sync, bool direct,
                Questions& questions) {
-  mergeTable(log, main, sync, nullptr, direct, questions);
+  mergeTable<DtcEntry>(log, main.Entries, sync.Entries, nullptr, direct, questions);
 }
 
 bool Synchronize(const std::string& mainPath, const std::string& syncPath, bool direct,
@@ -113,28 +128,43 @@ bool Synchronize(const std::string& mainPath, const std::string& syncPath, bool 
     return false;
   };
 
+  // Both files are read in place; the merged tables point into them, so no text is
+  // copied until the new record is built.
+  DatabaseFile mainFile, syncFile;
+  ViewTable main[4], sync[4];
+  auto open = [&log](DatabaseFile& file, const std::string& path, ViewTable(&tables)[4]) {
+    if (Status s = file.read(path); !s.ok()) return s;
+    for (int t = 0; t < 4; ++t) {
+      const TableView& view = *file.view().table(kFileOrder[t]);
+      tables[t].Name = view.Name;
+      tables[t].Entries.reserve(static_cast<size_t>(view.upperBound() + 1));
+      for (const EntryView& e : view.elements()) tables[t].Entries.push_back(e);
+    }
+    for (char letter : kTableOrder)
+      log.LOG(
+          BasePositionLine(letter, static_cast<int32_t>(tables[slotOf(letter)].Entries.size()) - 1),
+          kTabModeLineEnd, color::kYellow);
+    return Status::OK();
+  };
   log.LOG("Open main database", kTabModeLineEnd, kWhite);
-  DtcDatabase main;
-  if (Status s = ReadDatabase(mainPath, main); !s.ok()) return fail(s);
-  LogBasePositions(log, main);
-
+  if (Status s = open(mainFile, mainPath, main); !s.ok()) return fail(s);
   log.LOG("Open Syncho database", kTabModeLineEnd, kWhite);
-  DtcDatabase sync;
-  if (Status s = ReadDatabase(syncPath, sync); !s.ok()) return fail(s);
-  LogBasePositions(log, sync);
+  if (Status s = open(syncFile, syncPath, sync); !s.ok()) return fail(s);
 
   for (char letter : kTableOrder) {
     log.LOG(std::string("Synchronize ") + letter + " base:", kTabModeLineEnd, kWhite);
-    DtcTable& syncTable = *sync.table(letter);
-    mergeTable(log, *main.table(letter), syncTable, &syncTable, direct, questions);
-    // Its entries now live in the main table; the rest is not needed for the write,
-    // which holds the whole file in memory once more.
-    syncTable = DtcTable{};
+    ViewTable& syncTable = sync[slotOf(letter)];
+    mergeTable(log, main[slotOf(letter)].Entries, syncTable.Entries, &syncTable.Entries, direct,
+               questions);
   }
 
-  if (Status s = WriteDatabase(mainPath, main); !s.ok()) return fail(s);
+  std::string bytes;
+  if (Status s = SerializeTables(main, bytes); !s.ok()) return fail(s);
+  if (Status s = OverwriteFromStart(mainPath, bytes); !s.ok()) return fail(s);
   log.LOG("Synchronization complete", kTabModeLineEnd, kWhite);
-  LogBasePositions(log, main);
+  for (char letter : kTableOrder)
+    log.LOG(BasePositionLine(letter, static_cast<int32_t>(main[slotOf(letter)].Entries.size()) - 1),
+            kTabModeLineEnd, color::kYellow);
   log.DONE();
   return true;
 }
