@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Whole processes on the same 100,000 rows: `vestral generate --quiet` building a
 # database file from a source text, against sqlite3 importing the rows into a new
-# table of a new database. Prints the best of several runs of each and the ratio
-# (the aim: generate in at most half the time of the import). Figures only.
+# table of a new database. The runs alternate; prints the medians and the median of
+# the pair ratios (target: at most 0.30). Figures only.
 set -uo pipefail
 build=${1:-build-release}
 rows=${ROWS:-100000}
-runs=${RUNS:-5}
+runs=${RUNS:-11}
 vestral="$build/vestral"
 
 work=$(mktemp -d)
@@ -27,21 +27,7 @@ awk -v n="$rows" -v src="$work/codes.txt" -v tsv="$work/codes.tsv" 'BEGIN {
   }
 }'
 
-# Best wall time of `runs` runs of a command, in milliseconds; `prepare` runs untimed
-# before each.
-best_ms() {
-  local prepare=$1; shift
-  local best="" start end ms
-  for ((r = 0; r < runs; r++)); do
-    eval "$prepare"
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
-    end=$(date +%s%N)
-    ms=$(( (end - start) / 1000000 ))
-    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-  done
-  echo "$best"
-}
+source "$(dirname "$0")/support/timing.bash"
 
 if ! command -v sqlite3 >/dev/null; then
   echo "sqlite3 is not installed: nothing to compare with"
@@ -52,16 +38,13 @@ CREATE TABLE codes(tbl TEXT, code TEXT, text TEXT, extension TEXT);
 .mode tabs
 .import $work/codes.tsv codes
 SQL
-sqlite_ms=$(best_ms 'rm -f "$work/codes.db"' sqlite3 "$work/codes.db" ".read $work/import.sql") || exit 0
-imported=$(sqlite3 "$work/codes.db" "SELECT count(*) FROM codes")
-echo "sqlite3 .import of $imported rows into a new table: ${sqlite_ms} ms"
-
-if [ ! -x "$vestral" ] || ! "$vestral" generate --help >/dev/null 2>&1; then
-  echo "vestral generate is not available in $build yet: skipped"
+if [ ! -x "$vestral" ]; then
+  echo "skipped: $vestral is not built"
   exit 0
 fi
-gen_ms=$(best_ms 'rm -f "$work/codes.DAT"' "$vestral" generate "$work/codes.txt" "$work/codes.DAT" --quiet) || exit 0
-echo "vestral generate --quiet of $rows lines:          ${gen_ms} ms"
-awk -v g="$gen_ms" -v s="$sqlite_ms" 'BEGIN {
-  if (s > 0) printf "ratio generate / import: %.2f (aim: 0.50 or less)\n", g / s
-}'
+read -r v q ratio < <(paired_ms "$runs" \
+  "'$vestral' generate '$work/codes.txt' '$work/codes.DAT' --quiet" \
+  "sqlite3 '$work/codes.db' '.read $work/import.sql'" "rm -f '$work/codes.DAT' '$work/codes.db'")
+imported=$(sqlite3 "$work/codes.db" "SELECT count(*) FROM codes")
+echo "rows: $rows lines in the source text, $imported rows imported by sqlite3"
+report_pair "generate" "$v" "$q" "$ratio" 0.30

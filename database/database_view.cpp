@@ -170,14 +170,20 @@ TableView::Range TableView::entries() const {
   return r;
 }
 
-const TableView* DatabaseView::table(char letter) const {
+int TableSlot(char letter) {
   switch (letter) {
-    case 'P': return &P;
-    case 'C': return &C;
-    case 'B': return &B;
-    case 'U': return &U;
-    default: return nullptr;
+    case 'P': return 0;
+    case 'C': return 1;
+    case 'B': return 2;
+    case 'U': return 3;
+    default: return -1;
   }
+}
+
+const TableView* DatabaseView::table(char letter) const {
+  const TableView* tables[4] = {&P, &C, &B, &U};
+  const int slot = TableSlot(letter);
+  return slot < 0 ? nullptr : tables[slot];
 }
 
 Status ParseDatabaseView(std::string_view bytes, const std::string& fileName, DatabaseView& view) {
@@ -191,6 +197,16 @@ Status ParseDatabaseView(std::string_view bytes, const std::string& fileName, Da
   }
   view = parsed;
   return Status::OK();
+}
+
+void ToViewTables(const DatabaseView& view, ViewTable (&tables)[4]) {
+  for (int t = 0; t < 4; ++t) {
+    const TableView& from = *view.table(kLetters[t]);
+    tables[t].Name = from.Name;
+    tables[t].Entries.clear();
+    tables[t].Entries.reserve(static_cast<size_t>(from.upperBound() + 1));
+    for (const EntryView& e : from.elements()) tables[t].Entries.push_back(e);
+  }
 }
 
 DtcDatabase ToDatabase(const DatabaseView& view) {

@@ -65,6 +65,10 @@ class TableView {
   uint32_t count_ = 0;
 };
 
+// The place of a table in the file (P 0, C 1, B 2, U 3) by its letter (upper case
+// only), or -1.
+int TableSlot(char letter);
+
 // Tables P, C, B, U of a checked record; the bytes must outlive the view.
 class DatabaseView {
  public:
@@ -83,6 +87,9 @@ struct ViewTable {
   std::string_view Name;
   std::vector<EntryView> Entries;
 };
+
+// Tables P, C, B, U of `view`, every element of each, ready to be rearranged.
+void ToViewTables(const DatabaseView& view, ViewTable (&tables)[4]);
 
 // The record of tables P, C, B, U, as SerializeDatabase makes it.
 Status SerializeTables(const ViewTable (&tables)[4], std::string& out);

@@ -169,6 +169,13 @@ Status ReadDatabase(const std::string& path, DtcDatabase& db) {
   return ParseDatabase(bytes.view(), path, db);
 }
 
+Status WriteDatabase(const std::string& path, const ViewTable (&tables)[4]) {
+  std::string bytes;
+  if (Status s = SerializeTables(tables, bytes); !s.ok())
+    return Status::InvalidArgument("cannot write \"" + path + "\": " + s.message());
+  return OverwriteFromStart(path, bytes);
+}
+
 Status WriteDatabase(const std::string& path, const DtcDatabase& db) {
   std::string bytes;
   if (Status s = SerializeDatabase(db, bytes); !s.ok())

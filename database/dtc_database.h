@@ -77,6 +77,8 @@ Status ReadDatabase(const std::string& path, DtcDatabase& db);
 // Stores `db` from the file's first byte. The file is never shortened: bytes behind
 // the new record stay. The old file stays intact unless the whole new one is written.
 Status WriteDatabase(const std::string& path, const DtcDatabase& db);
+// The same for tables P, C, B, U whose entries lie in files read in place.
+Status WriteDatabase(const std::string& path, const struct ViewTable (&tables)[4]);
 
 // First index from 1 whose Code equals `code` exactly (four characters); `index`
 // is written only on success.

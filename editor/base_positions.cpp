@@ -43,6 +43,12 @@ void LogBasePositions(LogSink& log, const DtcDatabase& db) {
     log.LOG(BasePositionLine(letter, *db.table(letter)), kTabModeLineEnd, color::kYellow);
 }
 
+void LogBasePositions(LogSink& log, const ViewTable (&tables)[4]) {
+  for (size_t t : {2, 1, 0, 3})  // B, C, P, U
+    log.LOG(BasePositionLine("PCBU"[t], static_cast<int32_t>(tables[t].Entries.size()) - 1),
+            kTabModeLineEnd, color::kYellow);
+}
+
 bool ReadMainDatabase(const std::string& path, DtcDatabase& working, FileStamp& stamp,
                       LogSink& log) {
   log.INIT();

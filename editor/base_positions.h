@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "database/database_view.h"
 #include "database/dtc_database.h"
 #include "log/log_sink.h"
 #include "platform/questions.h"
@@ -34,6 +35,8 @@ std::string BasePositionLine(char letter, int32_t upperBound);
 
 // The four base-position lines, tables B, C, P, U, in yellow.
 void LogBasePositions(LogSink& log, const DtcDatabase& db);
+// The same for tables P, C, B, U read in place.
+void LogBasePositions(LogSink& log, const ViewTable (&tables)[4]);
 
 // Reads the main database into `working` and remembers the file's content in `stamp`.
 // A missing, empty or damaged file is logged in light red, naming the file and the

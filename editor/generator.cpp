@@ -69,16 +69,14 @@ bool sameFile(const std::string& a, const std::string& b) {
 }
 
 // "P:n<tab>C:n<tab>B:n<tab>U:n" without a temporary per number.
-void formatCounts(const DtcDatabase& db, std::string& out) {
+void formatCounts(const ViewTable (&tables)[4], std::string& out) {
   out.clear();
   char buf[16];
-  const char letters[4] = {'P', 'C', 'B', 'U'};
-  const DtcTable* tables[4] = {&db.P, &db.C, &db.B, &db.U};
   for (int k = 0; k < 4; ++k) {
     if (k > 0) out += '\t';
-    out += letters[k];
+    out += "PCBU"[k];
     out += ':';
-    const auto r = std::to_chars(std::begin(buf), std::end(buf), tables[k]->upperBound());
+    const auto r = std::to_chars(std::begin(buf), std::end(buf), tables[k].Entries.size() - 1);
     out.append(buf, r.ptr);
   }
 }
@@ -98,9 +96,10 @@ bool Generate(const std::string& source, const std::string& dest, LogSink& log,
       LogError(log, "\"" + dest + "\" is the source file itself; choose another destination");
       return false;
     }
-    // Read before anything is deleted, so an unreadable source costs nothing.
-    std::string text;
-    if (Status s = ReadWholeFile(source, text); !s.ok()) {
+    // Read before anything is deleted, so an unreadable source costs nothing. The
+    // entries point into it until the new record is built.
+    FileBytes sourceBytes;
+    if (Status s = MapWholeFile(source, sourceBytes); !s.ok()) {
       LogError(log, s.message());
       return false;
     }
@@ -134,24 +133,26 @@ bool Generate(const std::string& source, const std::string& dest, LogSink& log,
     }
     log.LOG("OK", kTabModeLineEnd, color::kBrightWhite);
 
-    DtcDatabase db;
-    if (Status s = ReadDatabase(dest, db); !s.ok()) {
+    DatabaseFile created;
+    if (Status s = created.read(dest); !s.ok()) {
       LogError(log, s.message());
       return false;
     }
+    ViewTable db[4];
+    ToViewTables(created.view(), db);
     LogBasePositions(log, db);
     log.LOG(kBeginBanner, kTabModeLineEnd, color::kLightBlue);
 
     const std::string ok = "Ok";
     const std::string extend = "Extend";
     std::string counts;
-    const std::vector<std::string_view> lines = SplitSourceLines(text);
+    const std::vector<std::string_view> lines = SplitSourceLines(sourceBytes.view());
     // Size each table once instead of growing it line by line.
     size_t perTable[256] = {};
     for (std::string_view line : lines)
       if (!line.empty()) ++perTable[static_cast<unsigned char>(line[0])];
-    for (char letter : {'P', 'C', 'B', 'U'})
-      db.table(letter)->Entries.reserve(1 + perTable[static_cast<unsigned char>(letter)]);
+    for (int t = 0; t < 4; ++t)
+      db[t].Entries.reserve(1 + perTable[static_cast<unsigned char>("PCBU"[t])]);
 
     int32_t lineNo = 0;
     for (std::string_view line : lines) {
@@ -161,8 +162,8 @@ bool Generate(const std::string& source, const std::string& dest, LogSink& log,
         logSourceError(log, "Source error. Code lench is missing. See line ", lineNo);
         return false;
       }
-      DtcTable* table = db.table(parsed.letter);
-      if (table == nullptr) {
+      const int slot = TableSlot(parsed.letter);
+      if (slot < 0) {
         logSourceError(log, "Script error. This database absense in database. See line ", lineNo);
         MessageBox box;
         box.text = "No table in the database [" + std::string(1, parsed.letter) + "] on line " +
@@ -184,10 +185,8 @@ bool Generate(const std::string& source, const std::string& dest, LogSink& log,
                        lineNo);
         return false;
       }
-      DtcEntry& e = table->Entries.emplace_back();
-      std::copy_n(parsed.code.begin(), 4, e.Code.begin());
-      e.Text.assign(parsed.text);
-      e.Extension.assign(parsed.extension);
+      const EntryView& e =
+          db[slot].Entries.emplace_back(parsed.code.substr(0, 4), parsed.text, parsed.extension);
 
       formatCounts(db, counts);
       log.LOG(counts, kTabModeTab, color::kBrightWhite);

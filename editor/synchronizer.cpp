@@ -12,11 +12,7 @@ namespace {
 
 constexpr int kWhite = color::kBrightWhite;
 constexpr char kTableOrder[4] = {'B', 'C', 'P', 'U'};
-constexpr char kFileOrder[4] = {'P', 'C', 'B', 'U'};
-
-size_t slotOf(char letter) {
-  return static_cast<size_t>(std::string_view(kFileOrder, 4).find(letter));
-}
+size_t slotOf(char letter) { return static_cast<size_t>(TableSlot(letter)); }
 
 std::string_view codeOf(const DtcEntry& e) { return e.code(); }
 std::string_view codeOf(const EntryView& e) { return e.code; }
@@ -134,16 +130,8 @@ bool Synchronize(const std::string& mainPath, const std::string& syncPath, bool 
   ViewTable main[4], sync[4];
   auto open = [&log](DatabaseFile& file, const std::string& path, ViewTable(&tables)[4]) {
     if (Status s = file.read(path); !s.ok()) return s;
-    for (int t = 0; t < 4; ++t) {
-      const TableView& view = *file.view().table(kFileOrder[t]);
-      tables[t].Name = view.Name;
-      tables[t].Entries.reserve(static_cast<size_t>(view.upperBound() + 1));
-      for (const EntryView& e : view.elements()) tables[t].Entries.push_back(e);
-    }
-    for (char letter : kTableOrder)
-      log.LOG(
-          BasePositionLine(letter, static_cast<int32_t>(tables[slotOf(letter)].Entries.size()) - 1),
-          kTabModeLineEnd, color::kYellow);
+    ToViewTables(file.view(), tables);
+    LogBasePositions(log, tables);
     return Status::OK();
   };
   log.LOG("Open main database", kTabModeLineEnd, kWhite);
@@ -158,13 +146,9 @@ bool Synchronize(const std::string& mainPath, const std::string& syncPath, bool 
                questions);
   }
 
-  std::string bytes;
-  if (Status s = SerializeTables(main, bytes); !s.ok()) return fail(s);
-  if (Status s = OverwriteFromStart(mainPath, bytes); !s.ok()) return fail(s);
+  if (Status s = WriteDatabase(mainPath, main); !s.ok()) return fail(s);
   log.LOG("Synchronization complete", kTabModeLineEnd, kWhite);
-  for (char letter : kTableOrder)
-    log.LOG(BasePositionLine(letter, static_cast<int32_t>(main[slotOf(letter)].Entries.size()) - 1),
-            kTabModeLineEnd, color::kYellow);
+  LogBasePositions(log, main);
   log.DONE();
   return true;
 }

@@ -12,16 +12,6 @@ uint32_t packCode(const char* c) {
   return v;
 }
 
-int tableSlot(char letter) {
-  switch (letter) {
-    case 'P': return 0;
-    case 'C': return 1;
-    case 'B': return 2;
-    case 'U': return 3;
-    default: return -1;
-  }
-}
-
 }  // namespace
 
 LookupResult LookupCode(const DatabaseView& db, std::string_view Val) {
@@ -52,7 +42,7 @@ LookupIndex::LookupIndex(const DatabaseView& db) : db_(db) {
 LookupResult LookupIndex::find(std::string_view Val) const {
   LookupResult r;
   if (Val.empty()) return r;
-  const int slot = tableSlot(Val.front());
+  const int slot = TableSlot(Val.front());
   if (slot < 0) return r;
   r.table = db_.table(Val.front());
   if (Val.size() < 4) return r;
