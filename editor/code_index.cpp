@@ -24,16 +24,26 @@ const char* codeBytes(const EntryView& e) { return e.code.data(); }
 template <typename Entries>
 void CodeIndex::build(const Entries& entries) {
   const auto ub = static_cast<int32_t>(entries.size()) - 1;
-  size_t capacity = 16;
-  while (capacity < 2 * static_cast<size_t>(std::max(ub, 0))) capacity *= 2;
-  slots_.resize(capacity);
-  shift_ = 32 - std::countr_zero(capacity);
+  reserveFor(ub);
   for (int32_t i = 1; i <= ub; ++i) insertFirst(packCode(codeBytes(entries[i])), i);
 }
 
 CodeIndex::CodeIndex(const std::vector<DtcEntry>& entries) { build(entries); }
 
 CodeIndex::CodeIndex(const std::vector<EntryView>& entries) { build(entries); }
+
+CodeIndex::CodeIndex(const TableView& table) {
+  reserveFor(table.upperBound());
+  for (auto it = table.entries().begin(), end = table.entries().end(); it != end; ++it)
+    insertFirst(packCode(it->code.data()), it.position());
+}
+
+void CodeIndex::reserveFor(int32_t ub) {
+  size_t capacity = 16;
+  while (capacity < 2 * static_cast<size_t>(std::max(ub, 0))) capacity *= 2;
+  slots_.resize(capacity);
+  shift_ = 32 - std::countr_zero(capacity);
+}
 
 size_t CodeIndex::slotOf(uint32_t key) const {
   // Fibonacci hashing: the high bits of the product mix all four code bytes.

@@ -20,6 +20,7 @@ class CodeIndex {
   // Entries as a table holds them: position 0 the placeholder.
   explicit CodeIndex(const std::vector<DtcEntry>& entries);
   explicit CodeIndex(const std::vector<EntryView>& entries);
+  explicit CodeIndex(const TableView& table);
 
   // Like FindEntry: true and `index` set when found; `index` untouched otherwise.
   bool find(std::string_view code, int32_t& index) const;
@@ -39,6 +40,7 @@ class CodeIndex {
   void appended(std::string_view code, int32_t index);
   template <typename Entries>
   void build(const Entries& entries);
+  void reserveFor(int32_t upperBound);
   void insertFirst(uint32_t key, int32_t index);
   void grow();
   size_t slotOf(uint32_t key) const;

@@ -4,15 +4,7 @@
 
 namespace vestral {
 
-namespace {
-
-uint32_t packCode(const char* c) {
-  uint32_t v;
-  std::memcpy(&v, c, 4);
-  return v;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 LookupResult LookupCode(const DatabaseView& db, std::string_view Val) {
   LookupResult r;
@@ -31,11 +23,11 @@ LookupResult LookupCode(const DatabaseView& db, std::string_view Val) {
 }
 
 LookupIndex::LookupIndex(const DatabaseView& db) : db_(db) {
-  const TableView* tables[4] = {&db.P, &db.C, &db.B, &db.U};
   for (int t = 0; t < 4; ++t) {
-    first_[t].reserve(static_cast<size_t>(tables[t]->upperBound()));
-    for (auto it = tables[t]->entries().begin(), end = tables[t]->entries().end(); it != end; ++it)
-      first_[t].try_emplace(packCode(it->code.data()), First{it.position(), it->code.data()});
+    const TableView& table = *db.table("PCBU"[t]);
+    codes_[t].emplace(table);
+    starts_[t].reserve(static_cast<size_t>(table.upperBound() + 1));
+    for (const EntryView& e : table.elements()) starts_[t].push_back(e.code.data());
   }
 }
 
@@ -46,10 +38,10 @@ LookupResult LookupIndex::find(std::string_view Val) const {
   if (slot < 0) return r;
   r.table = db_.table(Val.front());
   if (Val.size() < 4) return r;
-  const auto it = first_[slot].find(packCode(Val.data() + Val.size() - 4));
-  if (it == first_[slot].end()) return r;
-  r.index = it->second.index;
-  r.entry = TableView::EntryAt(it->second.at);
+  int32_t index = 0;
+  if (!codes_[slot]->find(Val.substr(Val.size() - 4), index)) return r;
+  r.index = index;
+  r.entry = TableView::EntryAt(starts_[slot][static_cast<size_t>(index)]);
   return r;
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "database/database_view.h"
+#include "editor/code_index.h"
 
 namespace vestral {
 
@@ -36,13 +38,10 @@ class LookupIndex {
   LookupResult find(std::string_view Val) const;
 
  private:
-  struct First {
-    int32_t index;
-    const char* at;  // where the entry starts in the file's bytes
-  };
   const DatabaseView& db_;
-  // Per table (P, C, B, U), the four code bytes packed into 32 bits -> first entry.
-  std::unordered_map<uint32_t, First> first_[4];
+  // Per table (P, C, B, U): code -> first position, and where each position starts.
+  std::optional<CodeIndex> codes_[4];
+  std::vector<const char*> starts_[4];
 };
 
 }  // namespace vestral
