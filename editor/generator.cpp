@@ -185,8 +185,8 @@ bool Generate(const std::string& source, const std::string& dest, LogSink& log,
                        lineNo);
         return false;
       }
-      const EntryView& e =
-          db[slot].Entries.emplace_back(parsed.code.substr(0, 4), parsed.text, parsed.extension);
+      const EntryView& e = db[slot].Entries.emplace_back(
+          EntryView{parsed.code.substr(0, 4), parsed.text, parsed.extension});
 
       formatCounts(db, counts);
       log.LOG(counts, kTabModeTab, color::kBrightWhite);
