@@ -8,8 +8,8 @@ namespace vestral {
 
 namespace {
 
-uint32_t u16At(const char* p) {
-  return static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8);
+uint32_t u16At(std::string_view bytes, size_t at) {
+  return static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8);
 }
 
 // A bounded cursor over the file's bytes: every read is checked against what remains.
@@ -71,8 +71,8 @@ class Reader {
 };
 
 // Checks one table's header and every element; allocates nothing per entry.
-bool parseTable(Reader& r, char letter, std::string_view& name, const char*& elements,
-                uint32_t& elementCount, const char* base) {
+bool parseTable(Reader& r, char letter, std::string_view& name, std::string_view& elements,
+                uint32_t& elementCount, std::string_view bytes) {
   r.setTable(letter);
   if (!r.text(name, "the byte count of the table name", "the table name")) return false;
   uint32_t dims = 0, count = 0, lower = 0;
@@ -101,29 +101,30 @@ bool parseTable(Reader& r, char letter, std::string_view& name, const char*& ele
                       " elements need at least " + std::to_string(uint64_t{count} * 8) +
                       " bytes, but only " + std::to_string(r.remaining()) + " remain",
                   countAt);
-  elements = base + r.pos();
-  const char* p = elements;
-  const char* const end = base + r.pos() + r.remaining();
+  const size_t start = r.pos();
+  const size_t end = r.pos() + r.remaining();
+  size_t at = start;
   std::string_view skipped;
   for (uint32_t i = 0; i < count; ++i) {
     // Whole entries are skipped here; the checked reads below name what is missing.
-    if (end - p >= 8) {
-      const size_t text = u16At(p + 4);
-      if (static_cast<size_t>(end - p) >= 8 + text) {
-        const size_t entry = 8 + text + u16At(p + 6 + text);
-        if (static_cast<size_t>(end - p) >= entry) {
-          p += entry;
+    if (end - at >= 8) {
+      const size_t text = u16At(bytes, at + 4);
+      if (end - at >= 8 + text) {
+        const size_t entry = 8 + text + u16At(bytes, at + 6 + text);
+        if (end - at >= entry) {
+          at += entry;
           continue;
         }
       }
     }
-    r.seek(static_cast<size_t>(p - base));
+    r.seek(at);
     if (!r.bytes(4, skipped, "an entry code")) return false;
     if (!r.text(skipped, "the byte count of an entry text", "an entry text")) return false;
     if (!r.text(skipped, "the byte count of an extension text", "an extension text")) return false;
-    p = base + r.pos();
+    at = r.pos();
   }
-  r.seek(static_cast<size_t>(p - base));
+  r.seek(at);
+  elements = bytes.substr(start, at - start);
   elementCount = count;
   return true;
 }
@@ -132,36 +133,34 @@ constexpr char kLetters[4] = {'P', 'C', 'B', 'U'};
 
 }  // namespace
 
-TableView::Iterator::Iterator(const char* at, int32_t position, int32_t end)
-    : at_(at), position_(position), end_(end) {
+TableView::Iterator::Iterator(std::string_view rest, int32_t position, int32_t end)
+    : rest_(rest), position_(position), end_(end) {
   decode();
 }
 
 void TableView::Iterator::decode() {
-  if (position_ < end_) entry_ = EntryAt(at_);
+  if (position_ < end_) entry_ = EntryAt(rest_);
 }
 
 TableView::Iterator& TableView::Iterator::operator++() {
-  at_ = entry_.Extension.data() + entry_.Extension.size();
+  rest_.remove_prefix(8 + entry_.Text.size() + entry_.Extension.size());
   ++position_;
   decode();
   return *this;
 }
 
-EntryView TableView::EntryAt(const char* at) {
+EntryView TableView::EntryAt(std::string_view at) {
   EntryView e;
-  e.code = std::string_view(at, 4);
-  const char* p = at + 4;
-  const uint32_t textBytes = u16At(p);
-  e.Text = std::string_view(p + 2, textBytes);
-  p += 2 + textBytes;
-  e.Extension = std::string_view(p + 2, u16At(p));
+  e.code = at.substr(0, 4);
+  const uint32_t textBytes = u16At(at, 4);
+  e.Text = at.substr(6, textBytes);
+  e.Extension = at.substr(8 + textBytes, u16At(at, 6 + textBytes));
   return e;
 }
 
 TableView::Range TableView::elements() const {
   const auto end = static_cast<int32_t>(count_);
-  return {Iterator(elements_, 0, end), Iterator(nullptr, end, end)};
+  return {Iterator(elements_, 0, end), Iterator({}, end, end)};
 }
 
 TableView::Range TableView::entries() const {
@@ -193,7 +192,7 @@ Status ParseDatabaseView(std::string_view bytes, const std::string& fileName, Da
   TableView* tables[4] = {&parsed.P, &parsed.C, &parsed.B, &parsed.U};
   for (int i = 0; i < 4; ++i) {
     TableView& t = *tables[i];
-    if (!parseTable(r, kLetters[i], t.Name, t.elements_, t.count_, bytes.data())) return r.error();
+    if (!parseTable(r, kLetters[i], t.Name, t.elements_, t.count_, bytes)) return r.error();
   }
   view = parsed;
   return Status::OK();
@@ -204,7 +203,7 @@ void ToViewTables(const DatabaseView& view, ViewTable (&tables)[4]) {
     const TableView& from = *view.table(kLetters[t]);
     tables[t].Name = from.Name;
     tables[t].Entries.clear();
-    tables[t].Entries.reserve(static_cast<size_t>(from.upperBound() + 1));
+    tables[t].Entries.reserve(static_cast<size_t>(from.upperBound()) + 1);
     for (const EntryView& e : from.elements()) tables[t].Entries.push_back(e);
   }
 }
@@ -215,7 +214,7 @@ DtcDatabase ToDatabase(const DatabaseView& view) {
     const TableView& from = *view.table(letter);
     DtcTable& to = *db.table(letter);
     to.Name = from.Name;
-    to.Entries.resize(static_cast<size_t>(from.upperBound() + 1));
+    to.Entries.resize(static_cast<size_t>(from.upperBound()) + 1);
     for (auto it = from.elements().begin(); it != from.elements().end(); ++it) {
       DtcEntry& e = to.Entries[static_cast<size_t>(it.position())];
       std::copy_n(it->code.begin(), 4, e.Code.begin());

@@ -29,7 +29,7 @@ class TableView {
   // Walks the entries in file order; an entry is decoded when the walk reaches it.
   class Iterator {
    public:
-    Iterator(const char* at, int32_t position, int32_t end);
+    Iterator(std::string_view rest, int32_t position, int32_t end);
     const EntryView& operator*() const { return entry_; }
     const EntryView* operator->() const { return &entry_; }
     int32_t position() const { return position_; }
@@ -37,8 +37,9 @@ class TableView {
     bool operator==(const Iterator& o) const { return position_ == o.position_; }
 
    private:
+    friend class TableView;
     void decode();
-    const char* at_;
+    std::string_view rest_;  // from this entry to the table's end
     int32_t position_;
     int32_t end_;
     EntryView entry_;
@@ -56,12 +57,14 @@ class TableView {
   Range entries() const;
   // Every element, the placeholder first, as DtcTable::Entries holds them.
   Range elements() const;
-  // The entry that starts at `at` (a position a walk passed).
-  static EntryView EntryAt(const char* at);
+  // Where the entry a walk reached starts, and the entry that starts there.
+  size_t offsetOf(const Iterator& it) const { return elements_.size() - it.rest_.size(); }
+  EntryView entryAt(size_t offset) const { return EntryAt(elements_.substr(offset)); }
 
  private:
+  static EntryView EntryAt(std::string_view at);
   friend Status ParseDatabaseView(std::string_view, const std::string&, class DatabaseView&);
-  const char* elements_ = nullptr;  // the placeholder's first byte
+  std::string_view elements_;  // every element, the placeholder first
   uint32_t count_ = 0;
 };
 

@@ -168,8 +168,7 @@ Status readOpenFile(int fd, uint64_t size, uint64_t offset, const std::string& p
   out.resize(static_cast<size_t>(size - offset));
   size_t done = 0;
   while (done < out.size()) {
-    const ssize_t n =
-        ::pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    const ssize_t n = ::pread(fd, &out[done], out.size() - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       const int err = n < 0 ? errno : 0;

@@ -26,8 +26,9 @@ LookupIndex::LookupIndex(const DatabaseView& db) : db_(db) {
   for (int t = 0; t < 4; ++t) {
     const TableView& table = *db.table("PCBU"[t]);
     codes_[t].emplace(table);
-    starts_[t].reserve(static_cast<size_t>(table.upperBound() + 1));
-    for (const EntryView& e : table.elements()) starts_[t].push_back(e.code.data());
+    starts_[t].reserve(static_cast<size_t>(table.upperBound()) + 1);
+    for (auto it = table.elements().begin(), end = table.elements().end(); it != end; ++it)
+      starts_[t].push_back(table.offsetOf(it));
   }
 }
 
@@ -41,7 +42,7 @@ LookupResult LookupIndex::find(std::string_view Val) const {
   int32_t index = 0;
   if (!codes_[slot]->find(Val.substr(Val.size() - 4), index)) return r;
   r.index = index;
-  r.entry = TableView::EntryAt(starts_[slot][static_cast<size_t>(index)]);
+  r.entry = r.table->entryAt(starts_[slot][static_cast<size_t>(index)]);
   return r;
 }
 

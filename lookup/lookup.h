@@ -41,7 +41,7 @@ class LookupIndex {
   const DatabaseView& db_;
   // Per table (P, C, B, U): code -> first position, and where each position starts.
   std::optional<CodeIndex> codes_[4];
-  std::vector<const char*> starts_[4];
+  std::vector<size_t> starts_[4];
 };
 
 }  // namespace vestral
