@@ -62,8 +62,8 @@ Status folderError(const std::string& path) {
 }
 
 Status notRegular(const std::string& path) {
-  return Status::IOError(quoted(path) +
-                         " is not a regular file (a device, pipe or socket); it was left alone");
+  return Status::IOError(
+      quoted(path) + " is not a regular file (a device, pipe or socket); it was left as it was");
 }
 
 Status leftAsItWas(const std::string& path, const std::string& why) {
