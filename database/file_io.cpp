@@ -96,7 +96,7 @@ Status readFrom(const std::string& path, uint64_t offset, size_t limit, std::str
   size_t got = 0;
   while (got < out.size()) {
     const ssize_t n =
-        ::pread(fd.get(), out.data() + got, out.size() - got, static_cast<off_t>(offset + got));
+        ::pread(fd.get(), &out[got], out.size() - got, static_cast<off_t>(offset + got));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       const int err = n < 0 ? errno : 0;
@@ -277,7 +277,7 @@ Status CheckReplaceable(const std::string& path) {
   bool exists = false;
   if (Status s = checkTarget(path, target, old, exists); !s.ok()) return s;
   Temp tmp;
-  const Status s = makeTemp(path, folderOf(target), tmp);
+  Status s = makeTemp(path, folderOf(target), tmp);
   dropTemp(tmp);
   return s;
 }

@@ -14,7 +14,7 @@ namespace {
 
 constexpr size_t kBufferSize = 255;
 // A settings file is a few lines; past this it is not one (a link to /dev/zero).
-constexpr size_t kMaxIniBytes = 64 * 1024;
+constexpr size_t kMaxIniBytes = size_t{64} * 1024;
 
 struct Query {
   const std::string& key;
