@@ -13,7 +13,7 @@ namespace vestral {
 namespace {
 
 constexpr size_t kBufferSize = 255;
-// A settings file is a few lines; past this it is not one (a link to /dev/zero).
+// A settings file is a few lines; what lies past this is no setting of ours.
 constexpr size_t kMaxIniBytes = size_t{64} * 1024;
 
 struct Query {
