@@ -1,10 +1,12 @@
 #include "database/dtc_database.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "database/file_io.h"
 
@@ -118,9 +120,9 @@ class Reader {
   bool need(size_t n, const char* what) {
     if (remaining() >= n) return true;
     return fail(std::string("table ") + table_ + ": expected " + what + " (" + std::to_string(n) +
-                " bytes), but " + (remaining() == 0 ? std::string("the file ends there")
-                                                    : "only " + std::to_string(remaining()) +
-                                                          " bytes remain"));
+                " bytes), but " +
+                (remaining() == 0 ? std::string("the file ends there")
+                                  : "only " + std::to_string(remaining()) + " bytes remain"));
   }
 
   std::string_view bytes_;
@@ -149,9 +151,9 @@ bool parseTable(Reader& r, char letter, DtcTable& t) {
                       std::to_string(static_cast<int32_t>(lower)),
                   lowerAt);
   if (count == 0)
-    return r.fail(std::string("table ") + letter +
-                      ": expected at least 1 element (the placeholder), found 0",
-                  countAt);
+    return r.fail(
+        std::string("table ") + letter + ": expected at least 1 element (the placeholder), found 0",
+        countAt);
   // Each element takes at least 8 bytes: never size the array beyond what the
   // remaining bytes could describe.
   if (count > r.remaining() / 8)
@@ -225,9 +227,12 @@ bool FileExists(const std::string& path) {
   if (path.empty()) return false;
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) return false;
-  errno = 0;
-  std::ifstream in(path);
-  if (in.is_open()) return true;
+  // Without blocking: opening a pipe that has no writer would wait for one.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0) {
+    ::close(fd);
+    return true;
+  }
   switch (errno) {
     case ENOENT:
     case ENOTDIR:
@@ -236,10 +241,8 @@ bool FileExists(const std::string& path) {
     case EISDIR:
     case ENAMETOOLONG:
     case ELOOP:
-    case EINVAL:
-      return false;
-    default:
-      return true;  // present but held elsewhere, for instance
+    case EINVAL: return false;
+    default: return true;  // present but held elsewhere, for instance
   }
 }
 

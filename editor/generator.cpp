@@ -83,22 +83,90 @@ void formatCounts(const DtcDatabase& db, std::string& out) {
   }
 }
 
+// Adds every line of the source to `db`, logging each; false at the first line the
+// generator stops at (logged).
+bool addSourceLines(std::string_view text, DtcDatabase& db, LogSink& log, Questions& questions) {
+  const std::string ok = "Ok";
+  const std::string extend = "Extend";
+  std::string counts;
+  const std::vector<std::string_view> lines = SplitSourceLines(text);
+  // Size each table once instead of growing it line by line.
+  size_t perTable[256] = {};
+  for (std::string_view line : lines)
+    if (!line.empty()) ++perTable[static_cast<unsigned char>(line[0])];
+  for (char letter : {'P', 'C', 'B', 'U'})
+    db.table(letter)->Entries.reserve(1 + perTable[static_cast<unsigned char>(letter)]);
+
+  int32_t lineNo = 0;
+  for (std::string_view line : lines) {
+    ++lineNo;
+    SourceLine parsed;
+    if (!ParseSourceLine(line, parsed)) {
+      logSourceError(log, "Source error. Code lench is missing. See line ", lineNo);
+      return false;
+    }
+    DtcTable* table = db.table(parsed.letter);
+    if (table == nullptr) {
+      logSourceError(log, "Script error. This database absense in database. See line ", lineNo);
+      MessageBox box;
+      box.text = "No table in the database [" + std::string(1, parsed.letter) + "] on line " +
+                 std::to_string(lineNo);
+      box.buttons = {Button::Ok};
+      box.defaultButton = Button::Ok;
+      box.icon = Icon::Critical;
+      questions.ask(box);
+      return false;
+    }
+    // The file's 16-bit counts cannot hold more; stop here rather than at the write.
+    if (parsed.text.size() > kMaxTextBytes) {
+      logSourceError(log, "Source error. Description is longer than 65535 bytes. See line ",
+                     lineNo);
+      return false;
+    }
+    if (parsed.extension.size() > kMaxTextBytes) {
+      logSourceError(log, "Source error. Extension is longer than 65535 bytes. See line ", lineNo);
+      return false;
+    }
+    DtcEntry& e = table->Entries.emplace_back();
+    std::copy_n(parsed.code.begin(), 4, e.Code.begin());
+    e.Text.assign(parsed.text);
+    e.Extension.assign(parsed.extension);
+
+    formatCounts(db, counts);
+    log.LOG(counts, kTabModeTab, color::kBrightWhite);
+    if (e.Extension.empty())
+      log.LOG(ok, kTabModeLineEnd, color::kLightBlue);
+    else
+      log.LOG(extend, kTabModeLineEnd, color::kLightYellow);
+  }
+  return true;
+}
+
+// The whole new file at once: the old one stays whole until this one is complete.
+Status store(const std::string& dest, const DtcDatabase& db) {
+  std::string bytes;
+  if (Status s = SerializeDatabase(db, bytes); !s.ok()) return s;
+  return ReplaceFile(dest, bytes);
+}
+
 }  // namespace
 
 bool Generate(const std::string& source, const std::string& dest, LogSink& log,
               Questions& questions) {
   log.INIT();
+  // Held from the question to the last write, so no other writer slips in between.
+  FileLock lock;
   const bool done = [&] {
     if (!FileExists(source)) {
       log.LOG(kSourceNotFound, kTabModeLineEnd, color::kBrightWhite);
       return false;
     }
-    // Erasing the destination would erase the text we are about to read.
+    // Replacing the destination would replace the text we are about to read.
     if (sameFile(source, dest)) {
       LogError(log, "\"" + dest + "\" is the source file itself; choose another destination");
       return false;
     }
-    // Read before anything is deleted, so an unreadable source costs nothing.
+    // Read before anything is written, so an unreadable source costs nothing.
     std::string text;
     if (Status s = ReadWholeFile(source, text); !s.ok()) {
       LogError(log, s.message());
@@ -120,87 +188,31 @@ bool Generate(const std::string& source, const std::string& dest, LogSink& log,
         LogError(log, "cannot rewrite \"" + dest + "\": the file is read-only");
         return false;
       }
-      if (Status s = DeleteFile(dest); !s.ok()) {
+      if (Status s = lock.lock(dest); !s.ok()) {
         LogError(log, s.message());
         return false;
       }
+      // The old file stays until the new one replaces it whole.
       log.LOG("Erase file", kTabModeLineEnd, color::kLightCyan);
     }
 
     log.LOG("Create new database", kTabModeTab, color::kBrightWhite);
-    if (Status s = CreateDatabase(dest); !s.ok()) {
+    if (Status s = CheckReplaceable(dest); !s.ok()) {
       LogError(log, s.message());
       return false;
     }
     log.LOG("OK", kTabModeLineEnd, color::kBrightWhite);
 
-    DtcDatabase db;
-    if (Status s = ReadDatabase(dest, db); !s.ok()) {
-      LogError(log, s.message());
-      return false;
-    }
+    DtcDatabase db = EmptyDatabase();
     LogBasePositions(log, db);
     log.LOG(kBeginBanner, kTabModeLineEnd, color::kLightBlue);
-
-    const std::string ok = "Ok";
-    const std::string extend = "Extend";
-    std::string counts;
-    const std::vector<std::string_view> lines = SplitSourceLines(text);
-    // Size each table once instead of growing it line by line.
-    size_t perTable[256] = {};
-    for (std::string_view line : lines)
-      if (!line.empty()) ++perTable[static_cast<unsigned char>(line[0])];
-    for (char letter : {'P', 'C', 'B', 'U'})
-      db.table(letter)->Entries.reserve(1 + perTable[static_cast<unsigned char>(letter)]);
-
-    int32_t lineNo = 0;
-    for (std::string_view line : lines) {
-      ++lineNo;
-      SourceLine parsed;
-      if (!ParseSourceLine(line, parsed)) {
-        logSourceError(log, "Source error. Code lench is missing. See line ", lineNo);
-        return false;
-      }
-      DtcTable* table = db.table(parsed.letter);
-      if (table == nullptr) {
-        logSourceError(log, "Script error. This database absense in database. See line ", lineNo);
-        MessageBox box;
-        box.text = "No table in the database [" + std::string(1, parsed.letter) + "] on line " +
-                   std::to_string(lineNo);
-        box.buttons = {Button::Ok};
-        box.defaultButton = Button::Ok;
-        box.icon = Icon::Critical;
-        questions.ask(box);
-        return false;
-      }
-      // The file's 16-bit counts cannot hold more; stop here rather than at the write.
-      if (parsed.text.size() > kMaxTextBytes) {
-        logSourceError(log, "Source error. Description is longer than 65535 bytes. See line ",
-                       lineNo);
-        return false;
-      }
-      if (parsed.extension.size() > kMaxTextBytes) {
-        logSourceError(log, "Source error. Extension is longer than 65535 bytes. See line ",
-                       lineNo);
-        return false;
-      }
-      DtcEntry& e = table->Entries.emplace_back();
-      std::copy_n(parsed.code.begin(), 4, e.Code.begin());
-      e.Text.assign(parsed.text);
-      e.Extension.assign(parsed.extension);
-
-      formatCounts(db, counts);
-      log.LOG(counts, kTabModeTab, color::kBrightWhite);
-      if (e.Extension.empty())
-        log.LOG(ok, kTabModeLineEnd, color::kLightBlue);
-      else
-        log.LOG(extend, kTabModeLineEnd, color::kLightYellow);
-    }
-
-    if (Status s = WriteDatabase(dest, db); !s.ok()) {
+    const bool complete = addSourceLines(text, db, log, questions);
+    // A run the source stopped leaves the empty database it began with.
+    if (Status s = store(dest, complete ? db : EmptyDatabase()); !s.ok()) {
       LogError(log, s.message());
       return false;
     }
+    if (!complete) return false;
     log.LOG(kEndBanner, kTabModeLineEnd, color::kLightBlue);
     log.LOG("Created database file \"" + dest + "\"", kTabModeLineEnd, color::kBrightWhite);
     return true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "database/file_io.h"
 #include "editor/base_positions.h"
 #include "editor/code_index.h"
 
@@ -114,6 +115,9 @@ bool Synchronize(const std::string& mainPath, const std::string& syncPath, bool 
   };
 
   log.LOG("Open main database", kTabModeLineEnd, kWhite);
+  // Held from this read to the write, so another writer's merge is never lost.
+  FileLock lock;
+  if (Status s = lock.lock(mainPath); !s.ok()) return fail(s);
   DtcDatabase main;
   if (Status s = ReadDatabase(mainPath, main); !s.ok()) return fail(s);
   LogBasePositions(log, main);
