@@ -52,8 +52,13 @@ Status makeFolders(const fs::path& folder) {
   for (const fs::path& part : folder) {
     made /= part;
     if (::mkdir(made.c_str(), 0700) == 0 || errno == EEXIST) continue;
-    return Status::IOError("cannot create the folder \"" + made.string() +
-                           "\": " + ErrnoText(errno));
+    const int err = errno;
+    // Appended piece by piece: GCC 12 at -O3 mistakes "literal" + temporary for an overlap.
+    std::string what = "cannot create the folder \"";
+    what += made.string();
+    what += "\": ";
+    what += ErrnoText(err);
+    return Status::IOError(what);
   }
   if (!fs::is_directory(folder))
     return Status::IOError("\"" + folder.string() + "\" is not a folder");
