@@ -44,11 +44,12 @@ void printOverview(std::span<const CommandSpec* const> commands, TextOutput& out
             "Exit status: 0 all done, 1 a failure, a declined question or an absent code, 2 wrong "
             "usage.\n"
             "\nFiles (" +
-            (files.installed ? std::string("installed: the user's own folders; a new user starts "
-                                           "from the default database ") +
-                                   files.shippedDatabase
-                             : std::string("portable: beside the program, named after it")) +
-            "):\n  main database  " + files.database + "\n  ini file       " + files.ini + "\n");
+            (files.installed ? std::string("an installed copy: the user's own folders")
+                             : std::string("a portable copy: beside the program, named after it")) +
+            "):\n  main database     " + files.database + "\n  ini file          " + files.ini +
+            "\n");
+  if (files.installed)
+    out.write("  default database  " + files.shippedDatabase + " (a new user starts from it)\n");
 }
 
 void printCommandHelp(const CommandSpec& c, const QCommandLineParser& parser, TextOutput& out) {

@@ -10,6 +10,8 @@
 
 #include "database/file_io.h"
 
+// The build passes the path from its install folders; a build without install rules
+// (the fuzz targets) takes the usual layout.
 #ifndef VESTRAL_SHIPPED_DATABASE
 #define VESTRAL_SHIPPED_DATABASE "../share/vestral/vestral.DAT"
 #endif
