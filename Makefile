@@ -4,7 +4,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all setup build test run bench test-asan fuzz screenshots format tidy clean
+.PHONY: all setup build test run bench test-asan fuzz screenshots format tidy clean package package-check
 
 all: build
 
@@ -41,6 +41,20 @@ fuzz: setup
 	  -DVESTRAL_FUZZ=ON >/dev/null
 	@cmake --build build-fuzz
 	@bash fuzz/run build-fuzz $(FUZZ_SECONDS)
+
+# The Debian package from a Release build: build-release/vestral_<version>_<arch>.deb,
+# with the hardening Debian builds its own packages with.
+package: setup
+	@cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+	  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_CXX_FLAGS="-fstack-protector-strong -D_FORTIFY_SOURCE=2" \
+	  -DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro -Wl,-z,now" $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-release
+	@cd build-release && cpack -G DEB
+
+# The package's files, lintian, the desktop entry, the manual page, and the program
+# installed into scratch roots.
+package-check: package
+	@bash scripts/check-package build-release
 
 screenshots: build
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/vestral_screenshots docs/screenshots

@@ -1,4 +1,5 @@
 #include "cli/command.h"
+#include "database/file_io.h"
 #include "editor/checker.h"
 
 namespace vestral {
@@ -15,6 +16,10 @@ void addOptions(QCommandLineParser& parser) {
 int run(CommandContext& ctx) {
   if (!ctx.args.isEmpty())
     return ctx.usageError("check takes no arguments; name the file with --db");
+  // A write holds the file from this read on, so no other writer's change is lost.
+  FileLock lock;
+  if (ctx.options.isSet("write"))
+    if (const Status s = lock.lock(ctx.databasePath); !s.ok()) return ctx.fail(s.message());
   DtcDatabase db;
   if (!ReadDatabaseOrReport(ctx, ctx.databasePath, db)) return kExitFailure;
   const CheckResult result = CheckDatabase(db, ctx.log);

@@ -19,7 +19,7 @@ void writeFinding(TextOutput& out, const LintFinding& f, const std::string& file
   std::string where;
   auto part = [&where](const std::string& s) { where += (where.empty() ? "" : ", ") + s; };
   if (f.line > 0) part("line " + std::to_string(f.line));
-  if (f.table != 0) part(std::string("table ") + f.table);
+  if (f.table != 0) part("table " + Cp1251ToUtf8(std::string_view(&f.table, 1)));
   if (f.position > 0) part("position " + std::to_string(f.position));
   if (where.empty() && f.code.empty()) where = "\"" + file + "\"";
   out.write(where);
@@ -30,7 +30,8 @@ void writeFinding(TextOutput& out, const LintFinding& f, const std::string& file
   out.write(": ");
   out.write(LintKindName(f.kind));
   out.write(": ");
-  out.write(f.detail);
+  // A source error's detail quotes the bytes of the line.
+  out.writeCp1251(f.detail);
   out.write("\n");
 }
 

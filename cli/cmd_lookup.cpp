@@ -1,11 +1,11 @@
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringDecoder>
 #include <memory>
 
 #include "cli/code_argument.h"
 #include "cli/command.h"
+#include "cli/entry_output.h"
 #include "lookup/code_range.h"
 #include "lookup/lookup.h"
 
@@ -182,8 +182,7 @@ int run(CommandContext& ctx) {
     answer(Query{std::move(typed), std::move(code)});
   }
   if (json) {
-    const QByteArray text = QJsonDocument(array).toJson(QJsonDocument::Indented);
-    ctx.out.write(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+    WriteJson(ctx.out, array);
   }
   ReleaseAtExit(ctx, std::move(index));
   if (!linesGood) return kExitUsage;

@@ -1,5 +1,4 @@
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include "cli/command.h"
@@ -50,8 +49,7 @@ int run(CommandContext& ctx) {
       o["position"] = h.index;
       array.append(o);
     }
-    const QByteArray text = QJsonDocument(array).toJson(QJsonDocument::Indented);
-    ctx.out.write(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+    WriteJson(ctx.out, array);
   } else {
     for (const SearchHit& h : hits) {
       ctx.out.writeCp1251(LetterForm(h.letter, h.entry.code));

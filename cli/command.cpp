@@ -10,10 +10,6 @@
 #include "cli/terminal_sink.h"
 #include "platform/program_paths.h"
 
-#ifndef VESTRAL_VERSION
-#define VESTRAL_VERSION "1.0.0"
-#endif
-
 namespace vestral {
 
 namespace {
@@ -41,11 +37,19 @@ void printOverview(std::span<const CommandSpec* const> commands, TextOutput& out
     out.write(c->summary);
     out.write("\n");
   }
+  const ProgramFiles& files = CurrentProgramFiles();
   out.write("\n" + commonOptionsLine() +
             "`vestral COMMAND --help` describes a command; `vestral --version` shows the "
             "version.\n"
             "Exit status: 0 all done, 1 a failure, a declined question or an absent code, 2 wrong "
-            "usage.\n");
+            "usage.\n"
+            "\nFiles (" +
+            (files.installed ? std::string("an installed copy: the user's own folders")
+                             : std::string("a portable copy: beside the program, named after it")) +
+            "):\n  main database     " + files.database + "\n  ini file          " + files.ini +
+            "\n");
+  if (files.installed)
+    out.write("  default database  " + files.shippedDatabase + " (a new user starts from it)\n");
 }
 
 void printCommandHelp(const CommandSpec& c, const QCommandLineParser& parser, TextOutput& out) {
@@ -178,8 +182,7 @@ int RunCommandLine(const std::vector<std::string>& args,
       "color", "Colour the log: auto (when standard output is a terminal), always or never.",
       "when", "auto");
   const QCommandLineOption db(
-      "db", "The database file (default: the program's name with .DAT, beside the program).",
-      "FILE");
+      "db", "The database file (default: the main database; `vestral --help` names it).", "FILE");
   const QCommandLineOption yes("yes", "Answer every question with Yes (or OK).");
   const QCommandLineOption no("no", "Answer every question with No (or Cancel).");
   parser.addOption(help);
@@ -216,8 +219,18 @@ int RunCommandLine(const std::vector<std::string>& args,
   }
   std::string databasePath;
   if (command->features & CommandSpec::kDatabase) {
-    databasePath = parser.isSet(db) ? PathArgument(parser.value(db)) : MainDatabasePath();
-    if (databasePath.empty()) return usageError("--db needs a file name");
+    if (parser.isSet(db)) {
+      databasePath = PathArgument(parser.value(db));
+      if (databasePath.empty()) return usageError("--db needs a file name");
+    } else {
+      // A new user of an installed copy starts from the shipped database.
+      if (const Status ready = PrepareMainDatabase(); !ready.ok()) {
+        err.write("vestral: " + ready.ToString() + "\n");
+        err.flush();
+        return kExitFailure;
+      }
+      databasePath = MainDatabasePath();
+    }
   }
 
   NullSink quietSink;

@@ -1,5 +1,7 @@
 #include "cli/entry_output.h"
 
+#include <QJsonDocument>
+
 #include "platform/codepage_qt.h"
 
 namespace vestral {
@@ -22,5 +24,11 @@ std::string LetterForm(char letter, std::string_view code) {
 }
 
 QString JsonText(std::string_view bytes) { return FromCp1251(std::string(bytes)); }
+
+void WriteJson(TextOutput& out, const QJsonArray& array) {
+  const QByteArray text = QJsonDocument(array).toJson(QJsonDocument::Indented);
+  out.write(
+      EscapeJsonControls(std::string_view(text.constData(), static_cast<size_t>(text.size()))));
+}
 
 }  // namespace vestral

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonArray>
 #include <QString>
 #include <string>
 #include <string_view>
@@ -18,5 +19,8 @@ std::string LetterForm(char letter, std::string_view code);
 
 // Code page 1251 text for a JSON value.
 QString JsonText(std::string_view bytes);
+
+// The array as indented JSON, every control character escaped.
+void WriteJson(TextOutput& out, const QJsonArray& array);
 
 }  // namespace vestral

@@ -1,10 +1,12 @@
 #include "database/dtc_database.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "database/database_view.h"
 #include "database/file_io.h"
@@ -139,9 +141,12 @@ bool FileExists(const std::string& path) {
   if (path.empty()) return false;
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) return false;
-  errno = 0;
-  std::ifstream in(path);
-  if (in.is_open()) return true;
+  // Without blocking: opening a pipe that has no writer would wait for one.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0) {
+    ::close(fd);
+    return true;
+  }
   switch (errno) {
     case ENOENT:
     case ENOTDIR:

@@ -1,6 +1,8 @@
 #include "database/file_io.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,12 +10,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 namespace vestral {
@@ -22,111 +26,233 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Long enough for another command's whole read-modify-write of a large database.
+constexpr auto kLockWait = std::chrono::milliseconds(2500);
+constexpr auto kLockPoll = std::chrono::milliseconds(20);
+
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
 std::atomic<int> simulatedFullDiskWrites{0};
-
-// Refuses what can never be written as a file: an empty path, a folder, a file
-// we may not open for writing. A missing file is fine (it will be created).
-Status checkWritable(const std::string& path, bool& exists) {
-  exists = false;
-  if (path.empty()) return Status::InvalidArgument("no file name given (the path is empty)");
-  std::error_code ec;
-  const fs::file_status st = fs::status(path, ec);
-  if (fs::is_directory(st)) return Status::IOError(quoted(path) + " is a folder, not a file");
-  if (!fs::exists(st)) {
-    const fs::path parent = fs::path(path).parent_path();
-    if (!parent.empty() && !fs::is_directory(parent, ec))
-      return Status::IOError("cannot create " + quoted(path) + ": the folder " +
-                             quoted(parent.string()) + " does not exist");
-    return Status::OK();
-  }
-  exists = true;
-  errno = 0;
-  std::fstream probe(path, std::ios::in | std::ios::out | std::ios::binary);
-  if (!probe.is_open())
-    return Status::IOError("cannot write " + quoted(path) + ": " + ErrnoText(errno));
-  return Status::OK();
-}
 
 bool fullDiskSimulated() {
   return simulatedFullDiskWrites.load() > 0 && simulatedFullDiskWrites.fetch_sub(1) > 0;
 }
 
-// Flushes and closes a stream the bytes were written to; errors name `shownPath`.
-template <typename Stream>
-Status finishWrite(Stream& out, const std::string& shownPath) {
-  out.flush();
-  if (!out) return Status::IOError("writing " + quoted(shownPath) + " failed: " + ErrnoText(errno));
-  out.close();
-  if (out.fail())
-    return Status::IOError("closing " + quoted(shownPath) + " failed: " + ErrnoText(errno));
+// A file descriptor closed when it goes.
+class Fd {
+ public:
+  Fd() = default;
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() { reset(-1); }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+
+  int get() const { return fd_; }
+  void reset(int fd) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
+  int release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_ = -1;
+};
+
+Status folderError(const std::string& path) {
+  return Status::IOError(quoted(path) + " is a folder, not a file");
+}
+
+Status notRegular(const std::string& path) {
+  return Status::IOError(
+      quoted(path) + " is not a regular file (a device, pipe or socket); it was left as it was");
+}
+
+Status leftAsItWas(const std::string& path, const std::string& why) {
+  return Status::IOError("cannot write " + quoted(path) + ": " + why +
+                         "; the file was left as it was");
+}
+
+// Opened without blocking, since a pipe with no writer would wait forever, and refused
+// before a byte is read unless it is a regular file.
+Status openForReading(const std::string& path, Fd& fd, struct stat& st) {
+  if (path.empty()) return Status::InvalidArgument("no file name given (the path is empty)");
+  fd.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
+    return Status::IOError("cannot open " + quoted(path) + ": " + ErrnoText(errno));
+  if (S_ISDIR(st.st_mode)) return folderError(path);
+  if (!S_ISREG(st.st_mode)) return notRegular(path);
+  ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
   return Status::OK();
 }
 
-// Errors name `shownPath`, the file the user asked for, even when a temporary is
-// being written.
-// `opened` tells whether the file was opened, so a caller can tell a file it could not
-// make from one it began to write.
-Status writeAll(const std::string& path, const std::string& bytes, std::ios::openmode mode,
-                const std::string& shownPath, bool* opened = nullptr) {
-  errno = 0;
-  std::ofstream out(path, mode | std::ios::binary);
-  if (opened) *opened = out.is_open();
-  if (!out.is_open())
-    return Status::IOError("cannot write " + quoted(shownPath) + ": " + ErrnoText(errno));
-  if (fullDiskSimulated()) {
-    // What a full disk leaves: the first part written, then the failure.
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size() / 2));
-    out.close();
-    return Status::IOError("writing " + quoted(shownPath) + " failed: " + ErrnoText(ENOSPC));
+// Up to `limit` bytes of the open file from `offset` (none when it is shorter).
+Status readOpenFile(const Fd& fd, const struct stat& st, uint64_t offset, size_t limit,
+                    const std::string& path, std::string& out) {
+  out.clear();
+  const auto size = static_cast<uint64_t>(st.st_size);
+  if (size <= offset) return Status::OK();
+  out.resize(static_cast<size_t>(std::min<uint64_t>(size - offset, limit)));
+  size_t got = 0;
+  while (got < out.size()) {
+    const ssize_t n =
+        ::pread(fd.get(), &out[got], out.size() - got, static_cast<off_t>(offset + got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int err = n < 0 ? errno : 0;
+      out.clear();
+      return Status::IOError("reading " + quoted(path) + " failed: " + ErrnoText(err));
+    }
+    got += static_cast<size_t>(n);
   }
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return finishWrite(out, shownPath);
+  return Status::OK();
 }
 
-// Writes over an existing file when no temporary can be made beside it. The bytes
-// past the old end go first: on a full disk that fails while the old content is still
-// whole, and the file is cut back to its old size. Overwriting the old bytes then
-// needs no new space.
-Status writeInPlace(const std::string& path, const std::string& bytes) {
+Status readFrom(const std::string& path, uint64_t offset, size_t limit, std::string& out) {
+  out.clear();
+  Fd fd;
+  struct stat st {};
+  if (Status s = openForReading(path, fd, st); !s.ok()) return s;
+  return readOpenFile(fd, st, offset, limit, path, out);
+}
+
+// The file a write replaces: a symbolic link is followed to the file it names, so the
+// link stays a link; a dangling link names the file to create.
+fs::path resolveLinks(fs::path p) {
   std::error_code ec;
-  const uintmax_t oldSize = fs::file_size(path, ec);
-  if (ec) return Status::IOError("cannot write " + quoted(path) + ": " + ec.message());
-  errno = 0;
-  std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
-  if (!out.is_open())
+  for (int hops = 0; hops < 40 && fs::is_symlink(p, ec); ++hops) {
+    const fs::path to = fs::read_symlink(p, ec);
+    if (ec) break;
+    p = to.is_absolute() ? to : p.parent_path() / to;
+  }
+  return p;
+}
+
+std::string folderOf(const fs::path& target) {
+  const fs::path parent = target.parent_path();
+  return parent.empty() ? "." : parent.string();
+}
+
+// What can never be replaced: an empty path, a folder, a special file, a file we may
+// not write. A missing file is fine when its folder exists. `old` receives the status
+// of the file there, `exists` whether there is one.
+Status checkTarget(const std::string& path, const fs::path& target, struct stat& old,
+                   bool& exists) {
+  exists = false;
+  if (path.empty()) return Status::InvalidArgument("no file name given (the path is empty)");
+  if (::stat(target.c_str(), &old) == 0) {
+    exists = true;
+    if (S_ISDIR(old.st_mode)) return folderError(path);
+    if (!S_ISREG(old.st_mode)) return notRegular(path);
+    // The rename needs only the folder's permission, but a file marked read-only
+    // is one its owner protected.
+    const Fd probe(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    if (probe.get() < 0)
+      return Status::IOError("cannot write " + quoted(path) + ": " + ErrnoText(errno));
+    return Status::OK();
+  }
+  if (errno != ENOENT)
     return Status::IOError("cannot write " + quoted(path) + ": " + ErrnoText(errno));
-  const uintmax_t newSize = bytes.size();
-  if (newSize > oldSize) {
-    const std::string_view tail = std::string_view(bytes).substr(oldSize);
-    const auto length = static_cast<std::streamsize>(tail.size());
-    out.seekp(static_cast<std::streamoff>(oldSize));
-    const bool simulated = fullDiskSimulated();
-    out.write(tail.data(), simulated ? length / 2 : length);
-    out.flush();
-    if (simulated || !out) {
-      const int err = simulated ? ENOSPC : errno;
-      out.close();
-      fs::resize_file(path, oldSize, ec);
-      return Status::IOError("writing " + quoted(path) + " failed: " + ErrnoText(err));
+  const std::string folder = folderOf(target);
+  struct stat dir {};
+  if (::stat(folder.c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode))
+    return Status::IOError("cannot create " + quoted(path) + ": the folder " + quoted(folder) +
+                           " does not exist");
+  return Status::OK();
+}
+
+std::string tempName(const std::string& folder) {
+  thread_local std::mt19937_64 rng{std::random_device{}()};
+  char name[32];
+  std::snprintf(name, sizeof name, "/.vestral-%016llx.tmp", static_cast<unsigned long long>(rng()));
+  return folder + name;
+}
+
+// The new content's file: unnamed, so a kill at any moment leaves nothing behind and
+// no name made from the target's can overflow the name limit. Where the file system
+// has no unnamed files, a short named one (`name`) is used instead.
+struct Temp {
+  Fd fd;
+  std::string name;
+};
+
+Status makeTemp(const std::string& path, const std::string& folder, Temp& tmp) {
+  tmp.fd.reset(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+  if (tmp.fd.get() < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
+    tmp.name = tempName(folder);
+    tmp.fd.reset(::open(tmp.name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666));
+    if (tmp.fd.get() < 0) tmp.name.clear();
+  }
+  if (tmp.fd.get() >= 0) return Status::OK();
+  return leftAsItWas(path, "no temporary file can be made in the folder " + quoted(folder) + " (" +
+                               ErrnoText(errno) + ")");
+}
+
+void dropTemp(Temp& tmp) {
+  if (!tmp.name.empty()) ::unlink(tmp.name.c_str());
+  tmp.name.clear();
+}
+
+Status writeAll(int fd, std::string_view bytes, const std::string& path) {
+  if (fullDiskSimulated())
+    return Status::IOError("writing " + quoted(path) + " failed: " + ErrnoText(ENOSPC));
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Status::IOError("writing " + quoted(path) + " failed: " + ErrnoText(errno));
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return Status::OK();
+}
+
+// The new file takes the old one's place: whoever could read or write it before still
+// can, and no one else. An owner we may not give it is refused, never changed.
+Status keepOwnerAndMode(int fd, const struct stat& old, const std::string& path) {
+  struct stat now {};
+  if (::fstat(fd, &now) != 0) return leftAsItWas(path, ErrnoText(errno));
+  if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) &&
+      ::fchown(fd, old.st_uid, old.st_gid) != 0)
+    return leftAsItWas(path, "its owner and group cannot be kept (" + ErrnoText(errno) + ")");
+  if (::fchmod(fd, old.st_mode & 07777) != 0)
+    return leftAsItWas(path, "its permissions cannot be kept (" + ErrnoText(errno) + ")");
+  return Status::OK();
+}
+
+// Gives the finished file a name and renames it over the target. Signals wait until
+// both are done, so an interrupt cannot leave the name behind.
+Status linkIn(Temp& tmp, const std::string& folder, const fs::path& target,
+              const std::string& path) {
+  sigset_t all;
+  sigset_t before;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, &before);
+  int err = 0;
+  if (tmp.name.empty()) {
+    const std::string viaProc = "/proc/self/fd/" + std::to_string(tmp.fd.get());
+    for (int attempt = 0; attempt < 8 && tmp.name.empty(); ++attempt) {
+      const std::string name = tempName(folder);
+      if (::linkat(AT_FDCWD, viaProc.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+          // Without /proc, the descriptor itself (allowed to privileged users).
+          (errno == ENOENT &&
+           ::linkat(tmp.fd.get(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0))
+        tmp.name = name;
+      else if ((err = errno) != EEXIST)
+        break;
     }
   }
-  out.seekp(0);
-  out.write(bytes.data(), static_cast<std::streamsize>(std::min(oldSize, newSize)));
-  if (Status s = finishWrite(out, path); !s.ok()) return s;
-  if (newSize < oldSize) fs::resize_file(path, newSize, ec);
-  if (ec) return Status::IOError("cannot shorten " + quoted(path) + ": " + ec.message());
+  if (!tmp.name.empty()) {
+    err = ::rename(tmp.name.c_str(), target.c_str()) == 0 ? 0 : errno;
+    if (err == 0) tmp.name.clear();
+    dropTemp(tmp);
+  }
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  if (err != 0) return leftAsItWas(path, ErrnoText(err));
   return Status::OK();
 }
 
-std::string tempNameBeside(const fs::path& target) {
-  static std::mt19937_64 rng{std::random_device{}()};
-  char suffix[24];
-  std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(rng()));
-  fs::path tmp = target;
-  tmp.replace_filename("." + target.filename().string() + suffix);
-  return tmp.string();
+// The rename is only durable once the folder is; a failure here cannot undo it.
+void syncFolder(const std::string& folder) {
+  const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() >= 0) ::fsync(dir.get());
 }
 
 }  // namespace
@@ -138,69 +264,18 @@ std::string ErrnoText(int err) {
   return std::strerror(err);
 }
 
-namespace {
-
-// The one place a file is opened for reading. `size` is its size when opened.
-Status openForReading(const std::string& path, int& fd, uint64_t& size) {
-  fd = -1;
-  if (path.empty()) return Status::InvalidArgument("no file name given (the path is empty)");
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) return Status::IOError(quoted(path) + " is a folder, not a file");
-  errno = 0;
-  fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Status::IOError("cannot open " + quoted(path) + ": " + ErrnoText(errno));
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    const int err = errno;
-    ::close(fd);
-    fd = -1;
-    return Status::IOError("cannot read " + quoted(path) + ": " + ErrnoText(err));
-  }
-  size = static_cast<uint64_t>(st.st_size);
-  return Status::OK();
+Status ReadWholeFile(const std::string& path, std::string& out) {
+  return readFrom(path, 0, SIZE_MAX, out);
 }
 
-// Reads the open file's bytes from `offset` to its end (none when it is shorter).
-Status readOpenFile(int fd, uint64_t size, uint64_t offset, const std::string& path,
-                    std::string& out) {
-  out.clear();
-  if (size <= offset) return Status::OK();
-  out.resize(static_cast<size_t>(size - offset));
-  size_t done = 0;
-  while (done < out.size()) {
-    const ssize_t n = ::pread(fd, &out[done], out.size() - done, static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int err = n < 0 ? errno : 0;
-      out.clear();
-      return Status::IOError("reading " + quoted(path) + " failed: " + ErrnoText(err));
-    }
-    done += static_cast<size_t>(n);
-  }
-  return Status::OK();
+Status ReadFileStart(const std::string& path, size_t limit, std::string& out) {
+  return readFrom(path, 0, limit, out);
 }
-
-// The file's bytes from `offset` to its end (none when it is shorter).
-Status readFrom(const std::string& path, uint64_t offset, std::string& out) {
-  out.clear();
-  int fd = -1;
-  uint64_t size = 0;
-  if (Status s = openForReading(path, fd, size); !s.ok()) return s;
-  Status s = readOpenFile(fd, size, offset, path, out);
-  ::close(fd);
-  return s;
-}
-
-}  // namespace
-
-Status ReadWholeFile(const std::string& path, std::string& out) { return readFrom(path, 0, out); }
 
 Status CheckReadable(const std::string& path) {
-  int fd = -1;
-  uint64_t size = 0;
-  Status s = openForReading(path, fd, size);
-  if (fd >= 0) ::close(fd);
-  return s;
+  Fd fd;
+  struct stat st {};
+  return openForReading(path, fd, st);
 }
 
 FileBytes::~FileBytes() {
@@ -224,45 +299,45 @@ FileBytes& FileBytes::operator=(FileBytes&& o) noexcept {
 
 Status MapWholeFile(const std::string& path, FileBytes& out) {
   out = FileBytes();
-  int fd = -1;
-  uint64_t size = 0;
-  if (Status s = openForReading(path, fd, size); !s.ok()) return s;
+  Fd fd;
+  struct stat st {};
+  if (Status s = openForReading(path, fd, st); !s.ok()) return s;
+  const auto size = static_cast<size_t>(st.st_size);
   // Mapping takes the cached pages as they are: no copy, no zeroed buffer to fill.
-  void* map = size > 0 ? ::mmap(nullptr, static_cast<size_t>(size), PROT_READ,
-                                MAP_PRIVATE | MAP_POPULATE, fd, 0)
+  void* map = size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd.get(), 0)
                        : MAP_FAILED;
-  Status s;
-  if (map != MAP_FAILED) {
-    out.map_ = map;
-    out.mapSize_ = static_cast<size_t>(size);
-  } else {
-    s = readOpenFile(fd, size, 0, path, out.owned_);
-  }
-  ::close(fd);
+  if (map == MAP_FAILED) return readOpenFile(fd, st, 0, SIZE_MAX, path, out.owned_);
+  out.map_ = map;
+  out.mapSize_ = size;
+  return Status::OK();
+}
+
+Status CheckReplaceable(const std::string& path) {
+  const fs::path target = resolveLinks(path);
+  struct stat old {};
+  bool exists = false;
+  if (Status s = checkTarget(path, target, old, exists); !s.ok()) return s;
+  Temp tmp;
+  Status s = makeTemp(path, folderOf(target), tmp);
+  dropTemp(tmp);
   return s;
 }
 
 Status ReplaceFile(const std::string& path, const std::string& bytes) {
+  const fs::path target = resolveLinks(path);
+  struct stat old {};
   bool exists = false;
-  if (Status s = checkWritable(path, exists); !s.ok()) return s;
-
-  std::error_code ec;
-  fs::path target = path;
-  if (fs::is_symlink(target, ec)) target = fs::canonical(target, ec);
-  const std::string tmp = tempNameBeside(target);
-  bool tmpOpened = false;
-  Status s = writeAll(tmp, bytes, std::ios::out | std::ios::trunc, path, &tmpOpened);
-  const bool tmpWriteFailed = tmpOpened && !s.ok();
-  if (s.ok()) {
-    if (exists) fs::permissions(tmp, fs::status(target).permissions(), ec);
-    fs::rename(tmp, target, ec);
-    if (!ec) return Status::OK();
-    s = Status::IOError("cannot replace " + quoted(path) + ": " + ec.message());
-  }
-  fs::remove(tmp, ec);
-  // A folder we may not create files in can still hold a writable file: write in
-  // place then. Never after the temporary failed part-way: the disk is full.
-  if (exists && !tmpWriteFailed) return writeInPlace(path, bytes);
+  if (Status s = checkTarget(path, target, old, exists); !s.ok()) return s;
+  const std::string folder = folderOf(target);
+  Temp tmp;
+  if (Status s = makeTemp(path, folder, tmp); !s.ok()) return s;
+  Status s = writeAll(tmp.fd.get(), bytes, path);
+  if (s.ok() && exists) s = keepOwnerAndMode(tmp.fd.get(), old, path);
+  if (s.ok() && ::fsync(tmp.fd.get()) != 0)
+    s = Status::IOError("writing " + quoted(path) + " failed: " + ErrnoText(errno));
+  if (s.ok()) s = linkIn(tmp, folder, target, path);
+  dropTemp(tmp);
+  if (s.ok()) syncFolder(folder);
   return s;
 }
 
@@ -272,7 +347,7 @@ Status OverwriteFromStart(const std::string& path, const std::string& bytes) {
     // Only the old bytes behind the new ones are kept, so only they are read: the
     // whole old file would cost its size in memory again.
     std::string tail;
-    if (Status s = readFrom(path, bytes.size(), tail); !s.ok()) return s;
+    if (Status s = readFrom(path, bytes.size(), SIZE_MAX, tail); !s.ok()) return s;
     if (!tail.empty()) {
       std::string merged;
       merged.reserve(bytes.size() + tail.size());
@@ -283,13 +358,35 @@ Status OverwriteFromStart(const std::string& path, const std::string& bytes) {
   return ReplaceFile(path, bytes);
 }
 
-Status DeleteFile(const std::string& path) {
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) return Status::IOError(quoted(path) + " is a folder, not a file");
-  if (!fs::remove(path, ec) || ec)
-    return Status::IOError("cannot delete " + quoted(path) + ": " +
-                           (ec ? ec.message() : std::string("no such file")));
-  return Status::OK();
+FileLock::~FileLock() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+Status FileLock::lock(const std::string& path) {
+  const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+  for (;;) {
+    struct stat now {};
+    if (::stat(path.c_str(), &now) != 0 && errno == ENOENT) return Status::OK();
+    Fd fd;
+    struct stat held {};
+    if (Status s = openForReading(path, fd, held); !s.ok()) return s;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
+      // A writer that finished while we waited renamed a new file over the one we
+      // locked: lock that one instead.
+      if (::stat(path.c_str(), &now) == 0 && now.st_dev == held.st_dev &&
+          now.st_ino == held.st_ino) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd.release();
+        return Status::OK();
+      }
+      continue;
+    }
+    if (errno != EWOULDBLOCK && errno != EINTR)
+      return Status::IOError("cannot lock " + quoted(path) + ": " + ErrnoText(errno));
+    if (std::chrono::steady_clock::now() >= deadline)
+      return leftAsItWas(path, "another program is using the file");
+    std::this_thread::sleep_for(kLockPoll);
+  }
 }
 
 }  // namespace vestral

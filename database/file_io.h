@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -33,27 +34,49 @@ class FileBytes {
 // Maps (or reads) the whole file, with ReadWholeFile's errors.
 Status MapWholeFile(const std::string& path, FileBytes& out);
 
-// Reads the whole file. Errors name the path and the reason (missing, a folder,
-// access denied, read failure).
+// Reads the whole file. Errors name the path and the reason (missing, a folder, not
+// a regular file, access denied, read failure). The file is opened without blocking
+// and checked to be a regular file first, so a pipe or a device never hangs a reader.
 Status ReadWholeFile(const std::string& path, std::string& out);
+
+// Like ReadWholeFile, but reads at most `limit` bytes from the start.
+Status ReadFileStart(const std::string& path, size_t limit, std::string& out);
 
 // Whether the file can be opened for reading, with ReadWholeFile's errors; reads
 // nothing.
 Status CheckReadable(const std::string& path);
 
-// Makes the file at `path` hold exactly `bytes`. The new content is written to a
-// temporary file beside it and renamed over it, so a failed write (a full disk)
-// leaves the old file as it was. A read-only file, a folder or a missing folder is
-// refused before anything is written. Where no file can be created beside it, the
-// file is written in place, growing it before any old byte is overwritten.
+// Whether ReplaceFile could write the path, with its errors; writes nothing.
+Status CheckReplaceable(const std::string& path);
+
+// Makes the file at `path` hold exactly `bytes`, all or nothing: the bytes go to an
+// unnamed temporary file in the target's folder, which takes the old file's owner,
+// group and mode, is synced and then renamed over the target. A symbolic link is
+// followed: its target is replaced and the link stays. Refused before anything is
+// written: a read-only file, a folder, a device, pipe or socket, a missing folder, a
+// folder where no temporary file can be made, an owner that cannot be kept.
 Status ReplaceFile(const std::string& path, const std::string& bytes);
 
 // Like ReplaceFile, but bytes of the old file behind the end of `bytes` stay in
 // place: the file is written from its first byte and never shortened.
 Status OverwriteFromStart(const std::string& path, const std::string& bytes);
 
-// Deletes the file; an error names the path and the reason.
-Status DeleteFile(const std::string& path);
+// An advisory lock on a file for a read-modify-write: a second holder waits a short
+// while and then gives up, with an error saying another program uses the file. The
+// lock is on the file the path names when it is taken; released when this goes.
+class FileLock {
+ public:
+  FileLock() = default;
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  // A missing file holds nothing to lose: that is no error, and nothing is locked.
+  Status lock(const std::string& path);
+
+ private:
+  int fd_ = -1;
+};
 
 // "No such file or directory" and the like for the current errno.
 std::string ErrnoText(int err);

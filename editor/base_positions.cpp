@@ -93,6 +93,13 @@ WriteOutcome WriteMainDatabase(const std::string& path, DtcDatabase& working,
   working.U.Name = names.U;
   LogBasePositions(log, working);
 
+  // Held from the comparison to the write: a change made in between would be lost.
+  FileLock lock;
+  if (Status s = lock.lock(path); !s.ok()) {
+    LogError(log, s.message());
+    log.DONE();
+    return WriteOutcome::kFailed;
+  }
   if (!stamp.valid || StampOfFile(path) != stamp) {
     LogError(log, "\"" + path + "\" has changed since it was read");
     if (questions.ask(ChangedSinceReadQuestion(path)) != Button::Yes) {

@@ -58,7 +58,8 @@ enum class WriteOutcome {
 // Puts `names` into `working`, logs its base positions and writes it over the main
 // database from the file's first byte (the file is never shortened). When the file
 // no longer matches `stamp`, the user is asked first (Yes/No, No the default). After
-// a write `stamp` describes the file's new content.
+// a write `stamp` describes the file's new content. The file is locked against other
+// writers from the comparison to the write.
 WriteOutcome WriteMainDatabase(const std::string& path, DtcDatabase& working,
                                const TableNames& names, FileStamp& stamp, LogSink& log,
                                Questions& questions);

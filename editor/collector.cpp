@@ -1,8 +1,5 @@
 #include "editor/collector.h"
 
-#include <cerrno>
-#include <filesystem>
-#include <fstream>
 #include <string_view>
 
 #include "database/file_io.h"
@@ -13,29 +10,6 @@ namespace {
 
 constexpr int kWhite = color::kBrightWhite;
 constexpr char kTableOrder[4] = {'B', 'C', 'P', 'U'};
-
-// Refuses a destination that can never be written before any entry is logged as
-// collected. Nothing is created or changed here.
-Status checkDestination(const std::string& path) {
-  namespace fs = std::filesystem;
-  if (path.empty()) return Status::InvalidArgument("no file name given (the path is empty)");
-  const std::string quoted = "\"" + path + "\"";
-  std::error_code ec;
-  const fs::file_status st = fs::status(path, ec);
-  if (fs::is_directory(st)) return Status::IOError(quoted + " is a folder, not a file");
-  if (fs::exists(st)) {
-    errno = 0;
-    std::fstream probe(path, std::ios::in | std::ios::out | std::ios::binary);
-    if (!probe.is_open())
-      return Status::IOError("cannot write " + quoted + ": " + ErrnoText(errno));
-    return Status::OK();
-  }
-  const fs::path parent = fs::path(path).parent_path();
-  if (!parent.empty() && !fs::is_directory(parent, ec))
-    return Status::IOError("cannot create " + quoted + ": the folder \"" + parent.string() +
-                           "\" does not exist");
-  return Status::OK();
-}
 
 // Logs and appends one collected entry; the log line goes on behind it with "OK".
 void collectEntry(LogSink& log, char letter, const DtcEntry& e, std::string& out) {
@@ -85,7 +59,8 @@ bool Collect(const DtcDatabase& working, const std::string& outPath, bool all,
       return false;
     }
   }
-  if (Status s = checkDestination(outPath); !s.ok()) {
+  // Refused before any entry is logged as collected.
+  if (Status s = CheckReplaceable(outPath); !s.ok()) {
     LogError(log, s.message());
     log.DONE();
     return false;

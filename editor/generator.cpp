@@ -4,6 +4,7 @@
 #include <charconv>
 #include <filesystem>
 
+#include "database/database_view.h"
 #include "database/dtc_database.h"
 #include "database/file_io.h"
 #include "editor/base_positions.h"
@@ -81,25 +82,92 @@ void formatCounts(const ViewTable (&tables)[4], std::string& out) {
   }
 }
 
+// Adds every line of the source to `db`, logging each; false at the first line the
+// generator stops at (logged). The entries point into `text`.
+bool addSourceLines(std::string_view text, ViewTable (&db)[4], LogSink& log,
+                    Questions& questions) {
+  const std::string ok = "Ok";
+  const std::string extend = "Extend";
+  std::string counts;
+  const std::vector<std::string_view> lines = SplitSourceLines(text);
+  // Size each table once instead of growing it line by line.
+  size_t perTable[256] = {};
+  for (std::string_view line : lines)
+    if (!line.empty()) ++perTable[static_cast<unsigned char>(line[0])];
+  for (int t = 0; t < 4; ++t)
+    db[t].Entries.reserve(1 + perTable[static_cast<unsigned char>("PCBU"[t])]);
+
+  int32_t lineNo = 0;
+  for (std::string_view line : lines) {
+    ++lineNo;
+    SourceLine parsed;
+    if (!ParseSourceLine(line, parsed)) {
+      logSourceError(log, "Source error. Code lench is missing. See line ", lineNo);
+      return false;
+    }
+    const int slot = TableSlot(parsed.letter);
+    if (slot < 0) {
+      logSourceError(log, "Script error. This database absense in database. See line ", lineNo);
+      MessageBox box;
+      box.text = "No table in the database [" + std::string(1, parsed.letter) + "] on line " +
+                 std::to_string(lineNo);
+      box.buttons = {Button::Ok};
+      box.defaultButton = Button::Ok;
+      box.icon = Icon::Critical;
+      questions.ask(box);
+      return false;
+    }
+    // The file's 16-bit counts cannot hold more; stop here rather than at the write.
+    if (parsed.text.size() > kMaxTextBytes) {
+      logSourceError(log, "Source error. Description is longer than 65535 bytes. See line ",
+                     lineNo);
+      return false;
+    }
+    if (parsed.extension.size() > kMaxTextBytes) {
+      logSourceError(log, "Source error. Extension is longer than 65535 bytes. See line ", lineNo);
+      return false;
+    }
+    const EntryView& e = db[slot].Entries.emplace_back(
+        EntryView{parsed.code.substr(0, 4), parsed.text, parsed.extension});
+
+    formatCounts(db, counts);
+    log.LOG(counts, kTabModeTab, color::kBrightWhite);
+    if (e.Extension.empty())
+      log.LOG(ok, kTabModeLineEnd, color::kLightBlue);
+    else
+      log.LOG(extend, kTabModeLineEnd, color::kLightYellow);
+  }
+  return true;
+}
+
+// The whole new file at once: the old one stays whole until this one is complete.
+Status store(const std::string& dest, const ViewTable (&db)[4]) {
+  std::string bytes;
+  if (Status s = SerializeTables(db, bytes); !s.ok()) return s;
+  return ReplaceFile(dest, bytes);
+}
+
 }  // namespace
 
 bool Generate(const std::string& source, const std::string& dest, LogSink& log,
               Questions& questions) {
   log.INIT();
+  // Held from the question to the last write, so no other writer slips in between.
+  FileLock lock;
   const bool done = [&] {
     if (!FileExists(source)) {
       log.LOG(kSourceNotFound, kTabModeLineEnd, color::kBrightWhite);
       return false;
     }
-    // Erasing the destination would erase the text we are about to read.
+    // Replacing the destination would replace the text we are about to read.
     if (sameFile(source, dest)) {
       LogError(log, "\"" + dest + "\" is the source file itself; choose another destination");
       return false;
     }
-    // Read before anything is deleted, so an unreadable source costs nothing. The
+    // Read before anything is written, so an unreadable source costs nothing. The
     // entries point into it until the new record is built.
-    FileBytes sourceBytes;
-    if (Status s = MapWholeFile(source, sourceBytes); !s.ok()) {
+    FileBytes text;
+    if (Status s = MapWholeFile(source, text); !s.ok()) {
       LogError(log, s.message());
       return false;
     }
@@ -119,87 +187,35 @@ bool Generate(const std::string& source, const std::string& dest, LogSink& log,
         LogError(log, "cannot rewrite \"" + dest + "\": the file is read-only");
         return false;
       }
-      if (Status s = DeleteFile(dest); !s.ok()) {
+      if (Status s = lock.lock(dest); !s.ok()) {
         LogError(log, s.message());
         return false;
       }
+      // The old file stays until the new one replaces it whole.
       log.LOG("Erase file", kTabModeLineEnd, color::kLightCyan);
     }
 
     log.LOG("Create new database", kTabModeTab, color::kBrightWhite);
-    if (Status s = CreateDatabase(dest); !s.ok()) {
+    if (Status s = CheckReplaceable(dest); !s.ok()) {
       LogError(log, s.message());
       return false;
     }
     log.LOG("OK", kTabModeLineEnd, color::kBrightWhite);
 
-    DatabaseFile created;
-    if (Status s = created.read(dest); !s.ok()) {
-      LogError(log, s.message());
-      return false;
-    }
+    DatabaseFile empty;
+    empty.clear();
     ViewTable db[4];
-    ToViewTables(created.view(), db);
+    ToViewTables(empty.view(), db);
     LogBasePositions(log, db);
     log.LOG(kBeginBanner, kTabModeLineEnd, color::kLightBlue);
-
-    const std::string ok = "Ok";
-    const std::string extend = "Extend";
-    std::string counts;
-    const std::vector<std::string_view> lines = SplitSourceLines(sourceBytes.view());
-    // Size each table once instead of growing it line by line.
-    size_t perTable[256] = {};
-    for (std::string_view line : lines)
-      if (!line.empty()) ++perTable[static_cast<unsigned char>(line[0])];
-    for (int t = 0; t < 4; ++t)
-      db[t].Entries.reserve(1 + perTable[static_cast<unsigned char>("PCBU"[t])]);
-
-    int32_t lineNo = 0;
-    for (std::string_view line : lines) {
-      ++lineNo;
-      SourceLine parsed;
-      if (!ParseSourceLine(line, parsed)) {
-        logSourceError(log, "Source error. Code lench is missing. See line ", lineNo);
-        return false;
-      }
-      const int slot = TableSlot(parsed.letter);
-      if (slot < 0) {
-        logSourceError(log, "Script error. This database absense in database. See line ", lineNo);
-        MessageBox box;
-        box.text = "No table in the database [" + std::string(1, parsed.letter) + "] on line " +
-                   std::to_string(lineNo);
-        box.buttons = {Button::Ok};
-        box.defaultButton = Button::Ok;
-        box.icon = Icon::Critical;
-        questions.ask(box);
-        return false;
-      }
-      // The file's 16-bit counts cannot hold more; stop here rather than at the write.
-      if (parsed.text.size() > kMaxTextBytes) {
-        logSourceError(log, "Source error. Description is longer than 65535 bytes. See line ",
-                       lineNo);
-        return false;
-      }
-      if (parsed.extension.size() > kMaxTextBytes) {
-        logSourceError(log, "Source error. Extension is longer than 65535 bytes. See line ",
-                       lineNo);
-        return false;
-      }
-      const EntryView& e = db[slot].Entries.emplace_back(
-          EntryView{parsed.code.substr(0, 4), parsed.text, parsed.extension});
-
-      formatCounts(db, counts);
-      log.LOG(counts, kTabModeTab, color::kBrightWhite);
-      if (e.Extension.empty())
-        log.LOG(ok, kTabModeLineEnd, color::kLightBlue);
-      else
-        log.LOG(extend, kTabModeLineEnd, color::kLightYellow);
-    }
-
-    if (Status s = WriteDatabase(dest, db); !s.ok()) {
+    const bool complete = addSourceLines(text.view(), db, log, questions);
+    // A run the source stopped leaves the empty database it began with.
+    if (!complete) ToViewTables(empty.view(), db);
+    if (Status s = store(dest, db); !s.ok()) {
       LogError(log, s.message());
       return false;
     }
+    if (!complete) return false;
     log.LOG(kEndBanner, kTabModeLineEnd, color::kLightBlue);
     log.LOG("Created database file \"" + dest + "\"", kTabModeLineEnd, color::kBrightWhite);
     return true;

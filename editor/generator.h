@@ -55,11 +55,12 @@ bool ParseSourceLine(std::string_view line, SourceLine& out);
 std::vector<std::string_view> SplitSourceLines(std::string_view text);
 
 // Builds the database file `dest` from the source text `source` and logs the whole run
-// (INIT ... DONE) to `log`. An existing destination is deleted only after the user
-// answers Yes. A bad source line stops the run with its line number; the destination
-// then holds the empty database. A destination that cannot be deleted or written is
-// reported in the log and nothing is claimed to be created. Returns true only when
-// the complete database was written.
+// (INIT ... DONE) to `log`. An existing destination is replaced only after the user
+// answers Yes, and stays whole until the new file replaces it at once; it is locked
+// against other writers meanwhile. A bad source line stops the run with its line
+// number; the destination then holds the empty database. A destination that cannot be
+// written is reported in the log and nothing is claimed to be created. Returns true
+// only when the complete database was written.
 bool Generate(const std::string& source, const std::string& dest, LogSink& log,
               Questions& questions);
 

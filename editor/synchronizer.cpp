@@ -135,6 +135,9 @@ bool Synchronize(const std::string& mainPath, const std::string& syncPath, bool 
     return Status::OK();
   };
   log.LOG("Open main database", kTabModeLineEnd, kWhite);
+  // Held from this read to the write, so another writer's merge is never lost.
+  FileLock lock;
+  if (Status s = lock.lock(mainPath); !s.ok()) return fail(s);
   if (Status s = open(mainFile, mainPath, main); !s.ok()) return fail(s);
   log.LOG("Open Syncho database", kTabModeLineEnd, kWhite);
   if (Status s = open(syncFile, syncPath, sync); !s.ok()) return fail(s);

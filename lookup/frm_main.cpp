@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "lookup/code_conversion.h"
 #include "lookup/editor_gate.h"
@@ -112,7 +113,20 @@ FrmMain::FrmMain(std::string databasePath, std::string iniPath, Questions* quest
   Form_Load();
 }
 
-FrmMain::FrmMain(QWidget* parent) : FrmMain(MainDatabasePath(), IniFilePath(), nullptr, parent) {}
+namespace {
+
+// A new user of an installed copy starts from the shipped database. When that fails
+// the window still opens on the path and reports the database as it always does.
+std::string preparedMainDatabase() {
+  if (const Status ready = PrepareMainDatabase(); !ready.ok())
+    std::fprintf(stderr, "vestral: %s\n", ready.ToString().c_str());
+  return MainDatabasePath();
+}
+
+}  // namespace
+
+FrmMain::FrmMain(QWidget* parent)
+    : FrmMain(preparedMainDatabase(), IniFilePath(), nullptr, parent) {}
 
 FrmMain::~FrmMain() = default;
 

@@ -6,11 +6,15 @@
 #include <cstdio>
 #include <span>
 
+#include "database/file_io.h"
+
 namespace vestral {
 
 namespace {
 
 constexpr size_t kBufferSize = 255;
+// A settings file is a few lines; what lies past this is no setting of ours.
+constexpr size_t kMaxIniBytes = size_t{64} * 1024;
 
 struct Query {
   const std::string& key;
@@ -54,9 +58,14 @@ char* readLine(char* str, int num, void* stream) {
 std::string ReadIniValue(const std::string& key, const std::string& section,
                          const std::string& file) {
   Query q{key, section, false, {}};
-  if (FILE* f = std::fopen(file.c_str(), "rb")) {
-    ini_parse_stream(readLine, f, onValue, &q);
-    std::fclose(f);
+  // Read through the file layer: a pipe or device is no settings file and must not
+  // block the caller.
+  std::string text;
+  if (ReadFileStart(file, kMaxIniBytes, text).ok() && !text.empty()) {
+    if (FILE* f = ::fmemopen(text.data(), text.size(), "rb")) {
+      ini_parse_stream(readLine, f, onValue, &q);
+      std::fclose(f);
+    }
   }
   if (!q.found) {
     std::string buffer(kBufferSize, ' ');

@@ -1,10 +1,26 @@
 #include "platform/program_paths.h"
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
+
+#include "database/file_io.h"
+
+// The build passes the path from its install folders; a build without install rules
+// (the fuzz targets) takes the usual layout.
+#ifndef VESTRAL_SHIPPED_DATABASE
+#define VESTRAL_SHIPPED_DATABASE "../share/vestral/vestral.DAT"
+#endif
 
 namespace vestral {
 
 namespace fs = std::filesystem;
+
+const char* const kShippedDatabase = VESTRAL_SHIPPED_DATABASE;
 
 namespace {
 
@@ -13,6 +29,42 @@ fs::path executablePath() {
   fs::path p = fs::read_symlink("/proc/self/exe", ec);
   if (ec) p = fs::current_path(ec) / "vestral";
   return p;
+}
+
+std::string environment(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? std::string(v) : std::string();
+}
+
+// The XDG folder when it is set to an absolute path, otherwise `fallback` under home.
+fs::path baseFolder(const std::string& xdg, const std::string& home, const char* fallback) {
+  if (fs::path(xdg).is_absolute()) return xdg;
+  if (fs::path(home).is_absolute()) return fs::path(home) / fallback;
+  return {};
+}
+
+bool underUsr(const fs::path& p) {
+  const fs::path n = p.lexically_normal();
+  return *n.begin() == "/" && std::next(n.begin()) != n.end() && *std::next(n.begin()) == "usr";
+}
+
+// Makes each missing folder of `folder`, naming the first one that cannot be made.
+Status makeFolders(const fs::path& folder) {
+  fs::path made;
+  for (const fs::path& part : folder) {
+    made /= part;
+    if (::mkdir(made.c_str(), 0700) == 0 || errno == EEXIST) continue;
+    const int err = errno;
+    // Appended piece by piece: GCC 12 at -O3 mistakes "literal" + temporary for an overlap.
+    std::string what = "cannot create the folder \"";
+    what += made.string();
+    what += "\": ";
+    what += ErrnoText(err);
+    return Status::IOError(what);
+  }
+  if (!fs::is_directory(folder))
+    return Status::IOError("\"" + folder.string() + "\" is not a folder");
+  return Status::OK();
 }
 
 }  // namespace
@@ -28,8 +80,69 @@ std::string SiblingPath(const std::string& folder, const std::string& fileName,
   return path + fs::path(fileName).stem().string() + ext;
 }
 
-std::string MainDatabasePath() { return SiblingPath(ProgramFolder(), ProgramFileName(), ".DAT"); }
+ProgramEnvironment CurrentProgramEnvironment() {
+  ProgramEnvironment env{executablePath().string(), environment("HOME"),
+                         environment("XDG_DATA_HOME"), environment("XDG_CONFIG_HOME")};
+  if (env.home.empty()) {
+    // A service or `env -i` may leave HOME unset; the password database still knows.
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) env.home = pw->pw_dir;
+  }
+  return env;
+}
 
-std::string IniFilePath() { return SiblingPath(ProgramFolder(), ProgramFileName(), ".ini"); }
+ProgramFiles ChooseProgramFiles(const ProgramEnvironment& env) {
+  const fs::path exe(env.executable);
+  const fs::path folder = exe.parent_path();
+  const fs::path shipped = (folder / kShippedDatabase).lexically_normal();
+  std::error_code ec;
+  ProgramFiles files;
+  if (!fs::is_regular_file(shipped, ec)) {
+    files.database = SiblingPath(folder.string(), exe.filename().string(), ".DAT");
+    files.ini = SiblingPath(folder.string(), exe.filename().string(), ".ini");
+    return files;
+  }
+  files.installed = true;
+  files.shippedDatabase = shipped.string();
+  const fs::path data = baseFolder(env.dataHome, env.home, ".local/share");
+  const fs::path config = baseFolder(env.configHome, env.home, ".config");
+  if (data.empty() || config.empty()) {
+    files.problem =
+        "no folder for the user's files: neither HOME nor XDG_DATA_HOME and "
+        "XDG_CONFIG_HOME name an absolute folder";
+    return files;
+  }
+  files.database = (data / "vestral" / "vestral.DAT").string();
+  files.ini = (config / "vestral" / "vestral.ini").string();
+  // The installed files belong to the system, whoever runs the program.
+  if (underUsr(data))
+    files.problem = "the user's data folder \"" + data.string() + "\" lies under /usr";
+  return files;
+}
+
+Status PrepareProgramFiles(const ProgramFiles& files) {
+  if (!files.installed) return Status::OK();
+  if (!files.problem.empty()) return Status::IOError(files.problem);
+  std::error_code ec;
+  if (fs::exists(fs::symlink_status(files.database, ec))) return Status::OK();
+  const fs::path folder = fs::path(files.database).parent_path();
+  if (Status s = makeFolders(folder); !s.ok()) return s;
+  std::string bytes;
+  if (Status s = ReadWholeFile(files.shippedDatabase, bytes); !s.ok()) return s;
+  if (Status s = ReplaceFile(files.database, bytes); !s.ok())
+    return Status::IOError("cannot copy the default database into \"" + folder.string() +
+                           "\": " + s.ToString());
+  return Status::OK();
+}
+
+const ProgramFiles& CurrentProgramFiles() {
+  static const ProgramFiles files = ChooseProgramFiles(CurrentProgramEnvironment());
+  return files;
+}
+
+std::string MainDatabasePath() { return CurrentProgramFiles().database; }
+
+std::string IniFilePath() { return CurrentProgramFiles().ini; }
+
+Status PrepareMainDatabase() { return PrepareProgramFiles(CurrentProgramFiles()); }
 
 }  // namespace vestral

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "database/status.h"
+
 namespace vestral {
 
 // The folder of the running executable, without a trailing separator unless it
@@ -15,8 +17,45 @@ std::string ProgramFileName();
 std::string SiblingPath(const std::string& folder, const std::string& fileName,
                         const std::string& ext);
 
-// The main database and the ini file beside the program.
+// The default database an installed copy ships, relative to the executable's folder
+// ("../share/vestral/vestral.DAT" for /usr/bin and /usr/share).
+extern const char* const kShippedDatabase;
+
+// What decides where the program's files live. The running program reads it from
+// /proc and the environment; tests make their own.
+struct ProgramEnvironment {
+  std::string executable;  // absolute, links resolved
+  std::string home;        // $HOME
+  std::string dataHome;    // $XDG_DATA_HOME, empty when unset
+  std::string configHome;  // $XDG_CONFIG_HOME, empty when unset
+};
+ProgramEnvironment CurrentProgramEnvironment();
+
+// An installed copy is one whose shipped default database exists at kShippedDatabase:
+// a build or unpacked folder has none there. A portable copy keeps its database and
+// ini beside the executable, named after it; an installed one keeps vestral.DAT in
+// $XDG_DATA_HOME/vestral (~/.local/share/vestral) and vestral.ini in
+// $XDG_CONFIG_HOME/vestral (~/.config/vestral). A relative XDG path is ignored, as
+// the XDG rules ask.
+struct ProgramFiles {
+  bool installed = false;
+  std::string database;
+  std::string ini;
+  std::string shippedDatabase;  // installed copies only
+  std::string problem;          // why the user's folders cannot be used; empty when they can
+};
+ProgramFiles ChooseProgramFiles(const ProgramEnvironment& env);
+
+// Starts a new user of an installed copy from the shipped default database: makes the
+// data folder (mode 0700, as the XDG rules ask) and copies the database in, all or
+// nothing. Nothing happens for a portable copy or when the user has a database.
+Status PrepareProgramFiles(const ProgramFiles& files);
+
+// The choice for this process, made once, and the main database and the ini file
+// by it. PrepareMainDatabase() is PrepareProgramFiles() for this process.
+const ProgramFiles& CurrentProgramFiles();
 std::string MainDatabasePath();
 std::string IniFilePath();
+Status PrepareMainDatabase();
 
 }  // namespace vestral

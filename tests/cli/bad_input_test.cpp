@@ -4,11 +4,18 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <QProcess>
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/cli.h"
@@ -294,14 +301,23 @@ TEST_F(BadInput, FoldersMissingFoldersAndEmptyPathsAreNamedAndChangeNothing) {
     const char* read;  // the problem named when reading
     const char* write;
   };
+  // A pipe would hang a reader that waits for its writer, a device would be replaced
+  // by a regular file ("create" only says the path is taken).
+  const std::string fifo = dir_.file("fifo");
+  const std::string device = dir_.file("null");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const bool deviceMade = ::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
   const BadPath badPaths[] = {
       {"a folder", folder_, "is a folder, not a file", "is a folder, not a file"},
       {"a missing folder", dir_.file("none/x.DAT"), "No such file or directory", "does not exist"},
+      {"a pipe", fifo, "is not a regular file", "left as it was"},
+      {"a device", device, "is not a regular file", "left as it was"},
   };
   const Snapshot before = snapshot();
   for (const Case& c : cases) {
     const std::string command = c.args.front() + (c.role == kWrite ? " output" : " input");
     for (const BadPath& bad : badPaths) {
+      if (bad.path == device && !deviceMade) continue;
       SCOPED_TRACE(command + " path is " + bad.what);
       const Outcome r = Vestral(expand(c.args, bad.path));
       EXPECT_EQ(r.status, kExitFailure);
@@ -319,6 +335,9 @@ TEST_F(BadInput, FoldersMissingFoldersAndEmptyPathsAreNamedAndChangeNothing) {
     EXPECT_EQ(r.out, "");
   }
   EXPECT_EQ(Changes(before, snapshot()), "");
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  if (!deviceMade) GTEST_SKIP() << "mknod is not allowed here: no device node was tried";
+  EXPECT_TRUE(fs::is_character_file(device));
 }
 
 TEST_F(BadInput, AReadOnlyDestinationIsReportedAndKept) {
@@ -351,6 +370,31 @@ TEST_F(BadInput, AReadOnlyDestinationIsReportedAndKept) {
   }
 }
 
+// Every writer replaces the file a link names and the link stays; a 250-byte name
+// (255 is the limit) and the file's mode survive as well.
+TEST_F(BadInput, WritersFollowALinkToALongNameAndKeepTheMode) {
+  const std::string target = dir_.file(std::string(250, 'n'));
+  const std::string link = dir_.file("link.DAT");
+  fs::create_symlink(target, link);
+  const std::vector<std::string> writers[] = {
+      {"sync", "--db", link, other_},
+      {"check", "--write", "--db", link},
+      {"collect", "--yes", "--db", main_, link},
+      {"generate", "--yes", src_, link},
+  };
+  constexpr fs::perms kMode = fs::perms::owner_read | fs::perms::owner_write;
+  for (const std::vector<std::string>& args : writers) {
+    SCOPED_TRACE(args.front());
+    WriteBytes(target, ReadBytes(damaged_));
+    fs::permissions(target, kMode);
+    const Outcome r = Vestral(args);
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_NE(ReadBytes(target), ReadBytes(damaged_));
+    EXPECT_EQ(fs::status(target).permissions(), kMode);
+  }
+}
+
 // The file layer's seam stops the next write half-way, as a full disk does.
 TEST_F(BadInput, AFullDiskIsReportedAndLeavesTheOldFileIntact) {
   struct Case {
@@ -360,6 +404,7 @@ TEST_F(BadInput, AFullDiskIsReportedAndLeavesTheOldFileIntact) {
   const Case cases[] = {
       {{"sync", "--db", "{disk}", "{other}"}, ReadBytes(main_)},
       {{"collect", "--yes", "--db", "{main}", "{disk}"}, ReadBytes(out_)},
+      {{"generate", "--yes", "{src}", "{disk}"}, ReadBytes(main_)},
       {{"generate", "{src}", "{disk}"}, ""},
   };
   for (const Case& c : cases) {
@@ -381,6 +426,37 @@ TEST_F(BadInput, AFullDiskIsReportedAndLeavesTheOldFileIntact) {
     EXPECT_THAT(r.out, ::testing::Not(HasSubstr("Created database file")));
     EXPECT_EQ(Changes(before, snapshot()), "");
   }
+}
+
+// Two writers of one database: the second waits for the first and merges into what
+// the first wrote, also when that replaced the file it was waiting for.
+TEST_F(BadInput, ConcurrentSyncsKeepEveryChange) {
+  auto oneEntry = [this](const std::string& name, const char* code) {
+    DtcDatabase db = EmptyDatabase();
+    db.U.Entries.push_back(entry(code, "added"));
+    EXPECT_TRUE(WriteDatabase(dir_.file(name), db).ok());
+    return QStringList{"sync", "--db", testing::Arg(main_), testing::Arg(dir_.file(name))};
+  };
+  auto has = [this](const char* code) {
+    int32_t at = 0;
+    return FindEntry(ReadBack(main_).U, code, at);
+  };
+  QProcess first, second, third;
+  first.start(VESTRAL_BINARY, oneEntry("a.DAT", "0a01"));
+  second.start(VESTRAL_BINARY, oneEntry("b.DAT", "0b01"));
+  {
+    FileLock held;
+    ASSERT_TRUE(first.waitForFinished(30000) && second.waitForFinished(30000));
+    ASSERT_TRUE(held.lock(main_).ok());
+    third.start(VESTRAL_BINARY, oneEntry("c.DAT", "0c01"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // it waits for the lock
+    DtcDatabase meanwhile = ReadBack(main_);
+    meanwhile.U.Entries.push_back(entry("0d01", "meanwhile"));
+    ASSERT_TRUE(WriteDatabase(main_, meanwhile).ok());
+  }
+  ASSERT_TRUE(third.waitForFinished(30000));
+  for (const QProcess* p : {&first, &second, &third}) EXPECT_EQ(p->exitCode(), kExitOk);
+  for (const char* code : {"0a01", "0b01", "0c01", "0d01"}) EXPECT_TRUE(has(code)) << code;
 }
 
 // The same on a real full disk: a 64 KB tmpfs, filled up, where the system lets us
@@ -475,6 +551,41 @@ TEST_F(BadInput, BinaryCodesOnStandardInputAreReportedNotLookedUp) {
   EXPECT_THAT(r.out, HasSubstr("P0100\t"));
   // Control characters of the input never reach the terminal.
   EXPECT_EQ(r.err.find('\x1b'), std::string::npos);
+}
+
+// Valid UTF-8 holding no control character but tab and line feed.
+bool Printable(const std::string& s) {
+  const QString u = QString::fromUtf8(s);
+  if (u.toUtf8().toStdString() != s) return false;
+  return std::none_of(u.begin(), u.end(), [](QChar c) {
+    return c.category() == QChar::Other_Control && c != '\n' && c != '\t';
+  });
+}
+
+// Bytes of a file reach the terminal as UTF-8 with control characters shown as "?";
+// JSON escapes every control character, C1 ones included.
+TEST_F(BadInput, ControlCharactersOfAFileNeverReachTheOutput) {
+  WriteBytes(src_,
+             "\x1b"
+             "0100 escape\r\n\x07"
+             "0200 bell\r\n\x98"
+             "0300 none\r\n\xC0"
+             "0400 a\r\n");
+  const Outcome lint = Vestral({"lint", "--source", src_});
+  EXPECT_EQ(lint.status, kExitFailure);
+  EXPECT_THAT(lint.out, HasSubstr("table letter ? is none"));
+  EXPECT_THAT(lint.out, HasSubstr("table letter \xD0\x90 is none"));  // "А"
+  EXPECT_TRUE(Printable(lint.out)) << lint.out;
+
+  DtcDatabase db = EmptyDatabase();
+  db.P.Entries.push_back(entry("0100",
+                               "a\x98"
+                               "b\x1b"
+                               "c\x7F"));
+  ASSERT_TRUE(WriteDatabase(main_, db).ok());
+  const Outcome json = Vestral({"lookup", "--db", main_, "--json", "P0100"});
+  EXPECT_THAT(json.out, HasSubstr(R"("a\u0098b\u001bc\u007f")"));
+  EXPECT_TRUE(Printable(json.out)) << json.out;
 }
 
 }  // namespace

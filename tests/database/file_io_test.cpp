@@ -2,12 +2,19 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <random>
 #include <string>
+#include <thread>
 
 #include "support/read_only_file.h"
-#include "support/small_disk.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
@@ -23,47 +30,82 @@ size_t filesIn(const std::string& folder) {
   return n;
 }
 
-// A folder closed to new files still holds writable files: they are written in place.
-TEST(FileWrites, AFileInAFolderClosedToNewFilesIsWrittenInPlace) {
+// Where no temporary file can be made, the file is never written in place.
+TEST(FileWrites, AFolderClosedToNewFilesRefusesTheWriteAndNamesTheFolder) {
   testing::TempDir dir;
   const std::string path = dir.file("main.DAT");
-  const std::string old(1000, 'o');
-  WriteBytes(path, old);
+  WriteBytes(path, "old");
   testing::ReadOnlyFile closed(dir.path(), /*folder=*/true);
   if (!closed.ok()) GTEST_SKIP() << "cannot close a folder to new files here";
-
-  for (const std::string& bytes : {std::string(3000, 'g'), std::string(10, 's'), std::string()}) {
-    SCOPED_TRACE(bytes.size());
-    ASSERT_TRUE(ReplaceFile(path, bytes).ok());
-    EXPECT_EQ(ReadBytes(path), bytes);
-  }
+  const Status s = ReplaceFile(path, "new");
+  EXPECT_THAT(s.message(),
+              HasSubstr("no temporary file can be made in the folder \"" + dir.path() + "\""));
+  EXPECT_EQ(s.message(), CheckReplaceable(path).message());
+  EXPECT_EQ(ReadBytes(path), "old");
   EXPECT_EQ(filesIn(dir.path()), 1u);
-
-  // A full disk while growing it: the old content stays whole.
-  WriteBytes(path, old);
-  SimulateFullDiskForTesting(1);
-  const Status s = ReplaceFile(path, std::string(5000, 'n'));
-  SimulateFullDiskForTesting(0);
-  EXPECT_THAT(s.message(), HasSubstr("\"" + path + "\""));
-  EXPECT_THAT(s.message(), HasSubstr("No space left on device"));
-  EXPECT_TRUE(ReadBytes(path) == old) << "the old content changed";
 }
 
-TEST(FileWrites, ARealFullDiskInAClosedFolderLeavesTheFileIntact) {
+// Root can hand a file to anyone; the replaced file keeps what the old one had, and a
+// user who may write the file but not give it away is refused.
+TEST(FileWrites, AReplacedFileKeepsItsOwnerGroupAndMode) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
   testing::TempDir dir;
-  const testing::SmallDisk disk(dir.file("disk"));
-  if (!disk.ok()) GTEST_SKIP() << "no tmpfs can be mounted here";
-  const std::string path = disk.file("main.DAT");
-  std::string old;
-  for (int i = 0; i < 8000; ++i) old += static_cast<char>('a' + i % 26);
-  WriteBytes(path, old);
-  disk.fill();
-  testing::ReadOnlyFile closed(dir.file("disk"), /*folder=*/true);
-  if (!closed.ok()) GTEST_SKIP() << "cannot close a folder to new files here";
+  const std::string path = dir.file("main.DAT");
+  WriteBytes(path, "old");
+  ASSERT_EQ(::chown(path.c_str(), 12345, 12346), 0);
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  ASSERT_TRUE(ReplaceFile(path, "new").ok());
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 12345u);
+  EXPECT_EQ(st.st_gid, 12346u);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
 
-  const Status s = ReplaceFile(path, std::string(40000, 'n'));
-  EXPECT_THAT(s.message(), HasSubstr("No space left on device"));
-  EXPECT_TRUE(ReadBytes(path) == old) << "the old content changed";
+  ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const bool refused = ::setgid(23456) == 0 && ::setuid(23456) == 0 &&
+                         ReplaceFile(path, "mine").message().find("owner") != std::string::npos;
+    ::_exit(refused ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write was not refused";
+  EXPECT_EQ(ReadBytes(path), "new");
+  EXPECT_EQ(filesIn(dir.path()), 1u);
+}
+
+// A writer killed at any moment leaves the old file or the new one, and nothing else.
+TEST(FileWrites, AKilledWriterLeavesOneWholeFileAndNoTemporary) {
+  testing::TempDir dir;
+  const std::string path = dir.file("main.DAT");
+  const std::string versions[2] = {std::string(4 << 20, 'a'), std::string(3 << 20, 'b')};
+  std::mt19937 rng(std::random_device{}());
+  for (int run = 0; run < 5; ++run) {
+    WriteBytes(path, versions[0]);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      for (int i = 1;; ++i) ReplaceFile(path, versions[i % 2]);
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 40000));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(filesIn(dir.path()), 1u) << "run " << run;
+    const std::string now = ReadBytes(path);
+    EXPECT_TRUE(now == versions[0] || now == versions[1]) << "run " << run;
+  }
+}
+
+// A lock another holder keeps is given up after a short wait, with a message.
+TEST(FileWrites, ASecondLockHolderWaitsThenGivesUp) {
+  testing::TempDir dir;
+  const std::string path = dir.file("main.DAT");
+  WriteBytes(path, "db");
+  FileLock first;
+  ASSERT_TRUE(first.lock(path).ok());
+  FileLock second;
+  EXPECT_THAT(second.lock(path).message(), HasSubstr("another program is using the file"));
 }
 
 }  // namespace

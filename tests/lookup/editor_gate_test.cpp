@@ -1,6 +1,9 @@
 #include "lookup/editor_gate.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include <optional>
 #include <vector>
@@ -69,11 +72,19 @@ TEST(EditorGate, FollowsTheSettingInTheIniFile) {
       {"ENABLED2", "[Main]\nEditor=ENABLED2\n", {}, false, S{kEditorLocked}, 0},
       {"wrong section", "[Editor]\nMain=ENABLED\n", {}, false, S{kEditorLocked}, 0},
       {"no file", std::nullopt, {}, false, S{kEditorLocked}, 0},
+      // Neither may hang the window: each is no setting at once.
+      {"a pipe", "<fifo>", {}, false, S{kEditorLocked}, 0},
+      {"a link to /dev/zero", "<zero>", {}, false, S{kEditorLocked}, 0},
   };
   for (const Case& c : cases) {
     TempDir dir;
     const std::string ini = dir.file("vestral.ini");
-    if (c.ini) WriteBytes(ini, *c.ini);
+    if (c.ini == "<fifo>")
+      ::mkfifo(ini.c_str(), 0600);
+    else if (c.ini == "<zero>")
+      std::filesystem::create_symlink("/dev/zero", ini);
+    else if (c.ini)
+      WriteBytes(ini, *c.ini);
     S statuses;
     RecordingQuestions questions(c.answer, statuses);
     const bool open =

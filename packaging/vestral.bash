@@ -1,0 +1,46 @@
+# Completion of vestral's commands, their options and file arguments.
+_vestral() {
+  local cur prev words cword
+  _init_completion -s || return
+
+  if ((cword == 1)); then
+    mapfile -t COMPREPLY < <(compgen -W "lookup create generate check collect sync search lint
+      --editor --help --version" -- "$cur")
+    return
+  fi
+
+  case $prev in
+    --db | --source)
+      _filedir '@(DAT|dat)'
+      return
+      ;;
+    --color)
+      mapfile -t COMPREPLY < <(compgen -W "auto always never" -- "$cur")
+      return
+      ;;
+    --code) return ;;
+  esac
+
+  local options="--quiet --color= --help"
+  case ${words[1]} in
+    lookup | search) options+=" --db --json" ;;
+    create) ;;
+    generate) options+=" --yes --no" ;;
+    check) options+=" --db --write" ;;
+    collect) options+=" --db --code --yes --no" ;;
+    sync) options+=" --db --direct --dry-run --yes --no" ;;
+    lint) options+=" --db --source" ;;
+    *) return ;;
+  esac
+  if [[ $cur == -* ]]; then
+    mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
+    [[ ${COMPREPLY[*]} == *= ]] && compopt -o nospace
+    return
+  fi
+  # lookup takes codes and search takes words; the others take files.
+  case ${words[1]} in
+    lookup | search) ;;
+    *) _filedir ;;
+  esac
+}
+complete -F _vestral vestral
