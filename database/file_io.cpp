@@ -221,6 +221,8 @@ Status keepOwnerAndMode(int fd, const struct stat& old, const std::string& path)
 // both are done, so an interrupt cannot leave the name behind.
 Status linkIn(Temp& tmp, const std::string& folder, const fs::path& target,
               const std::string& path) {
+  // Any first-use cost of the name generator is paid before signals wait.
+  const std::string firstName = tmp.name.empty() ? tempName(folder) : std::string();
   sigset_t all;
   sigset_t before;
   sigfillset(&all);
@@ -229,7 +231,7 @@ Status linkIn(Temp& tmp, const std::string& folder, const fs::path& target,
   if (tmp.name.empty()) {
     const std::string viaProc = "/proc/self/fd/" + std::to_string(tmp.fd.get());
     for (int attempt = 0; attempt < 8 && tmp.name.empty(); ++attempt) {
-      const std::string name = tempName(folder);
+      const std::string name = attempt == 0 ? firstName : tempName(folder);
       if (::linkat(AT_FDCWD, viaProc.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
           // Without /proc, the descriptor itself (allowed to privileged users).
           (errno == ENOENT &&
@@ -335,6 +337,10 @@ Status ReplaceFile(const std::string& path, const std::string& bytes) {
   if (s.ok() && exists) s = keepOwnerAndMode(tmp.fd.get(), old, path);
   if (s.ok() && ::fsync(tmp.fd.get()) != 0)
     s = Status::IOError("writing " + quoted(path) + " failed: " + ErrnoText(errno));
+  // Held open over the rename, so the rename only drops a name and the old file's
+  // blocks are freed after it: the moment in which a kill can leave the temporary's
+  // name behind stays two system calls wide, whatever the file's size.
+  const Fd oldFile(exists ? ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1);
   if (s.ok()) s = linkIn(tmp, folder, target, path);
   dropTemp(tmp);
   if (s.ok()) syncFolder(folder);
