@@ -84,8 +84,7 @@ void formatCounts(const ViewTable (&tables)[4], std::string& out) {
 
 // Adds every line of the source to `db`, logging each; false at the first line the
 // generator stops at (logged). The entries point into `text`.
-bool addSourceLines(std::string_view text, ViewTable (&db)[4], LogSink& log,
-                    Questions& questions) {
+bool addSourceLines(std::string_view text, ViewTable (&db)[4], LogSink& log, Questions& questions) {
   const std::string ok = "Ok";
   const std::string extend = "Extend";
   std::string counts;
