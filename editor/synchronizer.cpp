@@ -54,17 +54,22 @@ void mergeTable(LogSink& log, std::vector<Entry>& main, const std::vector<Entry>
   // memory may lack it, and appending must not put an entry at the placeholder's place.
   if (main.empty()) main.resize(1);
   CodeIndex index(main);
+  // The lines of each entry are skipped, not built and dropped, when nothing shows them.
+  const bool quiet = log.writesNothing();
+  auto say = [&log, quiet](const char* text, int mode, int color) {
+    if (!quiet) log.LOG(text, mode, color);
+  };
   const auto syncUb = static_cast<int32_t>(sync.size()) - 1;
   if (syncUb > 0) main.reserve(main.size() + static_cast<size_t>(syncUb));
   for (int32_t i = 1; i <= syncUb; ++i) {
     const Entry& s = sync[i];
-    log.LOG("FIND " + std::string(codeOf(s)), kTabModeTab, kWhite);
+    if (!quiet) log.LOG("FIND " + std::string(codeOf(s)), kTabModeTab, kWhite);
     int32_t k = 0;
     if (index.find(codeOf(s), k)) {
-      log.LOG("FOUND, ", kTabModeNone, color::kLightMagenta);
+      say("FOUND, ", kTabModeNone, color::kLightMagenta);
       Entry& m = main[k];
       if (direct) {
-        log.LOG("Sync", kTabModeTab, kWhite);
+        say("Sync", kTabModeTab, kWhite);
         // The whole texts are compared: a changed text of the same length is a change.
         if (m.Text != s.Text && questions.ask(SyncConfirmation(owned(m), owned(s))) == Button::Ok) {
           // Same code, so the index stays right.
@@ -72,29 +77,29 @@ void mergeTable(LogSink& log, std::vector<Entry>& main, const std::vector<Entry>
             m = std::move((*consumable)[i]);
           else
             m = s;
-          log.LOG("Complete", kTabModeTab, color::kLightGreen);
+          say("Complete", kTabModeTab, color::kLightGreen);
         } else {
-          log.LOG("Skip", kTabModeNone, color::kLightCyan);
+          say("Skip", kTabModeNone, color::kLightCyan);
         }
       } else {
-        log.LOG("Add", kTabModeTab, kWhite);
+        say("Add", kTabModeTab, kWhite);
         if (consumable)
           m.Extension = std::move((*consumable)[i].Text);
         else
           m.Extension = s.Text;
-        log.LOG("Complete", kTabModeTab, color::kLightGreen);
+        say("Complete", kTabModeTab, color::kLightGreen);
       }
     } else {
-      log.LOG("NOT FOUND, Create", kTabModeTab, color::kLightYellow);
+      say("NOT FOUND, Create", kTabModeTab, color::kLightYellow);
       // Not a conditional expression: with one const branch it would copy both ways.
       if (consumable)
         main.push_back(std::move((*consumable)[i]));
       else
         main.push_back(s);
       index.appended(main.back(), static_cast<int32_t>(main.size()) - 1);
-      log.LOG("Complete", kTabModeTab, color::kLightGreen);
+      say("Complete", kTabModeTab, color::kLightGreen);
     }
-    log.LOG("->", kTabModeLineEnd, color::kLightBlue);
+    say("->", kTabModeLineEnd, color::kLightBlue);
   }
   log.LOG("***********************  END  *************************", kTabModeLineEnd,
           color::kLightBlue);

@@ -10,8 +10,8 @@ namespace vestral {
 
 // Separators LOG puts behind a piece.
 inline constexpr int kTabModeNone = 0;
-inline constexpr int kTabModeTab = 1;     // a tab; the line goes on
-inline constexpr int kTabModeLineEnd = 2; // CR LF; the line ends
+inline constexpr int kTabModeTab = 1;      // a tab; the line goes on
+inline constexpr int kTabModeLineEnd = 2;  // CR LF; the line ends
 
 // The standard 16-colour palette the log's colour numbers index.
 struct Rgb {
@@ -19,23 +19,35 @@ struct Rgb {
   friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 inline constexpr std::array<Rgb, 16> kPalette = {{
-    {0, 0, 0},       {0, 0, 128},   {0, 128, 0},   {0, 128, 128},
-    {128, 0, 0},     {128, 0, 128}, {128, 128, 0}, {192, 192, 192},
-    {128, 128, 128}, {0, 0, 255},   {0, 255, 0},   {0, 255, 255},
-    {255, 0, 0},     {255, 0, 255}, {255, 255, 0}, {255, 255, 255},
+    {0, 0, 0},
+    {0, 0, 128},
+    {0, 128, 0},
+    {0, 128, 128},
+    {128, 0, 0},
+    {128, 0, 128},
+    {128, 128, 0},
+    {192, 192, 192},
+    {128, 128, 128},
+    {0, 0, 255},
+    {0, 255, 0},
+    {0, 255, 255},
+    {255, 0, 0},
+    {255, 0, 255},
+    {255, 255, 0},
+    {255, 255, 255},
 }};
 
 // Colour numbers used across the editor.
 namespace color {
-inline constexpr int kYellow = 6;         // base positions
+inline constexpr int kYellow = 6;  // base positions
 inline constexpr int kGrey = 8;
-inline constexpr int kLightBlue = 9;      // banners
+inline constexpr int kLightBlue = 9;  // banners
 inline constexpr int kLightGreen = 10;
 inline constexpr int kLightCyan = 11;
-inline constexpr int kLightRed = 12;      // errors
+inline constexpr int kLightRed = 12;  // errors
 inline constexpr int kLightMagenta = 13;
-inline constexpr int kLightYellow = 14;   // codes and error pieces
-inline constexpr int kBrightWhite = 15;   // headings and progress
+inline constexpr int kLightYellow = 14;  // codes and error pieces
+inline constexpr int kBrightWhite = 15;  // headings and progress
 }  // namespace color
 
 inline constexpr const char* kLogHeader = "LOG v. 1.0";
@@ -53,6 +65,8 @@ class LogSink {
   virtual void LOG(const std::string& T, int TABMODE, int QColor) = 0;
   // Closes the run with a red "Done" and no line end.
   virtual void DONE() = 0;
+  // True when LOG shows nothing, so a long run may skip building its per-entry lines.
+  virtual bool writesNothing() const { return false; }
 };
 
 // Logs an error message (UTF-8, as paths and system messages are) in light red on a
@@ -96,6 +110,7 @@ class NullSink : public LogSink {
   void INIT() override {}
   void LOG(const std::string&, int, int) override {}
   void DONE() override {}
+  bool writesNothing() const override { return true; }
 };
 
 }  // namespace vestral
