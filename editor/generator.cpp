@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <filesystem>
 
 #include "database/database_view.h"
@@ -35,21 +34,21 @@ bool ParseSourceLine(std::string_view line, SourceLine& out) {
 std::vector<std::string_view> SplitSourceLines(std::string_view text) {
   std::vector<std::string_view> lines;
   lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
-  const char* const base = text.data();
   const size_t n = text.size();
   size_t start = 0;
-  // memchr finds each line end at memory speed; a CR before the next LF ends a line too.
+  // find() of one character is memchr: each line end is found at memory speed. A CR
+  // before the next LF ends a line too.
   while (start < n) {
-    const auto* lf = static_cast<const char*>(std::memchr(base + start, '\n', n - start));
-    const size_t end = lf ? static_cast<size_t>(lf - base) : n;
-    if (const auto* cr = static_cast<const char*>(std::memchr(base + start, '\r', end - start))) {
-      const auto at = static_cast<size_t>(cr - base);
-      lines.push_back(text.substr(start, at - start));
-      start = at + 1 < n && base[at + 1] == '\n' ? at + 2 : at + 1;
+    const size_t lf = std::min(text.find('\n', start), n);
+    const size_t cr = text.substr(start, lf - start).find('\r');
+    if (cr != std::string_view::npos) {
+      const size_t at = start + cr;
+      lines.push_back(text.substr(start, cr));
+      start = at + 1 < n && text[at + 1] == '\n' ? at + 2 : at + 1;
       continue;
     }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
+    lines.push_back(text.substr(start, lf - start));
+    start = lf + 1;
   }
   return lines;
 }
