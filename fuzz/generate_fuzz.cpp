@@ -18,8 +18,8 @@ namespace {
 
 const std::string& folder() {
   static const std::string dir = [] {
-    const auto p = std::filesystem::temp_directory_path() /
-                   ("vestral-fuzz-" + std::to_string(::getpid()));
+    const auto p =
+        std::filesystem::temp_directory_path() / ("vestral-fuzz-" + std::to_string(::getpid()));
     std::filesystem::create_directories(p);
     return p.string();
   }();
