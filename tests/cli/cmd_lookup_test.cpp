@@ -66,12 +66,10 @@ TEST_F(LookupCommand, HexAndLetterFormsPrintOneLineEach) {
 }
 
 TEST_F(LookupCommand, AnAbsentCodeIsReportedWithItsRangeAndTheStatusIs1) {
-  const ProcessResult r = lookup({"0101", "C0123", "P1406"});
+  const ProcessResult r = lookup({"0101", "C0123"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, std::string("P0101\t") + kAbsent + "\t" + kGenericNote +
-                       "\nC0123\tchassis\tChassis fault\t\nP1406\t" + kAbsent +
-                       "\tmanufacturer range: each maker defines this code for its own "
-                       "vehicles\n");
+                       "\nC0123\tchassis\tChassis fault\t\n");
 }
 
 TEST_F(LookupCommand, MalformedArgumentsAreUsageErrorsNamingEachCode) {
