@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "database/code_index.h"
 #include "database/file_io.h"
 #include "editor/base_positions.h"
-#include "editor/code_index.h"
 
 namespace vestral {
 

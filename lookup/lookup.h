@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "database/code_index.h"
 #include "database/database_view.h"
-#include "editor/code_index.h"
 
 namespace vestral {
 

@@ -1,4 +1,4 @@
-#include "editor/code_index.h"
+#include "database/code_index.h"
 
 #include <gtest/gtest.h>
 
