@@ -19,7 +19,9 @@ using namespace vestral;
 class TextSink : public LogSink {
  public:
   void INIT() override { text_ = std::string(kLogHeader) + "\r\n"; }
-  void LOG(const std::string& T, int TABMODE, int) override { text_ += LogPieceText(T, TABMODE); }
+  void LOG(const std::string& T, TabMode TABMODE, LogColour) override {
+    text_ += LogPieceText(T, TABMODE);
+  }
   void DONE() override { text_ += kLogDone; }
   size_t size() const { return text_.size(); }
 

@@ -30,13 +30,13 @@ void TerminalSink::setColour(int paletteIndex) {
 }
 
 void TerminalSink::INIT() {
-  setColour(color::kLightGreen);
+  setColour(static_cast<int>(color::kLightGreen));
   out_.write(kLogHeader);
   out_.write("\n");
 }
 
-void TerminalSink::LOG(const std::string& T, int TABMODE, int QColor) {
-  setColour(QColor);
+void TerminalSink::LOG(const std::string& T, TabMode TABMODE, LogColour colour) {
+  setColour(static_cast<int>(colour));
   // A piece may hold whole lines (the checker's removal list).
   if (T.find('\r') == std::string::npos)
     out_.writeCp1251(T);
@@ -47,7 +47,7 @@ void TerminalSink::LOG(const std::string& T, int TABMODE, int QColor) {
 }
 
 void TerminalSink::DONE() {
-  setColour(color::kLightRed);
+  setColour(static_cast<int>(color::kLightRed));
   out_.write(kLogDone);
   setColour(-1);
   out_.write("\n");

@@ -15,7 +15,7 @@ class TerminalSink : public LogSink {
   ~TerminalSink() override { pause(); }
 
   void INIT() override;
-  void LOG(const std::string& T, int TABMODE, int QColor) override;
+  void LOG(const std::string& T, TabMode TABMODE, LogColour colour) override;
   void DONE() override;
 
   // Puts the terminal back to its own colour and writes out what is buffered: call

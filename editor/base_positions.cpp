@@ -8,7 +8,7 @@ namespace vestral {
 
 namespace {
 
-constexpr int kHeadingColor = color::kBrightWhite;
+constexpr LogColour kHeadingColor = color::kBrightWhite;
 
 }  // namespace
 

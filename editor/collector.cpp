@@ -8,7 +8,7 @@ namespace vestral {
 
 namespace {
 
-constexpr int kWhite = color::kBrightWhite;
+constexpr LogColour kWhite = color::kBrightWhite;
 constexpr char kTableOrder[4] = {'B', 'C', 'P', 'U'};
 
 // Logs and appends one collected entry; the log line goes on behind it with "OK".

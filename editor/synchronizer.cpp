@@ -10,7 +10,7 @@ namespace vestral {
 
 namespace {
 
-constexpr int kWhite = color::kBrightWhite;
+constexpr LogColour kWhite = color::kBrightWhite;
 constexpr char kTableOrder[4] = {'B', 'C', 'P', 'U'};
 size_t slotOf(char letter) { return static_cast<size_t>(TableSlot(letter)); }
 
@@ -56,7 +56,7 @@ void mergeTable(LogSink& log, std::vector<Entry>& main, const std::vector<Entry>
   CodeIndex index(main);
   // The lines of each entry are skipped, not built and dropped, when nothing shows them.
   const bool quiet = log.writesNothing();
-  auto say = [&log, quiet](const char* text, int mode, int color) {
+  auto say = [&log, quiet](const char* text, TabMode mode, LogColour color) {
     if (!quiet) log.LOG(text, mode, color);
   };
   const auto syncUb = static_cast<int32_t>(sync.size()) - 1;

@@ -68,14 +68,15 @@ void applyTabStops(QTextDocument* doc) {
   doc->setDefaultTextOption(opt);
 }
 
-int paletteIndex(const QColor& c) {
+// Only palette colours are ever inserted; anything else reads back as the default.
+LogColour paletteIndex(const QColor& c) {
   for (size_t i = 0; i < kPalette.size(); ++i)
     if (c.red() == kPalette[i].r && c.green() == kPalette[i].g && c.blue() == kPalette[i].b)
-      return static_cast<int>(i);
-  return -1;
+      return static_cast<LogColour>(i);
+  return static_cast<LogColour>(kDefaultColor);
 }
 
-void appendRun(std::vector<LogRun>& out, std::string text, int color) {
+void appendRun(std::vector<LogRun>& out, std::string text, LogColour color) {
   if (text.empty()) return;
   if (!out.empty() && out.back().color == color)
     out.back().text += text;
@@ -146,7 +147,7 @@ void FrmLOG::INIT(QWidget* Owner) {
   const QFont font = logFont(10);
   if (TXT->font() != font) TXT->setFont(font);
 
-  queue(std::string(kLogHeader) + "\r\n", color::kLightGreen);
+  queue(std::string(kLogHeader) + "\r\n", static_cast<int>(color::kLightGreen));
   flush();
   showEnd();
 
@@ -159,18 +160,19 @@ void FrmLOG::INIT(QWidget* Owner) {
   sincePump_.start();
 }
 
-void FrmLOG::LOG(const std::string& T, int TABMODE, int QColor) {
-  queue(T, QColor);
+void FrmLOG::LOG(const std::string& T, TabMode TABMODE, LogColour colour) {
+  const int index = static_cast<int>(colour);
+  queue(T, index);
   if (TABMODE == kTabModeTab)
-    queue("\t", QColor);
+    queue("\t", index);
   else if (TABMODE == kTabModeLineEnd)
-    queue("\r\n", QColor);
+    queue("\r\n", index);
   if (pendingText_.size() >= kMaxQueuedChars) flush();
   pumpEventsIfDue();
 }
 
 void FrmLOG::DONE() {
-  queue(kLogDone, color::kLightRed);
+  queue(kLogDone, static_cast<int>(color::kLightRed));
   flush();
   showEnd();
   running_ = false;

@@ -37,7 +37,7 @@ class FrmLOG : public QWidget, public LogSink {
   // the header follows what the box already holds.
   void INIT(QWidget* Owner);
   void INIT() override;
-  void LOG(const std::string& T, int TABMODE, int QColor) override;
+  void LOG(const std::string& T, TabMode TABMODE, LogColour colour) override;
   void DONE() override;
 
   // True between INIT and DONE.

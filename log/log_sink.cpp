@@ -10,7 +10,7 @@ void LogError(LogSink& log, std::string_view message) {
   log.LOG(line, kTabModeLineEnd, color::kLightRed);
 }
 
-std::string LogPieceText(const std::string& T, int TABMODE) {
+std::string LogPieceText(const std::string& T, TabMode TABMODE) {
   if (TABMODE == kTabModeTab) return T + '\t';
   if (TABMODE == kTabModeLineEnd) return T + "\r\n";
   return T;
@@ -21,8 +21,8 @@ void RecordingSink::INIT() {
   running_ = true;
 }
 
-void RecordingSink::LOG(const std::string& T, int TABMODE, int QColor) {
-  runs_.push_back({LogPieceText(T, TABMODE), QColor});
+void RecordingSink::LOG(const std::string& T, TabMode TABMODE, LogColour colour) {
+  runs_.push_back({LogPieceText(T, TABMODE), colour});
 }
 
 void RecordingSink::DONE() {

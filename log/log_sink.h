@@ -9,9 +9,10 @@
 namespace vestral {
 
 // Separators LOG puts behind a piece.
-inline constexpr int kTabModeNone = 0;
-inline constexpr int kTabModeTab = 1;      // a tab; the line goes on
-inline constexpr int kTabModeLineEnd = 2;  // CR LF; the line ends
+enum class TabMode : uint8_t { kNone, kTab, kLineEnd };
+inline constexpr TabMode kTabModeNone = TabMode::kNone;
+inline constexpr TabMode kTabModeTab = TabMode::kTab;          // a tab; the line goes on
+inline constexpr TabMode kTabModeLineEnd = TabMode::kLineEnd;  // CR LF; the line ends
 
 // The standard 16-colour palette the log's colour numbers index.
 struct Rgb {
@@ -37,18 +38,31 @@ inline constexpr std::array<Rgb, 16> kPalette = {{
     {255, 255, 255},
 }};
 
-// Colour numbers used across the editor.
+// The log's colours, in palette order. Base positions are yellow, banners light blue,
+// errors light red, codes and error pieces light yellow, headings and progress bright white.
+enum class LogColour : uint8_t {
+  kBlack,
+  kBlue,
+  kGreen,
+  kCyan,
+  kRed,
+  kMagenta,
+  kYellow,
+  kLightGrey,
+  kGrey,
+  kLightBlue,
+  kLightGreen,
+  kLightCyan,
+  kLightRed,
+  kLightMagenta,
+  kLightYellow,
+  kBrightWhite,
+};
 namespace color {
-inline constexpr int kYellow = 6;  // base positions
-inline constexpr int kGrey = 8;
-inline constexpr int kLightBlue = 9;  // banners
-inline constexpr int kLightGreen = 10;
-inline constexpr int kLightCyan = 11;
-inline constexpr int kLightRed = 12;  // errors
-inline constexpr int kLightMagenta = 13;
-inline constexpr int kLightYellow = 14;  // codes and error pieces
-inline constexpr int kBrightWhite = 15;  // headings and progress
+using enum LogColour;
 }  // namespace color
+
+inline constexpr const Rgb& PaletteRgb(LogColour c) { return kPalette[static_cast<size_t>(c)]; }
 
 inline constexpr const char* kLogHeader = "LOG v. 1.0";
 inline constexpr const char* kLogDone = "Done";
@@ -60,9 +74,8 @@ class LogSink {
   virtual ~LogSink() = default;
   // Opens a run: the green header "LOG v. 1.0" and a line end.
   virtual void INIT() = 0;
-  // Appends T in palette colour QColor, then a tab (TABMODE 1), a line end (2) or
-  // nothing (any other value).
-  virtual void LOG(const std::string& T, int TABMODE, int QColor) = 0;
+  // Appends T in the given colour, then the separator TABMODE names.
+  virtual void LOG(const std::string& T, TabMode TABMODE, LogColour colour) = 0;
   // Closes the run with a red "Done" and no line end.
   virtual void DONE() = 0;
   // True when LOG shows nothing, so a long run may skip building its per-entry lines.
@@ -76,20 +89,20 @@ void LogError(LogSink& log, std::string_view message);
 // One run of text in one colour, as it ends up in the log box.
 struct LogRun {
   std::string text;
-  int color;
+  LogColour color;
   friend bool operator==(const LogRun&, const LogRun&) = default;
 };
 
 // The text a LOG call inserts: T and its separator.
-std::string LogPieceText(const std::string& T, int TABMODE);
+std::string LogPieceText(const std::string& T, TabMode TABMODE);
 
 // Records what a log window would show, for tests and for callers that want the
-// text afterwards. The header is recorded in colour 10 (pure green) and "Done" in
-// colour 12 (pure red), the palette entries with those exact values.
+// text afterwards. The header is recorded in light green and "Done" in light red, the
+// palette entries with the pure values the window shows them in.
 class RecordingSink : public LogSink {
  public:
   void INIT() override;
-  void LOG(const std::string& T, int TABMODE, int QColor) override;
+  void LOG(const std::string& T, TabMode TABMODE, LogColour colour) override;
   void DONE() override;
 
   const std::vector<LogRun>& runs() const { return runs_; }
@@ -108,7 +121,7 @@ class RecordingSink : public LogSink {
 class NullSink : public LogSink {
  public:
   void INIT() override {}
-  void LOG(const std::string&, int, int) override {}
+  void LOG(const std::string&, TabMode, LogColour) override {}
   void DONE() override {}
   bool writesNothing() const override { return true; }
 };

@@ -65,7 +65,7 @@ Outcome Vestral(std::vector<std::string> args, const std::string& input = {}) {
 
 // Whether some light red piece of a coloured log holds `text`.
 bool RedHas(const std::string& out, const std::string& text) {
-  const std::string red = AnsiColour(color::kLightRed);
+  const std::string red = AnsiColour(static_cast<int>(color::kLightRed));
   for (size_t at = out.find(red); at != std::string::npos; at = out.find(red, at + 1))
     if (out.substr(at, out.find('\x1b', at + 1) - at).find(text) != std::string::npos) return true;
   return false;

@@ -17,8 +17,8 @@ TEST(TerminalSink, ShowsTheRunAsTheLogWindowDoesWithOneLineEndAfterDone) {
     sink.LOG("Base", kTabModeTab, color::kBrightWhite);
     sink.LOG("P", kTabModeTab, color::kYellow);
     sink.LOG("25000", kTabModeLineEnd, color::kYellow);
-    sink.LOG("a", 0, color::kLightRed);
-    sink.LOG("b", 7, color::kLightRed);  // any other mode: nothing behind the piece
+    sink.LOG("a", kTabModeNone, color::kLightRed);
+    sink.LOG("b", kTabModeNone, color::kLightRed);  // any other mode: nothing behind the piece
     sink.LOG("", kTabModeLineEnd, color::kLightRed);
     sink.DONE();
   }
@@ -30,8 +30,8 @@ TEST(TerminalSink, ConvertsCodePage1251AndHidesControlCharacters) {
   TextOutput out(text);
   TerminalSink sink(out, false);
   // "Ошибка" in code page 1251, then an escape sequence a file might carry.
-  sink.LOG("\xCE\xF8\xE8\xE1\xEA\xE0", kTabModeTab, 15);
-  sink.LOG("x\x1b[2Jy\x01", kTabModeLineEnd, 15);
+  sink.LOG("\xCE\xF8\xE8\xE1\xEA\xE0", kTabModeTab, color::kBrightWhite);
+  sink.LOG("x\x1b[2Jy\x01", kTabModeLineEnd, color::kBrightWhite);
   EXPECT_EQ(text, "Ошибка\tx?[2Jy?\n");
 }
 
@@ -43,18 +43,17 @@ TEST(TerminalSink, ColoursEachChangeWithTheMatchingAnsiColourAndResetsAtDone) {
   sink.LOG("a", kTabModeTab, color::kBrightWhite);
   sink.LOG("b", kTabModeTab, color::kBrightWhite);  // same colour: no new sequence
   sink.LOG("c", kTabModeLineEnd, color::kYellow);
-  sink.LOG("d", kTabModeLineEnd, 99);  // outside the palette: the terminal's own
   sink.DONE();
-  EXPECT_EQ(text, "\x1b[92mLOG v. 1.0\n\x1b[97ma\tb\t\x1b[33mc\n\x1b[0md\n\x1b[91mDone\x1b[0m\n");
+  EXPECT_EQ(text, "\x1b[92mLOG v. 1.0\n\x1b[97ma\tb\t\x1b[33mc\n\x1b[91mDone\x1b[0m\n");
 }
 
 TEST(TerminalSink, PauseResetsTheColourSoAQuestionIsNotPrintedInIt) {
   std::string text;
   TextOutput out(text);
   TerminalSink sink(out, true);
-  sink.LOG("a", 0, color::kLightRed);
+  sink.LOG("a", kTabModeNone, color::kLightRed);
   sink.pause();
-  sink.LOG("b", 0, color::kLightRed);
+  sink.LOG("b", kTabModeNone, color::kLightRed);
   EXPECT_EQ(text, "\x1b[91ma\x1b[0m\x1b[91mb");
 }
 
@@ -68,7 +67,7 @@ TEST(TerminalSink, BuffersUntilDoneThenWritesEverything) {
     EXPECT_FALSE(out.isTerminal());
     TerminalSink sink(out, false);
     sink.INIT();
-    for (int i = 0; i < 3; ++i) sink.LOG("line", kTabModeLineEnd, 15);
+    for (int i = 0; i < 3; ++i) sink.LOG("line", kTabModeLineEnd, color::kBrightWhite);
     EXPECT_EQ(testing::ReadBytes(path), "");  // nothing written piece by piece
     sink.DONE();
     EXPECT_EQ(testing::ReadBytes(path), "LOG v. 1.0\nline\nline\nline\nDone\n");

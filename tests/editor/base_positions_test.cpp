@@ -40,14 +40,10 @@ TEST(ReadMainDatabase, FreshDatabaseLogsZeroPositionsInOrderAndColour) {
 
   EXPECT_EQ(working, EmptyDatabase());
   const std::vector<LogRun> expected = {
-      {"LOG v. 1.0\r\n", color::kLightGreen},
-      {"Open main database\r\n", 15},
-      {"B - base positions 0\r\n", 6},
-      {"C - base positions 0\r\n", 6},
-      {"P - base positions 0\r\n", 6},
-      {"U - base positions 0\r\n", 6},
-      {"Complete\r\n", 15},
-      {"Done", color::kLightRed},
+      {"LOG v. 1.0\r\n", color::kLightGreen},       {"Open main database\r\n", color::kBrightWhite},
+      {"B - base positions 0\r\n", color::kYellow}, {"C - base positions 0\r\n", color::kYellow},
+      {"P - base positions 0\r\n", color::kYellow}, {"U - base positions 0\r\n", color::kYellow},
+      {"Complete\r\n", color::kBrightWhite},        {"Done", color::kLightRed},
   };
   EXPECT_EQ(log.runs(), expected);
   EXPECT_FALSE(log.running());
@@ -133,7 +129,7 @@ TEST(WriteMainDatabase, WritesTheNamesAndLogsLikeRead) {
   EXPECT_EQ(log.lines(),
             "LOG v. 1.0\nWrite main database\nB - base positions 0\nC - base positions 1\n"
             "P - base positions 2\nU - base positions 0\nComplete\nDone");
-  EXPECT_EQ(log.runs()[1].color, 15);
+  EXPECT_EQ(log.runs()[1].color, color::kBrightWhite);
   EXPECT_EQ(log.runs()[2].color, color::kYellow);
   EXPECT_TRUE(f.questions.asked().empty());
 

@@ -322,12 +322,13 @@ TEST(SynchronizeFailures, ReportedAndTheMainFileKept) {
     const char* name;
     std::string main, sync;
     std::string line;  // the last log line before "Done"
-    int color;
+    LogColour color;
   } cases[] = {
-      {"sync missing", good, dir.file("none.DAT"), "Synchro database not found", 15},
-      {"sync empty path", good, "", "Synchro database not found", 15},
+      {"sync missing", good, dir.file("none.DAT"), "Synchro database not found",
+       color::kBrightWhite},
+      {"sync empty path", good, "", "Synchro database not found", color::kBrightWhite},
       {"main missing", dir.file("nomain.DAT"), good,
-       "Cannot open \"" + dir.file("nomain.DAT") + "\"", 12},
+       "Cannot open \"" + dir.file("nomain.DAT") + "\"", color::kLightRed},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -31,34 +31,46 @@ TEST(FrmLOG, HoldsExactlyThePiecesLoggedInTheirColours) {
     std::vector<LogRun> expected;
   };
   const std::vector<Case> cases = {
-      {"a run without LOG", [](LogSink&) {}, {{"LOG v. 1.0\r\n", 10}, {"Done", 12}}},
+      {"a run without LOG",
+       [](LogSink&) {},
+       {{"LOG v. 1.0\r\n", color::kLightGreen}, {"Done", color::kLightRed}}},
       {"a tab line: the tab in the first piece's colour",
        [](LogSink& l) {
-         l.LOG("P0100", kTabModeTab, 14);
-         l.LOG("OK", kTabModeLineEnd, 12);
+         l.LOG("P0100", kTabModeTab, color::kLightYellow);
+         l.LOG("OK", kTabModeLineEnd, color::kLightRed);
        },
-       {{"LOG v. 1.0\r\n", 10}, {"P0100\t", 14}, {"OK\r\nDone", 12}}},
+       {{"LOG v. 1.0\r\n", color::kLightGreen},
+        {"P0100\t", color::kLightYellow},
+        {"OK\r\nDone", color::kLightRed}}},
       {"TABMODE 0 and other values add nothing",
        [](LogSink& l) {
-         l.LOG("FIND ", 0, 15);
-         l.LOG("P0100", 7, 15);
-         l.LOG("!", 255, 9);
+         l.LOG("FIND ", kTabModeNone, color::kBrightWhite);
+         l.LOG("P0100", kTabModeNone, color::kBrightWhite);
+         l.LOG("!", kTabModeNone, color::kLightBlue);
        },
-       {{"LOG v. 1.0\r\n", 10}, {"FIND P0100", 15}, {"!", 9}, {"Done", 12}}},
+       {{"LOG v. 1.0\r\n", color::kLightGreen},
+        {"FIND P0100", color::kBrightWhite},
+        {"!", color::kLightBlue},
+        {"Done", color::kLightRed}}},
       {"empty pieces",
        [](LogSink& l) {
-         for (int c = 0; c < 3; ++c) l.LOG(c % 2 ? "" : std::to_string(c), kTabModeTab, c);
+         for (int c = 0; c < 3; ++c)
+           l.LOG(c % 2 ? "" : std::to_string(c), kTabModeTab, static_cast<LogColour>(c));
        },
-       {{"LOG v. 1.0\r\n", 10}, {"0\t", 0}, {"\t", 1}, {"2\t", 2}, {"Done", 12}}},
+       {{"LOG v. 1.0\r\n", color::kLightGreen},
+        {"0\t", color::kBlack},
+        {"\t", color::kBlue},
+        {"2\t", color::kGreen},
+        {"Done", color::kLightRed}}},
       {"code page 1251 text and line ends inside a piece",
        [](LogSink& l) {
-         l.LOG("\xCA\xEE\xE4 \xB9 1\r\nP0100 | x\r\n", 0, 15);
-         l.LOG("\xE0\xFF\x80\xB8", kTabModeLineEnd, 11);
+         l.LOG("\xCA\xEE\xE4 \xB9 1\r\nP0100 | x\r\n", kTabModeNone, color::kBrightWhite);
+         l.LOG("\xE0\xFF\x80\xB8", kTabModeLineEnd, color::kLightCyan);
        },
-       {{"LOG v. 1.0\r\n", 10},
-        {"\xCA\xEE\xE4 \xB9 1\r\nP0100 | x\r\n", 15},
-        {"\xE0\xFF\x80\xB8\r\n", 11},
-        {"Done", 12}}},
+       {{"LOG v. 1.0\r\n", color::kLightGreen},
+        {"\xCA\xEE\xE4 \xB9 1\r\nP0100 | x\r\n", color::kBrightWhite},
+        {"\xE0\xFF\x80\xB8\r\n", color::kLightCyan},
+        {"Done", color::kLightRed}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -80,8 +92,8 @@ TEST(FrmLOG, HoldsExactlyThePiecesLoggedInTheirColours) {
 TEST(FrmLOG, ColoursAreThePaletteAndHeaderAndDoneArePureGreenAndRed) {
   FrmLOG log;
   log.INIT();
-  log.LOG("x", kTabModeLineEnd, 6);
-  log.LOG("y", kTabModeLineEnd, 99);  // no caller does this: the box's own colour
+  log.LOG("x", kTabModeLineEnd, color::kYellow);
+  log.LOG("y", kTabModeLineEnd, color::kLightGrey);
   log.DONE();
   QTextDocument* doc = log.document();
   auto colourAt = [doc](int block, int offset) {
@@ -102,17 +114,17 @@ TEST(FrmLOG, ColoursAreThePaletteAndHeaderAndDoneArePureGreenAndRed) {
 TEST(FrmLOG, ASecondRunStartsOnTheLineOfTheFirstRunsDone) {
   FrmLOG log;
   log.INIT();
-  log.LOG("first", kTabModeLineEnd, 15);
+  log.LOG("first", kTabModeLineEnd, color::kBrightWhite);
   log.DONE();
   log.INIT();
-  log.LOG("second", kTabModeLineEnd, 15);
+  log.LOG("second", kTabModeLineEnd, color::kBrightWhite);
   log.DONE();
   EXPECT_EQ(log.text(), "LOG v. 1.0\r\nfirst\r\nDoneLOG v. 1.0\r\nsecond\r\nDone");
   EXPECT_EQ(log.document()->findBlockByNumber(2).text(), QStringLiteral("DoneLOG v. 1.0"));
   const std::vector<LogRun> runs = log.runs();
   ASSERT_GE(runs.size(), 4u);
-  EXPECT_EQ(runs[2], (LogRun{"Done", 12}));
-  EXPECT_EQ(runs[3], (LogRun{"LOG v. 1.0\r\n", 10}));
+  EXPECT_EQ(runs[2], (LogRun{"Done", color::kLightRed}));
+  EXPECT_EQ(runs[3], (LogRun{"LOG v. 1.0\r\n", color::kLightGreen}));
 }
 
 TEST(FrmLOG, RefusesToCloseWhileARunIsOpen) {
@@ -124,7 +136,7 @@ TEST(FrmLOG, RefusesToCloseWhileARunIsOpen) {
   EXPECT_TRUE(log.isVisible());
   EXPECT_FALSE(log.close());
   EXPECT_TRUE(log.isVisible());
-  log.LOG("still writing", kTabModeLineEnd, 15);
+  log.LOG("still writing", kTabModeLineEnd, color::kBrightWhite);
   EXPECT_FALSE(log.close());
   log.DONE();
   EXPECT_FALSE(log.running());
@@ -136,13 +148,13 @@ TEST(FrmLOG, RefusesToCloseWhileARunIsOpen) {
 TEST(FrmLOG, AClosedWindowComesBackEmptyOnTheNextRun) {
   FrmLOG log;
   log.INIT();
-  log.LOG("old", kTabModeLineEnd, 15);
+  log.LOG("old", kTabModeLineEnd, color::kBrightWhite);
   log.DONE();
   ASSERT_TRUE(log.close());
   log.INIT();
   EXPECT_TRUE(log.isVisible());
-  log.LOG("new", kTabModeTab, 14);
-  log.LOG("col", kTabModeLineEnd, 14);
+  log.LOG("new", kTabModeTab, color::kLightYellow);
+  log.LOG("col", kTabModeLineEnd, color::kLightYellow);
   log.DONE();
   EXPECT_EQ(log.text(), "LOG v. 1.0\r\nnew\tcol\r\nDone");
   // The tab stops survive the clearing.
@@ -158,8 +170,8 @@ TEST(FrmLOG, LetsWindowEventsRunDuringALongRun) {
   // go on to the end.
   int lines = 0;
   for (; !fired && lines < 1'000'000; ++lines) {
-    log.LOG("P0100", kTabModeTab, 14);
-    log.LOG("OK", kTabModeLineEnd, 12);
+    log.LOG("P0100", kTabModeTab, color::kLightYellow);
+    log.LOG("OK", kTabModeLineEnd, color::kLightRed);
   }
   log.DONE();
   EXPECT_TRUE(fired);
@@ -169,7 +181,7 @@ TEST(FrmLOG, LetsWindowEventsRunDuringALongRun) {
 TEST(FrmLOG, QueuedTextReachesTheBoxWhileTheCallerWaits) {
   FrmLOG log;
   log.INIT();
-  log.LOG("waiting for an answer", kTabModeLineEnd, 15);
+  log.LOG("waiting for an answer", kTabModeLineEnd, color::kBrightWhite);
   // The box itself, not document(), which would move the queue in at once.
   EXPECT_TRUE(QTest::qWaitFor(
       [&log] { return log.TXT->toPlainText().contains(QStringLiteral("waiting")); }, 2000));
@@ -179,7 +191,8 @@ TEST(FrmLOG, QueuedTextReachesTheBoxWhileTheCallerWaits) {
 TEST(FrmLOG, KeepsTheEndInView) {
   FrmLOG log;
   log.INIT();
-  for (int i = 0; i < 500; ++i) log.LOG("line " + std::to_string(i), kTabModeLineEnd, 15);
+  for (int i = 0; i < 500; ++i)
+    log.LOG("line " + std::to_string(i), kTabModeLineEnd, color::kBrightWhite);
   log.DONE();
   QApplication::processEvents();
   const QScrollBar* bar = log.TXT->verticalScrollBar();
@@ -189,7 +202,7 @@ TEST(FrmLOG, KeepsTheEndInView) {
   // Scrolled up by the user, the box stays where it was put.
   log.TXT->verticalScrollBar()->setValue(10);
   log.INIT();
-  for (int i = 0; i < 100; ++i) log.LOG("more", kTabModeLineEnd, 15);
+  for (int i = 0; i < 100; ++i) log.LOG("more", kTabModeLineEnd, color::kBrightWhite);
   log.DONE();
   QApplication::processEvents();
   EXPECT_EQ(bar->value(), 10);

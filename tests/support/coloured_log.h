@@ -13,9 +13,9 @@ inline std::string ColouredLog(const RecordingSink& log) {
   std::string out;
   int current = -1;
   for (const LogRun& r : log.runs()) {
-    if (r.color != current) {
-      out += "[" + std::to_string(r.color) + "]";
-      current = r.color;
+    if (static_cast<int>(r.color) != current) {
+      current = static_cast<int>(r.color);
+      out += "[" + std::to_string(current) + "]";
     }
     for (size_t i = 0; i < r.text.size(); ++i)
       if (!(r.text[i] == '\r' && i + 1 < r.text.size() && r.text[i + 1] == '\n')) out += r.text[i];
