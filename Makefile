@@ -4,7 +4,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all setup build test run bench test-asan fuzz screenshots format tidy clean package package-check
+.PHONY: all setup build test run bench test-asan fuzz screenshots format format-check tidy clean package package-check
 
 all: build
 
@@ -61,6 +61,10 @@ screenshots: build
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+# Fails when a source file is not formatted as `make format` would leave it.
+format-check: setup
+	@clang-format --dry-run --Werror $$(git ls-files '*.cpp' '*.h')
 
 # clang-tidy over the core with the checks of .clang-tidy; fails on a finding. Needs
 # only the build's compile commands, so it configures without compiling.
