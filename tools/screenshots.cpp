@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -111,10 +112,10 @@ int main(int argc, char** argv) {
     FrmBaseEdit editor(dbPath);
     editor.setQuestions(&questions);
     editor.show();
-    editor.CmdMBRead_Click();
-    editor.TxtCode->setText(QStringLiteral("P0300"));
-    editor.LST->addItem(QStringLiteral("P0100"));
-    editor.LST->addItem(QStringLiteral("U0100"));
+    editor.findChild<QPushButton*>(QStringLiteral("CmdMBRead"))->click();
+    editor.findChild<QLineEdit*>(QStringLiteral("TxtCode"))->setText(QStringLiteral("P0300"));
+    auto* list = editor.findChild<QListWidget*>(QStringLiteral("LST"));
+    list->addItems({QStringLiteral("P0100"), QStringLiteral("U0100")});
     ok = save(editor, out, "frm_base_edit.png") && ok;
     if (FrmLOG* log = editor.currentLog()) ok = save(*log, out, "frm_log_read.png") && ok;
   }

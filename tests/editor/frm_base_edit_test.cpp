@@ -1,300 +1,269 @@
 #include "editor/frm_base_edit.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
+#include <filesystem>
 #include <functional>
+#include <map>
+#include <memory>
 
+#include "editor/checker.h"
+#include "editor/collector.h"
 #include "editor/generator.h"
-#include "log/frm_log.h"
+#include "editor/synchronizer.h"
 #include "platform/codepage_qt.h"
+#include "support/coloured_log.h"
 #include "support/entries.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
 namespace {
 
-using ::testing::HasSubstr;
+using testing::entry;
 using testing::ReadBytes;
-using testing::TempDir;
 using testing::WriteBytes;
 
-DtcDatabase databaseWithP(int entries) {
+// Valid entries in every table and two that the checker removes; the other database
+// differs in one text (direct mode asks once), has one equal and one new code.
+DtcDatabase database(bool other) {
   DtcDatabase db = EmptyDatabase();
-  for (int i = 0; i < entries; ++i)
-    db.P.Entries.push_back(testing::entry(std::to_string(1000 + i), "entry " + std::to_string(i)));
+  db.P.Entries = {{},
+                  entry("0100", other ? "Air flow" : "Mass air flow", "Plug"),
+                  entry(other ? "0300" : "7100", ""),
+                  entry("0101", "Range")};
+  db.C.Entries.push_back(entry("0035", "Wheel speed"));
+  if (other) return db;
+  db.B.Entries.push_back(entry("9001", "Driver airbag"));
+  db.U.Entries.push_back(entry("0100", "Lost ECM"));
   return db;
 }
 
-void writeDatabase(const std::string& path, const DtcDatabase& db) {
-  ASSERT_TRUE(WriteDatabase(path, db).ok());
-}
+const std::vector<std::string> kList = {"P0100", "C9999", "U0100", "P0100"};
 
-struct Editor {
-  TempDir dir;
-  std::string path = dir.file("vestral.DAT");
+// An editor on files as each run starts: the destinations exist, so each operation
+// asks first.
+class FrmBaseEditTest : public ::testing::Test {
+ protected:
+  void SetUp() override { reopen({}); }
+  void reopen(const std::vector<Button>& answers) {
+    ASSERT_TRUE(WriteDatabase(main, database(false)).ok());
+    ASSERT_TRUE(WriteDatabase(sync, database(true)).ok());
+    WriteBytes(source, "P0100 abc\r\nB0001 driver | airbag\r\nU0100 lost\r\n");
+    WriteBytes(dest, "old");
+    WriteBytes(collected, "old");
+    questions = ScriptedQuestions();
+    for (Button b : answers) questions.push(b);
+    w = std::make_unique<FrmBaseEdit>(main);
+    w->setQuestions(&questions);
+  }
+  std::map<std::string, std::string> files() const {
+    std::map<std::string, std::string> all;
+    for (const auto& f : std::filesystem::directory_iterator(dir.path()))
+      all[f.path().filename().string()] = ReadBytes(f.path().string());
+    return all;
+  }
+  // What a button's operation does run directly on the same input.
+  void direct(const std::string& button, bool ticked, DtcDatabase& working, LogSink& log,
+              Questions& q) {
+    FileStamp stamp;
+    if (button == "CmdMBRead") ReadMainDatabase(main, working, stamp, log);
+    if (button == "CmdGenerate") (void)Generate(source, dest, log, q);
+    if (button == "CmdCheck") CheckDatabase(working, log);
+    if (button == "CmdCollect") (void)Collect(working, collected, ticked, kList, log, q);
+    if (button == "CmdSync") (void)Synchronize(main, sync, ticked, log, q);
+  }
+
+  template <typename W = QLineEdit>
+  W* find(const char* name) {
+    return w->findChild<W*>(QLatin1String(name));
+  }
+  void click(const char* name) { find<QPushButton>(name)->click(); }
+  void set(const char* box, const QString& text) { find(box)->setText(text); }
+  std::string logText() { return w->currentLog()->text(); }
+  QStringList listed() {
+    QStringList codes;
+    for (int i = 0; i < find<QListWidget>("LST")->count(); ++i)
+      codes << find<QListWidget>("LST")->item(i)->text();
+    return codes;
+  }
+  // Before a Read every control but those that need one can be used, after it all
+  // but Read.
+  void expectReadState(bool read) {
+    const QStringList needRead = {"CmdMBWrite", "CmdCheck", "TxtB",      "TxtC",      "TxtP",
+                                  "TxtU",       "CmdAdd",   "CmdRemove", "CmdCollect"};
+    for (QWidget* c : w->findChildren<QWidget*>()) {
+      const QString name = c->objectName();
+      if (c->window() != w.get() || name.isEmpty() || name.startsWith("qt_")) continue;
+      const bool enabled = name == "CmdMBRead" ? !read : read || !needRead.contains(name);
+      EXPECT_EQ(c->isEnabled(), enabled) << name.toStdString();
+    }
+  }
+
+  testing::TempDir dir;
+  std::string main = dir.file("vestral.DAT"), sync = dir.file("other.DAT"),
+              source = dir.file("codes.txt"), dest = dir.file("generated.DAT"),
+              collected = dir.file("collected.txt");
   ScriptedQuestions questions;
-  FrmBaseEdit window{path};
-
-  Editor() { window.setQuestions(&questions); }
-  std::string logText() { return window.currentLog() ? window.currentLog()->text() : ""; }
+  std::unique_ptr<FrmBaseEdit> w;
 };
 
-TEST(FrmBaseEdit, ReadShowsTheNamesAndOpensTheReadState) {
-  Editor e;
-  ASSERT_TRUE(CreateDatabase(e.path).ok());
-  EXPECT_EQ(e.window.FrmM->title(), QString::fromStdString("Main Database [" + e.path + "]"));
-  EXPECT_EQ(e.window.currentLog(), nullptr);
-  e.window.CmdMBRead_Click();
-
-  EXPECT_EQ(e.window.TxtB->text(), QStringLiteral("body"));
-  EXPECT_EQ(e.window.TxtC->text(), QStringLiteral("chassis"));
-  EXPECT_EQ(e.window.TxtP->text(), QStringLiteral("powertrain"));
-  EXPECT_EQ(e.window.TxtU->text(), QStringLiteral("network communications systems"));
-  EXPECT_TRUE(e.window.isRead());
-  EXPECT_FALSE(e.window.CmdMBRead->isEnabled());
-  for (QWidget* w : std::initializer_list<QWidget*>{
-           e.window.CmdMBWrite, e.window.CmdCheck, e.window.TxtB, e.window.TxtC, e.window.TxtP,
-           e.window.TxtU, e.window.CmdAdd, e.window.CmdRemove, e.window.CmdCollect})
-    EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
-  FrmLOG* log = e.window.currentLog();
-  ASSERT_NE(log, nullptr);
-  EXPECT_EQ(log->parentWidget(), &e.window);
-  EXPECT_TRUE(log->isVisible());
-  EXPECT_FALSE(log->running());
-  EXPECT_THAT(e.logText(), HasSubstr("Open main database\r\n"));
-  EXPECT_EQ(e.window.workingDatabase(), EmptyDatabase());
-}
-
-TEST(FrmBaseEdit, WriteStoresEditedNamesAndReusesTheLogWindow) {
-  Editor e;
-  writeDatabase(e.path, databaseWithP(12));
-  e.window.CmdMBRead_Click();
-  FrmLOG* readLog = e.window.currentLog();
-  EXPECT_THAT(e.logText(), HasSubstr("P - base positions 12\r\n"));
-
-  e.window.TxtB->clear();
-  e.window.TxtP->setText(QString::fromUtf8("Двигатель"));
-  e.window.TxtU->setText(QStringLiteral("net"));
-  e.window.CmdMBWrite_Click();
-
-  EXPECT_EQ(e.window.currentLog(), readLog) << "Write logs into the current window";
-  EXPECT_THAT(e.logText(), HasSubstr("DoneLOG v. 1.0\r\nWrite main database\r\n"));
-  EXPECT_FALSE(e.window.isRead());
-  EXPECT_TRUE(e.window.CmdMBRead->isEnabled());
-  EXPECT_FALSE(e.window.CmdMBWrite->isEnabled());
-  EXPECT_FALSE(e.window.TxtP->isEnabled());
-
+// Write logs into the latest operation's log and stores the working copy as Check
+// left it, with the names as edited; declined, it keeps the read state.
+TEST_F(FrmBaseEditTest, WriteStoresTheCheckedCopyWithTheEditedNames) {
+  EXPECT_EQ(find<QGroupBox>("FrmM")->title().toStdString(), "Main Database [" + main + "]");
+  WriteBytes(main, "damaged");
+  click("CmdMBRead");
+  expectReadState(false);
+  const QImage disabled = find("TxtP")->grab().toImage();
+  EXPECT_EQ(disabled.pixelColor(disabled.rect().center()), QColor(Qt::white));
+  reopen({});
+  click("CmdMBRead");
+  click("CmdCheck");
+  const FrmLOG* checkLog = w->currentLog();
+  set("TxtB", "");
+  set("TxtP", QString::fromUtf8("Двигатель"));
+  find("TxtP")->insert(QString::fromUtf8("日"));  // no place for it in the file
+  EXPECT_EQ(find("TxtU")->maxLength(), 65535) << "no name the file holds is cut";
+  click("CmdMBWrite");
+  EXPECT_EQ(w->currentLog(), checkLog);
+  EXPECT_NE(logText().find("DoneLOG v. 1.0\r\nWrite main database\r\n"), std::string::npos);
+  expectReadState(false);
   DtcDatabase back;
-  ASSERT_TRUE(ReadDatabase(e.path, back).ok());
-  EXPECT_EQ(back.B.Name, "");
-  EXPECT_EQ(back.P.Name, "\xC4\xE2\xE8\xE3\xE0\xF2\xE5\xEB\xFC");
-  EXPECT_EQ(back.U.Name, "net");
-  EXPECT_EQ(back.P.Entries, databaseWithP(12).P.Entries);
+  ASSERT_TRUE(ReadDatabase(main, back).ok());
+  EXPECT_EQ(back.B.Name + "|" + back.C.Name + "|" + back.P.Name,
+            "|chassis|\xC4\xE2\xE8\xE3\xE0\xF2\xE5\xEB\xFC");
+  EXPECT_EQ(back.P.upperBound() + back.B.upperBound(), 2) << "as checked";
 
-  // The next Read shows what was written.
-  e.window.CmdMBRead_Click();
-  EXPECT_EQ(e.window.TxtB->text(), QString());
-  EXPECT_EQ(e.window.TxtP->text(), QString::fromUtf8("Двигатель"));
+  click("CmdMBRead");
+  ASSERT_TRUE(WriteDatabase(main, database(true)).ok());
+  questions.push(Button::No);
+  click("CmdMBWrite");
+  EXPECT_EQ(questions.asked().size(), 1u) << "the file changed since the Read";
+  EXPECT_TRUE(find<QPushButton>("CmdMBRead")->isEnabled() && find("TxtP")->isEnabled());
+  EXPECT_EQ(find("TxtP")->text(), QString::fromUtf8("Двигатель"));
 }
 
-TEST(FrmBaseEdit, ANameTheCodePageCannotShowIsKeptWhenLeftAlone) {
-  Editor e;
-  DtcDatabase db = EmptyDatabase();
-  db.C.Name = "odd \x98 byte";  // a byte without a character in code page 1251
-  writeDatabase(e.path, db);
-  e.window.CmdMBRead_Click();
-  e.window.TxtU->setText(QStringLiteral("U"));
-  e.window.CmdMBWrite_Click();
-  DtcDatabase back;
-  ASSERT_TRUE(ReadDatabase(e.path, back).ok());
-  EXPECT_EQ(back.C.Name, "odd \x98 byte");
-  EXPECT_EQ(back.U.Name, "U");
-}
-
-// What Read logs for each kind of bad file is its own test and the bad-input suite's.
-TEST(FrmBaseEdit, ADamagedOrMissingFileLeavesTheEditorUnread) {
-  for (bool missing : {false, true}) {
-    SCOPED_TRACE(missing ? "missing" : "damaged");
-    Editor e;
-    if (!missing) WriteBytes(e.path, "not a database");
-    e.window.CmdMBRead_Click();
-    EXPECT_FALSE(e.window.isRead());
-    EXPECT_TRUE(e.window.CmdMBRead->isEnabled());
-    EXPECT_FALSE(e.window.CmdMBWrite->isEnabled());
-    EXPECT_TRUE(e.window.TxtB->text().isEmpty());
-    ASSERT_NE(e.window.currentLog(), nullptr);
-    EXPECT_THAT(e.logText(), HasSubstr(e.path));
-    EXPECT_FALSE(e.window.currentLog()->running());
-  }
-}
-
-// A question box runs its own event loop, as does the log: while an operation waits
-// there, the user can click anything. Nothing else may start meanwhile.
-class ReenteringQuestions : public Questions {
+// A question box lets the user click around while the operation waits: the list may
+// change, but no other operation starts, and neither the editor nor the log closes.
+class InterruptingQuestions : public ScriptedQuestions {
  public:
   std::function<void()> whileAsked;
-  int asked = 0;
-  Button ask(const MessageBox&) override {
-    // Only the outer question acts: a nested Write that got through asks again.
-    if (asked++ == 0) whileAsked();
-    return Button::No;
+  Button ask(const MessageBox& box) override {
+    if (whileAsked) std::exchange(whileAsked, nullptr)();
+    return ScriptedQuestions::ask(box);
   }
 };
 
-TEST(FrmBaseEdit, NoOperationStartsWhileAnotherRuns) {
-  Editor e;
-  writeDatabase(e.path, databaseWithP(2));
-  e.window.CmdMBRead_Click();
-  writeDatabase(e.path, databaseWithP(5));
-  FrmLOG* log = e.window.currentLog();
-
-  ReenteringQuestions questions;
-  bool checked = false;
-  questions.whileAsked = [&] {
-    EXPECT_TRUE(e.window.busy());
-    EXPECT_TRUE(log->running());
-    e.window.CmdMBWrite_Click();
-    e.window.CmdMBRead_Click();
-    e.window.CmdCheck_Click();
-    e.window.CmdCollect_Click();
-    e.window.CmdSync_Click();
-    e.window.CmdGenerate_Click();
-    EXPECT_EQ(e.window.currentLog(), log) << "no operation opened a log";
-    EXPECT_FALSE(e.window.close()) << "the editor stays while its operation runs";
-    EXPECT_FALSE(log->close()) << "the log stays while its run is open";
-    checked = true;
+// Which keys the code box passes is the collector's filter, tested with it; here the
+// wiring: whole codes only, typed or pasted, and the selected one removed, once.
+TEST_F(FrmBaseEditTest, WhileAnOperationWaitsNothingElseStartsAndItsInputsStand) {
+  InterruptingQuestions interrupting;
+  w->setQuestions(&interrupting);
+  click("CmdMBRead");
+  set("TxtCFile", FromNativePath(collected));
+  QLineEdit* code = find("TxtCode");
+  QApplication::setActiveWindow(w.get());
+  code->setFocus();
+  QTest::keyClicks(code, "u0x1 .00\b");
+  click("CmdAdd");
+  code->insert("x");
+  QTest::keyClicks(code, "0\r");
+  EXPECT_EQ(code->text(), "U0100");
+  click("CmdAdd");
+  click("CmdRemove");
+  interrupting.whileAsked = [&] {
+    FrmLOG* log = w->currentLog();
+    set("TxtCode", "C0035");
+    click("CmdAdd");
+    find<QListWidget>("LST")->setCurrentRow(0);
+    click("CmdRemove");
+    click("CmdRemove");
+    for (const char* name : {"CmdMBWrite", "CmdCheck", "CmdCollect", "CmdSync", "CmdGenerate"})
+      click(name);
+    EXPECT_EQ(w->currentLog(), log);
+    EXPECT_FALSE(w->close());
+    EXPECT_FALSE(log->close());
   };
-  e.window.setQuestions(&questions);
-  e.window.CmdMBWrite_Click();
-
-  ASSERT_TRUE(checked);
-  EXPECT_EQ(questions.asked, 1);
-  EXPECT_FALSE(e.window.busy());
-  EXPECT_TRUE(e.window.isRead());
-  EXPECT_TRUE(e.window.CmdMBWrite->isEnabled());
-  EXPECT_TRUE(e.window.CmdMBRead->isEnabled()) << "the changed file can be read again";
-  // One Write, declined: its header appears once.
-  const std::string text = e.logText();
-  EXPECT_EQ(text.find("Write main database"), text.rfind("Write main database"));
-  EXPECT_THAT(text, ::testing::EndsWith("Cancelled\r\nDone"));
-  EXPECT_TRUE(e.window.close());
+  interrupting.push(Button::Yes);
+  click("CmdCollect");
+  EXPECT_EQ(interrupting.asked().size(), 1u);
+  EXPECT_EQ(ReadBytes(collected), "U0100 Lost ECM\r\n");
+  EXPECT_EQ(listed(), QStringList{"C0035"});
+  EXPECT_EQ(code->text(), "");
+  expectReadState(true);
+  EXPECT_EQ(w->currentLog()->text().find("Write"), std::string::npos);
+  EXPECT_TRUE(w->close());
 }
 
-TEST(FrmBaseEdit, TableNamesRefuseTextTheFileCannotHold) {
-  FrmBaseEdit w(std::string("/opt/vestral/vestral.DAT"));
-  const QValidator* validator = w.TxtP->validator();
-  ASSERT_NE(validator, nullptr);
-  struct Case {
-    QString text;
-    QValidator::State state;
-  };
-  const std::vector<Case> cases = {
-      {QString::fromUtf8("日本"), QValidator::Invalid},
-      {QString::fromUtf8("Кузов € №"), QValidator::Acceptable},
-      {QString(65535, QLatin1Char('x')), QValidator::Acceptable},
-  };
-  for (const Case& c : cases) {
-    QString text = c.text;
-    int pos = 0;
-    EXPECT_EQ(validator->validate(text, pos), c.state) << c.text.toStdString();
-  }
-  for (QLineEdit* box : {w.TxtP, w.TxtC, w.TxtB, w.TxtU}) {
-    EXPECT_NE(box->validator(), nullptr);
-    EXPECT_EQ(box->maxLength(), 65535) << "no name of a database is cut";
-  }
-}
-
-TEST(FrmBaseEdit, TheCodeBoxTakesOnlyTableLettersAndDigits) {
-  FrmBaseEdit w(std::string("/opt/vestral/vestral.DAT"));
-  w.show();
-  QApplication::setActiveWindow(&w);
-  w.TxtCode->setFocus();
-  ASSERT_EQ(QApplication::focusWidget(), w.TxtCode);
-  // Which keys pass is the collector's filter, tested with it; here the wiring.
-  QTest::keyClicks(w.TxtCode, QStringLiteral("u12x .34x5"));
-  EXPECT_EQ(w.TxtCode->text(), QStringLiteral("U1234"));
-  // Backspace still edits; Enter is swallowed.
-  w.TxtCode->clear();
-  QTest::keyClicks(w.TxtCode, QStringLiteral("p01"));
-  QTest::keyClick(w.TxtCode, Qt::Key_Backspace);
-  QTest::keyClick(w.TxtCode, Qt::Key_Return);
-  EXPECT_EQ(w.TxtCode->text(), QStringLiteral("P0"));
-  // Pasted text obeys the same rule.
-  w.TxtCode->clear();
-  w.TxtCode->insert(QStringLiteral("x0100"));
-  EXPECT_EQ(w.TxtCode->text(), QString());
-}
-
-TEST(FrmBaseEdit, AddAndRemoveWorkTheCodeListInTheReadState) {
-  Editor e;
-  ASSERT_TRUE(CreateDatabase(e.path).ok());
-  FrmBaseEdit& w = e.window;
-  EXPECT_FALSE(w.CmdAdd->isEnabled());
-  EXPECT_FALSE(w.CmdRemove->isEnabled());
-  w.CmdMBRead_Click();
-
-  w.TxtCode->setText(QStringLiteral("P010"));
-  w.CmdAdd_Click();
-  EXPECT_EQ(w.LST->count(), 0) << "four characters add nothing";
-  EXPECT_EQ(w.TxtCode->text(), QStringLiteral("P010"));
-  for (const char* code : {"P0100", "U0001", "P0100"}) {
-    w.TxtCode->setText(QString::fromLatin1(code));
-    w.CmdAdd_Click();
-    EXPECT_TRUE(w.TxtCode->text().isEmpty());
-  }
-  EXPECT_EQ(w.codeList(), (std::vector<std::string>{"P0100", "U0001", "P0100"}));
-
-  w.CmdRemove_Click();
-  EXPECT_EQ(w.LST->count(), 3) << "nothing selected, nothing removed";
-  w.LST->setCurrentRow(1);
-  w.CmdRemove_Click();
-  EXPECT_EQ(w.codeList(), (std::vector<std::string>{"P0100", "P0100"}));
-  w.CmdRemove_Click();
-  EXPECT_EQ(w.LST->count(), 2) << "the removal leaves nothing selected";
-
-  // After a Write the buttons are off again; the box still takes typing.
-  w.CmdMBWrite_Click();
-  EXPECT_FALSE(w.CmdAdd->isEnabled());
-  EXPECT_FALSE(w.CmdRemove->isEnabled());
-  EXPECT_TRUE(w.TxtCode->isEnabled());
-  EXPECT_TRUE(w.LST->isEnabled());
-}
-
-TEST(FrmBaseEdit, EachReadOpensANewLogAndClosedOnesAreReleased) {
-  Editor e;
-  ASSERT_TRUE(CreateDatabase(e.path).ok());
-  e.window.CmdMBRead_Click();
-  QPointer<FrmLOG> first = e.window.currentLog();
-  e.window.CmdMBWrite_Click();
+// A new log for each operation; the former goes when the user closes it, or at once
+// when that has happened already.
+TEST_F(FrmBaseEditTest, EachReadOpensANewLogAndClosedOnesAreReleased) {
+  click("CmdMBRead");
+  QPointer<FrmLOG> first = w->currentLog();
   ASSERT_TRUE(first->close());
-  e.window.CmdMBRead_Click();
-  QPointer<FrmLOG> second = e.window.currentLog();
-  EXPECT_NE(second, first);
-  // Write reopens the closed window empty.
-  ASSERT_TRUE(second->close());
-  e.window.CmdMBWrite_Click();
-  EXPECT_EQ(e.window.currentLog(), second);
-  EXPECT_TRUE(second->isVisible());
-  EXPECT_THAT(second->text(), ::testing::StartsWith("LOG v. 1.0\r\nWrite main database\r\n"));
+  click("CmdCheck");
+  QPointer<FrmLOG> second = w->currentLog();
+  click("CmdCheck");
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(first.isNull()) << "a log the user closed is not kept";
-
-  // A log still on screen lives until the user closes it.
-  e.window.CmdMBRead_Click();
-  ASSERT_TRUE(second->isVisible());
+  EXPECT_TRUE(first.isNull());
+  ASSERT_FALSE(second.isNull());
   ASSERT_TRUE(second->close());
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(second.isNull());
+}
+
+// Each button logs exactly what its operation logs on the same input, into a new log,
+// asks the same questions and leaves the same files and working copy; only Read (and
+// Write) change which controls can be used.
+TEST_F(FrmBaseEditTest, EachButtonRunsItsOperationOnWhatTheWindowHolds) {
+  const struct {
+    std::string button;
+    bool read, ticked;
+    std::vector<Button> answers;
+  } cases[] = {{"CmdMBRead", false, false, {}},        {"CmdGenerate", false, false, {Button::Yes}},
+               {"CmdGenerate", true, false, {}},       {"CmdCheck", true, false, {}},
+               {"CmdCollect", true, true, {}},         {"CmdCollect", true, false, {Button::Yes}},
+               {"CmdSync", false, true, {Button::Ok}}, {"CmdSync", true, false, {}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.button + (c.ticked ? " ticked" : "") + (c.read ? " read" : ""));
+    reopen(c.answers);
+    if (c.read) click("CmdMBRead");
+    const std::pair<const char*, std::string> paths[] = {
+        {"TxtGSrc", source}, {"TxtDst", dest}, {"TxtCFile", collected}, {"TxtSyn", sync}};
+    for (const auto& [box, path] : paths) set(box, FromNativePath(path));
+    find<QCheckBox>(c.button == "CmdCollect" ? "ChkALL" : "ChkDirect")->setChecked(c.ticked);
+    for (const std::string& code : kList) find<QListWidget>("LST")->addItem(code.c_str());
+    const FrmLOG* before = w->currentLog();
+    click(c.button.c_str());
+    ASSERT_NE(w->currentLog(), before);
+    EXPECT_EQ(w->currentLog()->parentWidget(), w.get());
+    expectReadState(c.read || c.button == "CmdMBRead");
+    const std::vector<LogRun> shown = w->currentLog()->runs();
+    const std::vector<MessageBox> asked = questions.asked();
+    const std::map<std::string, std::string> after = files();
+    const DtcDatabase working = w->workingDatabase();
+
+    reopen(c.answers);
+    RecordingSink expected;
+    DtcDatabase expectedWorking;
+    if (c.read) {
+      ASSERT_TRUE(ReadDatabase(main, expectedWorking).ok());
+    }
+    direct(c.button, c.ticked, expectedWorking, expected, questions);
+    EXPECT_EQ(shown, testing::MergedRuns(expected.runs()));
+    ASSERT_EQ(asked.size(), questions.asked().size());
+    for (size_t i = 0; i < asked.size(); ++i) EXPECT_EQ(asked[i].text, questions.asked()[i].text);
+    EXPECT_EQ(after, files());
+    EXPECT_EQ(working, expectedWorking);
+  }
 }
 
 }  // namespace
