@@ -45,28 +45,21 @@ TEST(FrmLOG, HoldsExactlyThePiecesLoggedInTheirColours) {
   }
 }
 
-TEST(FrmLOG, RefusesToCloseWhileARunIsOpen) {
+// The log refuses to close during a run and stays after it. DONE ends without a line
+// end, so the next run starts on its line, unless the user closed the window: then
+// the box starts again empty, with its tab stops.
+TEST(FrmLOG, RefusesToCloseDuringARunAndStartsAgainEmptyOnceClosed) {
   QWidget owner;
   FrmLOG log(&owner);
   EXPECT_TRUE(log.close()) << "a window never run closes";
   log.INIT();
   EXPECT_EQ(log.parentWidget(), &owner);
-  log.LOG("still writing", kTabModeLineEnd, 15);
   EXPECT_FALSE(log.close());
   EXPECT_TRUE(log.isVisible() && log.running());
   log.DONE();
-  EXPECT_FALSE(log.running());
-  EXPECT_TRUE(log.isVisible()) << "the log stays until the user closes it";
-  EXPECT_TRUE(log.close());
-}
-
-// DONE ends without a line end, so a second run starts on its line; a window the
-// user closed starts again empty, with its tab stops.
-TEST(FrmLOG, ANewRunFollowsTheLastUnlessTheUserClosedTheWindow) {
-  FrmLOG log;
   run(log, {{"first", kTabModeLineEnd, 15}});
-  run(log, {});
-  EXPECT_EQ(log.text(), "LOG v. 1.0\r\nfirst\r\nDoneLOG v. 1.0\r\nDone");
+  EXPECT_EQ(log.text(), "LOG v. 1.0\r\nDoneLOG v. 1.0\r\nfirst\r\nDone");
+  EXPECT_TRUE(log.isVisible() && !log.running());
   ASSERT_TRUE(log.close());
   run(log, {{"new", kTabModeTab, 14}});
   EXPECT_TRUE(log.isVisible());

@@ -30,30 +30,6 @@ TEST(KeyFilters, PassUpperCaseAndDiscardTheRest) {
   }
 }
 
-TEST(StartupHint, IsSeenAnywhereInTheTextExactly) {
-  EXPECT_TRUE(HintStillShown(kStartupHintText));
-  EXPECT_TRUE(HintStillShown(std::string("x ") + kStartupHint + " y"));
-  EXPECT_FALSE(HintStillShown(""));
-  EXPECT_FALSE(HintStillShown("ctrl alt esc - \xF0\xE5\xE4\xE0\xEA\xF2\xEE\xF0"));
-}
-
-TEST(DescribeFind, ShowsTheFirstMatchNeverThePlaceholder) {
-  DtcDatabase db = EmptyDatabase();
-  db.P.Name = "Engine";
-  db.P.Entries.push_back(entry("0100", "first", "more"));
-  db.P.Entries.push_back(entry("0100", "second"));
-  DatabaseFile file;
-  const DatabaseView& view = testing::InPlace(db, file);
-  auto shown = [](const FindDisplay& d) {
-    return (d.found ? "found " : "absent ") + d.LblCode + "|" + d.LblItem + "|" + d.LblBDesc + "|" +
-           d.TxtUSR;
-  };
-  EXPECT_EQ(shown(DescribeFind(view, "P0100")), "found 0100|first|Engine|more");
-  // The placeholder's code is four NULs; it is never found.
-  EXPECT_EQ(shown(DescribeFind(view, std::string("P\0\0\0\0", 5))),
-            std::string("absent ||") + kAbsentMessage + "|");
-}
-
 // Only where nothing is at all is a new database written; what is there is read as it
 // is, and a dangling link or a missing folder is reported.
 TEST(LoadMainDatabase, CreatesAnEmptyDatabaseOnlyWhenNothingIsThere) {
