@@ -47,6 +47,8 @@ DtcDatabase database(bool other) {
 }
 
 const std::vector<std::string> kList = {"P0100", "C9999", "U0100", "P0100"};
+// What a Read enables, and Write disables again.
+const QString kUnread = "TxtP TxtC TxtB TxtU CmdMBWrite CmdCheck CmdAdd CmdRemove CmdCollect";
 
 // An editor on files as each run starts; the destinations exist, so each operation asks.
 class FrmBaseEditTest : public ::testing::Test {
@@ -91,19 +93,13 @@ class FrmBaseEditTest : public ::testing::Test {
   }
   void click(const char* name) { find<QPushButton>(name)->click(); }
   void set(const char* box, const QString& text) { find(box)->setText(text); }
-  // Before a Read every control but those that need one can be used, after it all
-  // but Read.
-  void expectReadState(bool read) {
-    const QStringList needRead = {"CmdMBWrite", "CmdCheck", "TxtB",      "TxtC",      "TxtP",
-                                  "TxtU",       "CmdAdd",   "CmdRemove", "CmdCollect"};
-    for (QWidget* c : w->findChildren<QWidget*>()) {
-      const QString name = c->objectName();
-      if (c->window() != w.get() || name.isEmpty() || name.startsWith("qt_")) continue;
-      const bool enabled = name == "CmdMBRead" ? !read : read || !needRead.contains(name);
-      EXPECT_EQ(c->isEnabled(), enabled) << name.toStdString();
-    }
+  // The editor's disabled controls, in the order they were made.
+  QString disabled() {
+    QStringList names;
+    for (QWidget* c : w->findChildren<QWidget*>())
+      if (c->window() == w.get() && !c->isEnabled()) names << c->objectName();
+    return names.join(' ');
   }
-
   testing::TempDir dir;
   std::string main = dir.file("vestral.DAT"), sync = dir.file("other.DAT"),
               source = dir.file("codes.txt"), dest = dir.file("generated.DAT"),
@@ -118,9 +114,10 @@ TEST_F(FrmBaseEditTest, WriteStoresTheCheckedCopyWithTheEditedNames) {
   EXPECT_EQ(find<QGroupBox>("FrmM")->title().toStdString(), "Main Database [" + main + "]");
   WriteBytes(main, "damaged");
   click("CmdMBRead");
-  expectReadState(false);
-  const QImage disabled = find("TxtP")->grab().toImage();
-  EXPECT_EQ(disabled.pixelColor(disabled.rect().center()), QColor(Qt::white));
+  EXPECT_EQ(disabled(), kUnread);
+  const QImage shownBox = find("TxtP")->grab().toImage();
+  EXPECT_EQ(shownBox.pixelColor(shownBox.rect().center()), QColor(Qt::white))
+      << "white when disabled";
   reopen({});
   click("CmdMBRead");
   click("CmdCheck");
@@ -131,7 +128,7 @@ TEST_F(FrmBaseEditTest, WriteStoresTheCheckedCopyWithTheEditedNames) {
   EXPECT_EQ(find("TxtU")->maxLength(), 65535) << "no name the file holds is cut";
   click("CmdMBWrite");
   EXPECT_EQ(w->currentLog(), checkLog);
-  expectReadState(false);
+  EXPECT_EQ(disabled(), kUnread);
   DtcDatabase back;
   ASSERT_TRUE(ReadDatabase(main, back).ok());
   EXPECT_EQ(back.B.Name + "|" + back.C.Name + "|" + back.P.Name,
@@ -143,7 +140,7 @@ TEST_F(FrmBaseEditTest, WriteStoresTheCheckedCopyWithTheEditedNames) {
   questions.push(Button::No);
   click("CmdMBWrite");
   EXPECT_EQ(questions.asked().size(), 1u) << "the file changed since the Read";
-  EXPECT_TRUE(find<QPushButton>("CmdMBRead")->isEnabled() && find("TxtP")->isEnabled());
+  EXPECT_EQ(disabled(), "") << "Read, and still all a read copy serves";
   EXPECT_EQ(find("TxtP")->text(), QString::fromUtf8("Двигатель"));
 }
 
@@ -194,7 +191,7 @@ TEST_F(FrmBaseEditTest, WhileAnOperationWaitsNothingElseStartsAndItsInputsStand)
   const QListWidget* list = find<QListWidget>("LST");
   EXPECT_TRUE(list->count() == 1 && list->item(0)->text() == "C0035");
   EXPECT_EQ(code->text(), "");
-  expectReadState(true);
+  EXPECT_EQ(disabled(), "CmdMBRead");
   EXPECT_EQ(w->currentLog()->text().find("Write"), std::string::npos);
   EXPECT_TRUE(w->close());
 }
@@ -210,8 +207,7 @@ TEST_F(FrmBaseEditTest, EachButtonRunsItsOperationOnWhatTheWindowHolds) {
     std::vector<Button> answers;
   } cases[] = {{"CmdMBRead", false, false, false, {}},
                {"CmdGenerate", false, false, false, {Button::Yes}},
-               {"CmdGenerate", true, false, true, {}},
-               {"CmdCheck", true, false, false, {}},
+               {"CmdCheck", true, false, true, {}},
                {"CmdCollect", true, true, true, {}},
                {"CmdCollect", true, false, false, {Button::Yes}},
                {"CmdSync", false, true, false, {Button::Ok}},
@@ -232,7 +228,7 @@ TEST_F(FrmBaseEditTest, EachButtonRunsItsOperationOnWhatTheWindowHolds) {
     EXPECT_TRUE(before.isNull());
     ASSERT_NE(w->currentLog(), nullptr);
     EXPECT_EQ(w->currentLog()->parentWidget(), w.get());
-    expectReadState(c.read || c.button == "CmdMBRead");
+    EXPECT_EQ(disabled(), c.read || c.button == "CmdMBRead" ? "CmdMBRead" : kUnread);
     const std::vector<LogRun> shown = w->currentLog()->runs();
     const std::vector<MessageBox> asked = questions.asked();
     const std::map<std::string, std::string> after = files();
@@ -244,8 +240,7 @@ TEST_F(FrmBaseEditTest, EachButtonRunsItsOperationOnWhatTheWindowHolds) {
     if (c.read) direct("CmdMBRead", false, expectedWorking, read, questions);
     direct(c.button, c.ticked, expectedWorking, expected, questions);
     EXPECT_EQ(shown, testing::MergedRuns(expected.runs()));
-    ASSERT_EQ(asked.size(), questions.asked().size());
-    for (size_t i = 0; i < asked.size(); ++i) EXPECT_EQ(asked[i].text, questions.asked()[i].text);
+    EXPECT_EQ(asked.size(), questions.asked().size());
     EXPECT_EQ(after, files());
     EXPECT_EQ(working, expectedWorking);
   }

@@ -43,9 +43,7 @@ TEST(EditorGate, FollowsTheSettingInTheIniFileReadAfreshEachTime) {
       {query, Button::Yes, true, "Editor query|?|Editor showed|"},
       {query, Button::No, false, "Editor query|?|Editor aborted|"},
       {query, {}, false, "Editor query|?|Editor aborted|"},
-      {"[Main]\nEditor=\n", {}, false, "Editor locked|"},
       {"[Main]\nEditor=ENABLED2\n", {}, false, "Editor locked|"},
-      {"[Editor]\nMain=ENABLED\n", {}, false, "Editor locked|"},
       {std::nullopt, {}, false, "Editor locked|"},
       // Neither may hang the window: each is no setting at once.
       {"<fifo>", {}, false, "Editor locked|"},
