@@ -19,35 +19,24 @@ TEST(EditorGate, OnlyEscWithExactlyCtrlAndAltIsTheGateKey) {
       EXPECT_EQ(IsEditorGateKey(key, shift), key == 27 && shift == 6) << key << " " << shift;
 }
 
-// The statuses shown and the question asked ("?"), in the order they came.
-struct Trace : Questions {
-  std::optional<Button> answer;  // none: the box is closed, its default answers
-  std::string events;
-  Button ask(const MessageBox& box) override {
-    events += "?|";
-    EXPECT_EQ(box.buttons, (std::vector<Button>{Button::Yes, Button::No}));
-    return answer.value_or(box.defaultButton);
-  }
-};
-
 TEST(EditorGate, FollowsTheSettingInTheIniFileReadAfreshEachTime) {
   const std::string query = "[Main]\nEditor=QUERY\n";
   const struct {
     std::optional<std::string> ini;  // none: no file
-    std::optional<Button> answer;
+    std::optional<Button> answer;    // none: the box is closed, its default answers
     bool open;
     std::string events;
   } cases[] = {
       {"[Main]\r\nEditor=ENABLED\r\n", {}, true, ""},
       {"[main]\n editor = Enabled \n", {}, true, ""},
-      {query, Button::Yes, true, "Editor query|?|Editor showed|"},
-      {query, Button::No, false, "Editor query|?|Editor aborted|"},
-      {query, {}, false, "Editor query|?|Editor aborted|"},
-      {"[Main]\nEditor=ENABLED2\n", {}, false, "Editor locked|"},
-      {std::nullopt, {}, false, "Editor locked|"},
+      {query, Button::Yes, true, "0Editor query|1Editor showed|"},
+      {query, Button::No, false, "0Editor query|1Editor aborted|"},
+      {query, {}, false, "0Editor query|1Editor aborted|"},
+      {"[Main]\nEditor=ENABLED2\n", {}, false, "0Editor locked|"},
+      {std::nullopt, {}, false, "0Editor locked|"},
       // Neither may hang the window: each is no setting at once.
-      {"<fifo>", {}, false, "Editor locked|"},
-      {"<zero>", {}, false, "Editor locked|"},
+      {"<fifo>", {}, false, "0Editor locked|"},
+      {"<zero>", {}, false, "0Editor locked|"},
   };
   // One file for every case: nothing of an earlier reading may stick.
   testing::TempDir dir;
@@ -61,11 +50,14 @@ TEST(EditorGate, FollowsTheSettingInTheIniFileReadAfreshEachTime) {
       std::filesystem::create_symlink("/dev/zero", ini);
     else if (c.ini)
       WriteBytes(ini, *c.ini);
-    Trace trace;
-    trace.answer = c.answer;
-    auto status = [&trace](const std::string& s) { trace.events += s + "|"; };
-    EXPECT_EQ(RunEditorGate(ini, trace, status), c.open);
-    EXPECT_EQ(trace.events, c.events);
+    ScriptedQuestions questions;
+    if (c.answer) questions.push(*c.answer);
+    std::string events;  // each status, after the number of questions asked before it
+    auto status = [&](const std::string& s) {
+      events += std::to_string(questions.asked().size()) + s + "|";
+    };
+    EXPECT_EQ(RunEditorGate(ini, questions, status), c.open);
+    EXPECT_EQ(events, c.events);
   }
 }
 
