@@ -122,6 +122,7 @@ TEST_F(FrmBaseEditTest, WriteStoresTheCheckedCopyWithTheEditedNames) {
   QPointer<FrmLOG> readLog = w->currentLog();
   click("CmdCheck");
   const FrmLOG* checkLog = w->currentLog();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   ASSERT_TRUE(readLog && readLog->close()) << "a log on screen stays until the user closes it";
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(readLog.isNull());
@@ -199,12 +200,9 @@ TEST_F(FrmBaseEditTest, EachButtonRunsItsOperationOnWhatTheWindowHolds) {
     std::string button;
     bool read, ticked;  // Read first
     std::vector<Button> answers;
-  } cases[] = {{"CmdMBRead", false, false, {}},
-               {"CmdGenerate", false, false, {Button::Yes}},
-               {"CmdCheck", true, false, {}},
-               {"CmdCollect", true, true, {}},
-               {"CmdCollect", true, false, {Button::Yes}},
-               {"CmdSync", false, true, {Button::Ok}},
+  } cases[] = {{"CmdMBRead", false, false, {}}, {"CmdGenerate", false, false, {Button::Yes}},
+               {"CmdCheck", true, false, {}},   {"CmdCollect", true, true, {Button::Yes}},
+               {"CmdCollect", true, false, {}}, {"CmdSync", false, true, {Button::Ok}},
                {"CmdSync", true, false, {}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.button + (c.ticked ? " ticked" : "") + (c.read ? " read" : ""));
