@@ -67,13 +67,13 @@ struct Twips {
 
 enum Frame { kFrmM, kFrame1, kFrame3, kFrame2 };
 
-struct FrameSpec {
+struct FrameLayout {
   const char* name;
   const char* caption;
   Twips place;
 };
 
-constexpr FrameSpec kFrames[] = {
+constexpr FrameLayout kFrames[] = {
     {"FrmM", "Main Database [%BASE%]", {0, 0, 6855, 1935}},
     {"Frame1", "Collect base", {0, 2040, 3435, 1230}},
     {"Frame3", "Syncronize with main database", {3435, 2040, 3435, 1230}},
@@ -83,7 +83,7 @@ constexpr FrameSpec kFrames[] = {
 // A reminder is a label in red, centred. The code list and its box use the code font.
 enum class Kind { kLabel, kReminder, kTextBox, kCodeBox, kList, kButton, kCheckBox };
 
-struct ControlSpec {
+struct ControlLayout {
   Frame frame;
   Kind kind;
   const char* name;
@@ -92,7 +92,7 @@ struct ControlSpec {
 };
 
 // In creation order, which is also the order the Tab key follows.
-constexpr ControlSpec kControls[] = {
+constexpr ControlLayout kControls[] = {
     // The main database: table names, Read / Write / Check, the code list.
     {kFrmM, Kind::kLabel, "Label1_0", "P - base", {120, 255, 1095, 255}},
     {kFrmM, Kind::kLabel, "Label1_1", "C - base", {120, 540, 1095, 255}},
@@ -132,10 +132,10 @@ constexpr ControlSpec kControls[] = {
 constexpr const char* kReadStateControls[] = {
     "CmdMBWrite", "CmdCheck", "TxtB", "TxtC", "TxtP", "TxtU", "CmdAdd", "CmdRemove", "CmdCollect"};
 
-QGroupBox* makeFrame(const FrameSpec& spec, QWidget* window) {
-  auto* box = new QGroupBox(QString::fromLatin1(spec.caption), window);
-  box->setObjectName(QString::fromLatin1(spec.name));
-  box->setGeometry(spec.place.pixels());
+QGroupBox* makeFrame(const FrameLayout& layout, QWidget* window) {
+  auto* box = new QGroupBox(QString::fromLatin1(layout.caption), window);
+  box->setObjectName(QString::fromLatin1(layout.name));
+  box->setGeometry(layout.place.pixels());
   // The frame's line runs through the middle of its caption, so the controls at
   // their given places sit inside it.
   box->setStyleSheet(
@@ -177,16 +177,16 @@ void placeLabel(QLabel* label, Kind kind) {
     label->resize(label->sizeHint().width(), label->height());
 }
 
-void makeControl(const ControlSpec& spec, QWidget* frame) {
+void makeControl(const ControlLayout& layout, QWidget* frame) {
   const QString caption =
-      FromCp1251(spec.caption).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  QWidget* w = newControl(spec.kind, caption, frame);
+      FromCp1251(layout.caption).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QWidget* w = newControl(layout.kind, caption, frame);
   // A styled frame does not pass its font on.
-  const bool code = spec.kind == Kind::kCodeBox || spec.kind == Kind::kList;
+  const bool code = layout.kind == Kind::kCodeBox || layout.kind == Kind::kList;
   w->setFont(code ? codeFont() : formFont());
-  w->setObjectName(QString::fromLatin1(spec.name));
-  w->setGeometry(spec.place.pixels());
-  if (auto* label = qobject_cast<QLabel*>(w)) placeLabel(label, spec.kind);
+  w->setObjectName(QString::fromLatin1(layout.name));
+  w->setGeometry(layout.place.pixels());
+  if (auto* label = qobject_cast<QLabel*>(w)) placeLabel(label, layout.kind);
   if (auto* box = qobject_cast<QLineEdit*>(w)) {
     // White like the rest of the window when disabled too; a styled frame would give
     // its disabled boxes the style's grey.
@@ -246,8 +246,8 @@ void FrmBaseEdit::buildControls() {
   resize(px(kClientWidthTwips), px(kClientHeightTwips));
 
   std::vector<QGroupBox*> frames;
-  for (const FrameSpec& spec : kFrames) frames.push_back(makeFrame(spec, this));
-  for (const ControlSpec& spec : kControls) makeControl(spec, frames[spec.frame]);
+  for (const FrameLayout& layout : kFrames) frames.push_back(makeFrame(layout, this));
+  for (const ControlLayout& layout : kControls) makeControl(layout, frames[layout.frame]);
   findControls();
   connectControls();
   setReadState(false);
