@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "editor/frm_base_edit.h"
-#include "lookup/editor_gate.h"
 #include "lookup/frm_main.h"
 #include "lookup/program_picture_qt.h"
 
@@ -48,9 +47,7 @@ extern "C" __attribute__((visibility("default"))) int vestral_run_windows(int ar
   lookup->show();
   if (editorAtOnce) {
     // The same gate as Ctrl+Alt+Esc, once the window is up.
-    QTimer::singleShot(0, lookup, [lookup] {
-      lookup->Form_KeyDown(vestral::kKeyEscape, vestral::kCtrlMask | vestral::kAltMask);
-    });
+    QTimer::singleShot(0, lookup, [lookup] { lookup->runEditorGate(); });
   }
   return app.exec();
 }

@@ -13,6 +13,9 @@
 
 #include <exception>
 #include <functional>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "editor/checker.h"
 #include "editor/collector.h"
@@ -34,9 +37,6 @@ constexpr int kClientWidthTwips = 6855;
 constexpr int kClientHeightTwips = 4965;
 
 int px(int twips) { return (twips * 2 + 15) / 30; }  // 15 twips to the pixel, rounded
-QRect twipsRect(int left, int top, int width, int height) {
-  return QRect(px(left), px(top), px(width), px(height));
-}
 
 QFont formFont() {
   QFont f;
@@ -57,6 +57,143 @@ QFont codeFont() {
   f.setPointSize(10);
   f.setBold(true);
   return f;
+}
+
+// Left, top, width and height in twips; controls are placed within their frame.
+struct Twips {
+  int left, top, width, height;
+  QRect pixels() const { return QRect(px(left), px(top), px(width), px(height)); }
+};
+
+enum Frame { kFrmM, kFrame1, kFrame3, kFrame2 };
+
+struct FrameLayout {
+  const char* name;
+  const char* caption;
+  Twips place;
+};
+
+constexpr FrameLayout kFrames[] = {
+    {"FrmM", "Main Database [%BASE%]", {0, 0, 6855, 1935}},
+    {"Frame1", "Collect base", {0, 2040, 3435, 1230}},
+    {"Frame3", "Syncronize with main database", {3435, 2040, 3435, 1230}},
+    {"Frame2", "Database generator", {0, 3315, 6855, 1650}},
+};
+
+// A reminder is a label in red, centred. The code list and its box use the code font.
+enum class Kind { kLabel, kReminder, kTextBox, kCodeBox, kList, kButton, kCheckBox };
+
+struct ControlLayout {
+  Frame frame;
+  Kind kind;
+  const char* name;
+  const char* caption;  // code page 1251
+  Twips place;
+};
+
+// In creation order, which is also the order the Tab key follows.
+constexpr ControlLayout kControls[] = {
+    // The main database: table names, Read / Write / Check, the code list.
+    {kFrmM, Kind::kLabel, "Label1_0", "P - base", {120, 255, 1095, 255}},
+    {kFrmM, Kind::kLabel, "Label1_1", "C - base", {120, 540, 1095, 255}},
+    {kFrmM, Kind::kLabel, "Label1_2", "B - base", {120, 825, 1095, 255}},
+    {kFrmM, Kind::kLabel, "Label1_3", "U - base", {120, 1110, 1095, 255}},
+    {kFrmM, Kind::kTextBox, "TxtP", "", {840, 255, 3375, 285}},
+    {kFrmM, Kind::kTextBox, "TxtC", "", {840, 540, 3375, 285}},
+    {kFrmM, Kind::kTextBox, "TxtB", "", {840, 825, 3375, 285}},
+    {kFrmM, Kind::kTextBox, "TxtU", "", {840, 1110, 3375, 285}},
+    {kFrmM, Kind::kButton, "CmdMBRead", "Read", {840, 1410, 735, 375}},
+    {kFrmM, Kind::kButton, "CmdMBWrite", "Write", {1590, 1410, 735, 375}},
+    {kFrmM, Kind::kButton, "CmdCheck", "Check", {2340, 1410, 735, 375}},
+    {kFrmM, Kind::kList, "LST", "", {4290, 240, 1290, 1620}},
+    {kFrmM, Kind::kCodeBox, "TxtCode", "", {5595, 240, 1185, 285}},
+    {kFrmM, Kind::kButton, "CmdAdd", "<---", {5595, 525, 1185, 285}},
+    {kFrmM, Kind::kButton, "CmdRemove", "--->", {5595, 810, 1185, 285}},
+    // The collector.
+    {kFrame1, Kind::kLabel, "Label1_8", "Database to collect", {120, 255, 1380, 195}},
+    {kFrame1, Kind::kTextBox, "TxtCFile", "", {120, 480, 3240, 285}},
+    {kFrame1, Kind::kCheckBox, "ChkALL", "All base (not select)", {120, 795, 1815, 255}},
+    {kFrame1, Kind::kButton, "CmdCollect", "Collect", {2145, 780, 1215, 375}},
+    // The synchronizer.
+    {kFrame3, Kind::kLabel, "Label1_7", "Database to synchronize", {120, 255, 1890, 255}},
+    {kFrame3, Kind::kTextBox, "TxtSyn", "", {120, 480, 3255, 285}},
+    {kFrame3, Kind::kCheckBox, "ChkDirect", "Direct synchronize", {120, 810, 2100, 255}},
+    {kFrame3, Kind::kButton, "CmdSync", "Synchronize", {2160, 795, 1215, 375}},
+    // The generator.
+    {kFrame2, Kind::kLabel, "Label1_4", "Source file *.txt", {120, 225, 1095, 255}},
+    {kFrame2, Kind::kReminder, "Label1_5", kSourceFormatLabel, {780, 105, 6615, 615}},
+    {kFrame2, Kind::kTextBox, "TxtGSrc", "", {105, 705, 6675, 285}},
+    {kFrame2, Kind::kLabel, "Label1_6", "Destination file *.dat", {120, 1035, 1410, 195}},
+    {kFrame2, Kind::kTextBox, "TxtDst", "", {105, 1290, 5340, 285}},
+    {kFrame2, Kind::kButton, "CmdGenerate", "Generate", {5520, 1215, 1215, 375}},
+};
+
+// What only a read working copy serves; Read itself is enabled the other way round.
+constexpr const char* kReadStateControls[] = {
+    "CmdMBWrite", "CmdCheck", "TxtB", "TxtC", "TxtP", "TxtU", "CmdAdd", "CmdRemove", "CmdCollect"};
+
+QGroupBox* makeFrame(const FrameLayout& layout, QWidget* window) {
+  auto* box = new QGroupBox(QString::fromLatin1(layout.caption), window);
+  box->setObjectName(QString::fromLatin1(layout.name));
+  box->setGeometry(layout.place.pixels());
+  // The frame's line runs through the middle of its caption, so the controls at
+  // their given places sit inside it.
+  box->setStyleSheet(
+      QStringLiteral("QGroupBox { border: 1px solid #a0a0a0; margin-top: 6px; }"
+                     "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+                     " left: 6px; top: 0px; padding: 0 2px; }"));
+  return box;
+}
+
+QWidget* newControl(Kind kind, const QString& caption, QWidget* frame) {
+  switch (kind) {
+    case Kind::kLabel:
+    case Kind::kReminder: return new QLabel(caption, frame);
+    case Kind::kTextBox:
+    case Kind::kCodeBox: return new QLineEdit(frame);
+    case Kind::kList: return new QListWidget(frame);
+    case Kind::kButton: {
+      auto* button = new QPushButton(caption, frame);
+      button->setAutoDefault(false);
+      return button;
+    }
+    case Kind::kCheckBox: return new QCheckBox(caption, frame);
+  }
+  return nullptr;
+}
+
+void placeLabel(QLabel* label, Kind kind) {
+  if (kind == Kind::kReminder) {
+    // Centred, the reminder stays clear of "Source file *.txt", which its box overlaps.
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QPalette red = label->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    label->setPalette(red);
+    return;
+  }
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  // A caption a little wider than its label under this font is shown whole.
+  if (label->sizeHint().width() > label->width())
+    label->resize(label->sizeHint().width(), label->height());
+}
+
+void makeControl(const ControlLayout& layout, QWidget* frame) {
+  const QString caption =
+      FromCp1251(layout.caption).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QWidget* w = newControl(layout.kind, caption, frame);
+  // A styled frame does not pass its font on.
+  const bool code = layout.kind == Kind::kCodeBox || layout.kind == Kind::kList;
+  w->setFont(code ? codeFont() : formFont());
+  w->setObjectName(QString::fromLatin1(layout.name));
+  w->setGeometry(layout.place.pixels());
+  if (auto* label = qobject_cast<QLabel*>(w)) placeLabel(label, layout.kind);
+  if (auto* box = qobject_cast<QLineEdit*>(w)) {
+    // White like the rest of the window when disabled too; a styled frame would give
+    // its disabled boxes the style's grey.
+    QPalette white;
+    white.setColor(QPalette::Disabled, QPalette::Base, Qt::white);
+    box->setPalette(white);
+  }
 }
 
 // A table name must survive the trip to the file: only text code page 1251 can hold,
@@ -108,122 +245,57 @@ void FrmBaseEdit::buildControls() {
   setAutoFillBackground(true);
   resize(px(kClientWidthTwips), px(kClientHeightTwips));
 
-  auto frame = [this](QGroupBox*& box, const char* name, const char* caption, QRect r) {
-    box = new QGroupBox(QString::fromLatin1(caption), this);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setGeometry(r);
-    // The frame's line runs through the middle of its caption, so the controls at
-    // their given places sit inside it.
-    box->setStyleSheet(QStringLiteral(
-        "QGroupBox { border: 1px solid #a0a0a0; margin-top: 6px; }"
-        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
-        " left: 6px; top: 0px; padding: 0 2px; }"));
-  };
-  auto label = [this](QWidget* parent, int index, const QString& caption, QRect r) {
-    QLabel* l = new QLabel(caption, parent);
-    l->setFont(formFont());  // a styled frame does not pass its font on
-    l->setObjectName(QStringLiteral("Label1_%1").arg(index));
-    l->setGeometry(r);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // A caption a little wider than its label under this font is shown whole.
-    if (!caption.contains(QLatin1Char('\n')) && l->sizeHint().width() > r.width())
-      l->resize(l->sizeHint().width(), r.height());
-    Label1[static_cast<size_t>(index)] = l;
-  };
-  auto textBox = [](QLineEdit*& box, QWidget* parent, const char* name, QRect r) {
-    box = new QLineEdit(parent);
-    box->setFont(formFont());  // a styled frame does not pass its font on
-    box->setObjectName(QString::fromLatin1(name));
-    box->setGeometry(r);
-  };
-  auto button = [this](QPushButton*& b, QWidget* parent, const char* name, const char* caption,
-                       QRect r, void (FrmBaseEdit::*handler)()) {
-    b = new QPushButton(QString::fromLatin1(caption), parent);
-    b->setFont(formFont());  // a styled frame does not pass its font on
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(r);
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, handler);
-  };
-  auto checkBox = [](QCheckBox*& c, QWidget* parent, const char* name, const char* caption,
-                     QRect r) {
-    c = new QCheckBox(QString::fromLatin1(caption), parent);
-    c->setFont(formFont());  // a styled frame does not pass its font on
-    c->setObjectName(QString::fromLatin1(name));
-    c->setGeometry(r);
-  };
+  std::vector<QGroupBox*> frames;
+  for (const FrameLayout& layout : kFrames) frames.push_back(makeFrame(layout, this));
+  for (const ControlLayout& layout : kControls) makeControl(layout, frames[layout.frame]);
+  findControls();
+  connectControls();
+  setReadState(false);
+}
 
-  frame(FrmM, "FrmM", "Main Database [%BASE%]", twipsRect(0, 0, 6855, 1935));
-  frame(Frame1, "Frame1", "Collect base", twipsRect(0, 2040, 3435, 1230));
-  frame(Frame3, "Frame3", "Syncronize with main database", twipsRect(3435, 2040, 3435, 1230));
-  frame(Frame2, "Frame2", "Database generator", twipsRect(0, 3315, 6855, 1650));
+void FrmBaseEdit::findControls() {
+  auto find = [this](auto*& control, const char* name) {
+    control = findChild<std::remove_reference_t<decltype(control)>>(QLatin1String(name));
+  };
+  find(FrmM, "FrmM");
+  find(TxtP, "TxtP");
+  find(TxtC, "TxtC");
+  find(TxtB, "TxtB");
+  find(TxtU, "TxtU");
+  find(CmdMBRead, "CmdMBRead");
+  find(LST, "LST");
+  find(TxtCode, "TxtCode");
+  find(TxtCFile, "TxtCFile");
+  find(ChkALL, "ChkALL");
+  find(TxtSyn, "TxtSyn");
+  find(ChkDirect, "ChkDirect");
+  find(TxtGSrc, "TxtGSrc");
+  find(TxtDst, "TxtDst");
+}
 
-  // The main database: table names, Read / Write / Check, the code list.
-  label(FrmM, 0, QStringLiteral("P - base"), twipsRect(120, 255, 1095, 255));
-  label(FrmM, 1, QStringLiteral("C - base"), twipsRect(120, 540, 1095, 255));
-  label(FrmM, 2, QStringLiteral("B - base"), twipsRect(120, 825, 1095, 255));
-  label(FrmM, 3, QStringLiteral("U - base"), twipsRect(120, 1110, 1095, 255));
-  textBox(TxtP, FrmM, "TxtP", twipsRect(840, 255, 3375, 285));
-  textBox(TxtC, FrmM, "TxtC", twipsRect(840, 540, 3375, 285));
-  textBox(TxtB, FrmM, "TxtB", twipsRect(840, 825, 3375, 285));
-  textBox(TxtU, FrmM, "TxtU", twipsRect(840, 1110, 3375, 285));
+void FrmBaseEdit::connectControls() {
+  const std::pair<const char*, void (FrmBaseEdit::*)()> clicks[] = {
+      {"CmdMBRead", &FrmBaseEdit::CmdMBRead_Click},
+      {"CmdMBWrite", &FrmBaseEdit::CmdMBWrite_Click},
+      {"CmdCheck", &FrmBaseEdit::CmdCheck_Click},
+      {"CmdAdd", &FrmBaseEdit::CmdAdd_Click},
+      {"CmdRemove", &FrmBaseEdit::CmdRemove_Click},
+      {"CmdCollect", &FrmBaseEdit::CmdCollect_Click},
+      {"CmdSync", &FrmBaseEdit::CmdSync_Click},
+      {"CmdGenerate", &FrmBaseEdit::CmdGenerate_Click},
+  };
+  for (const auto& [name, handler] : clicks)
+    connect(findChild<QPushButton*>(QLatin1String(name)), &QPushButton::clicked, this, handler);
+
   for (QLineEdit* box : {TxtP, TxtC, TxtB, TxtU}) {
     box->setMaxLength(static_cast<int>(kMaxTextBytes));
     box->setValidator(new TableNameValidator(box));
   }
-  button(CmdMBRead, FrmM, "CmdMBRead", "Read", twipsRect(840, 1410, 735, 375),
-         &FrmBaseEdit::CmdMBRead_Click);
-  button(CmdMBWrite, FrmM, "CmdMBWrite", "Write", twipsRect(1590, 1410, 735, 375),
-         &FrmBaseEdit::CmdMBWrite_Click);
-  button(CmdCheck, FrmM, "CmdCheck", "Check", twipsRect(2340, 1410, 735, 375),
-         &FrmBaseEdit::CmdCheck_Click);
-  LST = new QListWidget(FrmM);
-  LST->setObjectName(QStringLiteral("LST"));
-  LST->setGeometry(twipsRect(4290, 240, 1290, 1620));
-  LST->setFont(codeFont());
-  textBox(TxtCode, FrmM, "TxtCode", twipsRect(5595, 240, 1185, 285));
-  TxtCode->setFont(codeFont());
   TxtCode->setMaxLength(static_cast<int>(kListCodeLength));
   // Keys are filtered as they are typed; this also keeps pasted text to codes.
   TxtCode->setValidator(new QRegularExpressionValidator(
       QRegularExpression(QStringLiteral("[PCBU0-9]{0,5}")), TxtCode));
   TxtCode->installEventFilter(this);
-  button(CmdAdd, FrmM, "CmdAdd", "<---", twipsRect(5595, 525, 1185, 285),
-         &FrmBaseEdit::CmdAdd_Click);
-  button(CmdRemove, FrmM, "CmdRemove", "--->", twipsRect(5595, 810, 1185, 285),
-         &FrmBaseEdit::CmdRemove_Click);
-
-  // The collector.
-  label(Frame1, 8, QStringLiteral("Database to collect"), twipsRect(120, 255, 1380, 195));
-  textBox(TxtCFile, Frame1, "TxtCFile", twipsRect(120, 480, 3240, 285));
-  checkBox(ChkALL, Frame1, "ChkALL", "All base (not select)", twipsRect(120, 795, 1815, 255));
-  button(CmdCollect, Frame1, "CmdCollect", "Collect", twipsRect(2145, 780, 1215, 375),
-         &FrmBaseEdit::CmdCollect_Click);
-
-  // The synchronizer.
-  label(Frame3, 7, QStringLiteral("Database to synchronize"), twipsRect(120, 255, 1890, 255));
-  textBox(TxtSyn, Frame3, "TxtSyn", twipsRect(120, 480, 3255, 285));
-  checkBox(ChkDirect, Frame3, "ChkDirect", "Direct synchronize", twipsRect(120, 810, 2100, 255));
-  button(CmdSync, Frame3, "CmdSync", "Synchronize", twipsRect(2160, 795, 1215, 375),
-         &FrmBaseEdit::CmdSync_Click);
-
-  // The generator.
-  label(Frame2, 4, QStringLiteral("Source file *.txt"), twipsRect(120, 225, 1095, 255));
-  label(Frame2, 5,
-        FromCp1251(kSourceFormatLabel).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
-        twipsRect(780, 105, 6615, 615));
-  // Centred, the reminder stays clear of "Source file *.txt", which its box overlaps.
-  Label1[5]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-  QPalette red = Label1[5]->palette();
-  red.setColor(QPalette::WindowText, QColor(255, 0, 0));
-  Label1[5]->setPalette(red);
-  textBox(TxtGSrc, Frame2, "TxtGSrc", twipsRect(105, 705, 6675, 285));
-  label(Frame2, 6, QStringLiteral("Destination file *.dat"), twipsRect(120, 1035, 1410, 195));
-  textBox(TxtDst, Frame2, "TxtDst", twipsRect(105, 1290, 5340, 285));
-  button(CmdGenerate, Frame2, "CmdGenerate", "Generate", twipsRect(5520, 1215, 1215, 375),
-         &FrmBaseEdit::CmdGenerate_Click);
-
-  setReadState(false);
 }
 
 void FrmBaseEdit::Form_Load(const std::string& mainDatabasePath) {
@@ -256,9 +328,8 @@ std::vector<std::string> FrmBaseEdit::codeList() const {
 void FrmBaseEdit::setReadState(bool read) {
   read_ = read;
   CmdMBRead->setEnabled(!read);
-  for (QWidget* w : std::initializer_list<QWidget*>{CmdMBWrite, CmdCheck, TxtB, TxtC, TxtP, TxtU,
-                                                    CmdAdd, CmdRemove, CmdCollect})
-    w->setEnabled(read);
+  for (const char* name : kReadStateControls)
+    findChild<QWidget*>(QLatin1String(name))->setEnabled(read);
 }
 
 void FrmBaseEdit::showTableNames() {

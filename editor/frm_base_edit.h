@@ -3,7 +3,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,7 +16,6 @@
 class QCheckBox;
 class QCloseEvent;
 class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -38,52 +36,25 @@ class FrmBaseEdit : public QWidget {
   explicit FrmBaseEdit(const std::string& mainDatabasePath, QWidget* parent = nullptr);
   ~FrmBaseEdit() override;
 
-  // Shared state of the editor operations.
-  const std::string& mainDatabasePath() const { return mainPath_; }
-  DtcDatabase& workingDatabase() { return working_; }
+  // The working copy: what the latest Read took from the main database, as the
+  // operations since have left it.
+  const DtcDatabase& workingDatabase() const { return working_; }
   // The log window of the latest operation, or nullptr before the first one.
   FrmLOG* currentLog() const { return log_; }
-  // Replaces the current log window with a new one owned by this window and returns it.
-  FrmLOG* newLogWindow();
-  // Where questions go; by default message boxes over this window.
-  Questions& questions() { return *questions_; }
-  // nullptr restores the message boxes. The caller keeps `q` alive.
+  // Where questions go; nullptr restores the message boxes over this window. The
+  // caller keeps `q` alive.
   void setQuestions(Questions* q);
-  // The code list as it stands (code page 1251).
-  std::vector<std::string> codeList() const;
-  // True after a Read, until the next Write.
-  bool isRead() const { return read_; }
-  // True while an operation runs.
-  bool busy() const { return busy_; }
 
-  // The frames and controls, named as the window's parts are known.
-  QGroupBox* FrmM = nullptr;
-  QGroupBox* Frame1 = nullptr;
-  QGroupBox* Frame3 = nullptr;
-  QGroupBox* Frame2 = nullptr;
-  std::array<QLabel*, 9> Label1{};
-  QLineEdit* TxtP = nullptr;
-  QLineEdit* TxtC = nullptr;
-  QLineEdit* TxtB = nullptr;
-  QLineEdit* TxtU = nullptr;
-  QPushButton* CmdMBRead = nullptr;
-  QPushButton* CmdMBWrite = nullptr;
-  QPushButton* CmdCheck = nullptr;
-  QListWidget* LST = nullptr;
-  QLineEdit* TxtCode = nullptr;
-  QPushButton* CmdAdd = nullptr;
-  QPushButton* CmdRemove = nullptr;
-  QLineEdit* TxtCFile = nullptr;
-  QCheckBox* ChkALL = nullptr;
-  QPushButton* CmdCollect = nullptr;
-  QLineEdit* TxtSyn = nullptr;
-  QCheckBox* ChkDirect = nullptr;
-  QPushButton* CmdSync = nullptr;
-  QLineEdit* TxtGSrc = nullptr;
-  QLineEdit* TxtDst = nullptr;
-  QPushButton* CmdGenerate = nullptr;
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
- public slots:
+ private:
+  void buildControls();
+  void findControls();
+  void connectControls();
+  void Form_Load(const std::string& mainDatabasePath);
+
   void CmdMBRead_Click();
   void CmdMBWrite_Click();
   void CmdCheck_Click();
@@ -92,26 +63,38 @@ class FrmBaseEdit : public QWidget {
   void CmdSync_Click();
   void CmdAdd_Click();
   void CmdRemove_Click();
-
- public:
   // The key filter of TxtCode: true when the box takes the key as typed. A key the
   // filter changes (p -> P) is typed into the box here; others are swallowed.
   bool TxtCode_KeyPress(char key);
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-
- private:
-  void buildControls();
+  Questions& questions() { return *questions_; }
+  // Replaces the current log window with a new one owned by this window and returns it.
+  FrmLOG* newLogWindow();
+  // The code list as it stands (code page 1251).
+  std::vector<std::string> codeList() const;
   // Runs one editor operation unless another one is running. Nothing thrown leaves
   // an event handler: a failure ends the open log run in light red.
   void runOperation(const std::function<void()>& body);
-  void Form_Load(const std::string& mainDatabasePath);
   // Read (true) or not-read (false) state of the controls.
   void setReadState(bool read);
   void showTableNames();
   TableNames tableNamesFromBoxes() const;
+
+  // The controls the handlers use, named as the window's parts are known.
+  QGroupBox* FrmM = nullptr;
+  QLineEdit* TxtP = nullptr;
+  QLineEdit* TxtC = nullptr;
+  QLineEdit* TxtB = nullptr;
+  QLineEdit* TxtU = nullptr;
+  QPushButton* CmdMBRead = nullptr;
+  QListWidget* LST = nullptr;
+  QLineEdit* TxtCode = nullptr;
+  QLineEdit* TxtCFile = nullptr;
+  QCheckBox* ChkALL = nullptr;
+  QLineEdit* TxtSyn = nullptr;
+  QCheckBox* ChkDirect = nullptr;
+  QLineEdit* TxtGSrc = nullptr;
+  QLineEdit* TxtDst = nullptr;
 
   std::string mainPath_;
   DtcDatabase working_;

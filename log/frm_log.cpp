@@ -9,10 +9,10 @@
 #include <QTextDocument>
 #include <QTextOption>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <array>
 
+#include "platform/codepage.h"
 #include "platform/codepage_qt.h"
 
 namespace vestral {
@@ -22,6 +22,10 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0;
 constexpr int kClientWidthTwips = 10695;
 constexpr int kClientHeightTwips = 6495;
+// The box reaches a pixel past the client area and keeps its size when the window is
+// resized.
+constexpr int kBoxWidthTwips = 10710;
+constexpr int kBoxHeightTwips = 6510;
 constexpr std::array<int, 5> kTabStopsTwips = {100, 2000, 4000, 6000, 8000};
 
 // LOG lets window events run once this long has passed since they last did.
@@ -35,18 +39,12 @@ constexpr int kDefaultColor = 7;  // light grey, the box's own text colour
 
 int px(int twips) { return static_cast<int>(twips / kTwipsPerPixel + 0.5); }
 
-// Each code page 1251 byte as one UTF-16 unit, taken from the code page converter
-// once: the log converts text byte by byte at full speed.
-const std::array<char16_t, 256>& cp1251Table() {
-  static const std::array<char16_t, 256> table = [] {
-    std::array<char16_t, 256> t{};
-    for (int i = 0; i < 256; ++i) {
-      const QString s = FromCp1251(std::string(1, static_cast<char>(i)));
-      t[i] = s.size() == 1 ? s.at(0).unicode() : char16_t{0xFFFD};
-    }
-    return t;
-  }();
-  return table;
+// Each code page 1251 byte as one UTF-16 unit. The one unassigned byte stands for
+// itself, as the windows' decoder has it, so the box's text converts back unchanged.
+QChar fromCp1251Byte(char byte) {
+  const auto b = static_cast<unsigned char>(byte);
+  const char32_t c = Cp1251ToUnicode(b);
+  return QChar(static_cast<char16_t>(c == 0 && b != 0 ? b : c));
 }
 
 QFont logFont(double pointSize) {
@@ -116,9 +114,7 @@ FrmLOG::FrmLOG(QWidget* owner) : QWidget(owner, Qt::Window), owner_(owner) {
     if (followEnd_ && !inFlush_) bar->setValue(max);
   });
 
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(TXT);
+  TXT->setGeometry(0, 0, px(kBoxWidthTwips), px(kBoxHeightTwips));
   resize(px(kClientWidthTwips), px(kClientHeightTwips));
 
   flushTimer_ = new QTimer(this);
@@ -179,7 +175,6 @@ void FrmLOG::DONE() {
 }
 
 void FrmLOG::queue(const std::string& bytes, int colorIndex) {
-  const auto& table = cp1251Table();
   const qsizetype before = pendingText_.size();
   for (char ch : bytes) {
     // CR, LF and CR LF each end one line of the box.
@@ -193,7 +188,7 @@ void FrmLOG::queue(const std::string& bytes, int colorIndex) {
       continue;
     }
     pendingCr_ = false;
-    pendingText_.append(QChar(table[static_cast<unsigned char>(ch)]));
+    pendingText_.append(fromCp1251Byte(ch));
   }
   const qsizetype added = pendingText_.size() - before;
   if (added == 0) return;

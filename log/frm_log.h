@@ -55,8 +55,6 @@ class FrmLOG : public QWidget, public LogSink {
   // Moves the queued pieces into the box.
   void flush();
 
-  QPlainTextEdit* TXT = nullptr;
-
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -66,6 +64,7 @@ class FrmLOG : public QWidget, public LogSink {
   // Scrolls the box to its end unless the user scrolled away from it.
   void showEnd();
 
+  QPlainTextEdit* TXT = nullptr;
   QWidget* owner_;
   bool running_ = false;
   // Set when the user closed the window; the next INIT starts with an empty box.

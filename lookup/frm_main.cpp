@@ -28,6 +28,16 @@ namespace {
 constexpr const char* kHexHeading = "\xCA\xEE\xE4 \xEE\xF8\xE8\xE1\xEA\xE8 DTC";
 constexpr const char* kLetterHeading = "\xCA\xEE\xE4 \xEE\xF8\xE8\xE1\xEA\xE8 ODB";
 
+// Box colours that carry the state of a code.
+const QColor kIdleBack{255, 255, 128};
+const QColor kIncompleteBack{255, 128, 128};
+const QColor kCompleteBack{128, 255, 128};
+const QColor kNotFoundBack{255, 0, 0};
+
+// Client area 7995 x 2985 twips at 15 twips a pixel.
+constexpr int kClientWidth = 533;
+constexpr int kClientHeight = 199;
+
 // Positions are twips at 15 a pixel; Qt scales logical pixels on high-DPI screens.
 QRect twips(int left, int top, int width, int height) {
   return QRect(left / 15, top / 15, width / 15, height / 15);
@@ -83,7 +93,7 @@ QLineEdit* makeBox(QWidget* parent, const char* name, const QRect& geometry, int
   // Every typed character must reach the key filter; an input method would bypass it.
   box->setAttribute(Qt::WA_InputMethodEnabled, false);
   setColor(box, QPalette::Text, text);
-  setColor(box, QPalette::Base, FrmMain::kIdleBack);
+  setColor(box, QPalette::Base, kIdleBack);
   return box;
 }
 
@@ -138,29 +148,46 @@ void FrmMain::buildControls() {
   setAutoFillBackground(true);
   setColor(this, QPalette::Window, Qt::white);
 
-  Image1 = new QLabel(this);
-  Image1->setObjectName("Image1");
-  Image1->setGeometry(twips(120, 15, 1875, 1050));
-  Image1->setPixmap(ProgramPicture(125, 70, devicePixelRatioF()));
+  auto* image = new QLabel(this);
+  image->setObjectName("Image1");
+  image->setGeometry(twips(120, 15, 1875, 1050));
+  image->setPixmap(ProgramPicture(125, 70, devicePixelRatioF()));
 
-  Label1[0] = makeLabel(this, "Label1_0", twips(2880, 45, 1860, 195), Qt::AlignHCenter);
-  Label1[1] = makeLabel(this, "Label1_1", twips(5580, 45, 2235, 195), Qt::AlignHCenter);
-  Label1[0]->setText(FromCp1251(kHexHeading));
-  Label1[1]->setText(FromCp1251(kLetterHeading));
-  for (QLabel* l : Label1) l->setFont(msSansSerif(11, false));
+  QLabel* hexHeading = makeLabel(this, "Label1_0", twips(2880, 45, 1860, 195), Qt::AlignHCenter);
+  QLabel* letterHeading = makeLabel(this, "Label1_1", twips(5580, 45, 2235, 195), Qt::AlignHCenter);
+  hexHeading->setText(FromCp1251(kHexHeading));
+  letterHeading->setText(FromCp1251(kLetterHeading));
+  for (QLabel* l : {hexHeading, letterHeading}) l->setFont(msSansSerif(11, false));
 
   Txt4 = makeBox(this, "Txt4", twips(2880, 270, 1830, 750), 4, QColor(64, 0, 0));
   Txt4->setText("0000");
   Txt5 = makeBox(this, "Txt5", twips(5550, 270, 2265, 750), 5, QColor(0, 0, 64));
   Txt5->setText("00000");
 
-  Line1 = new QFrame(this);
-  Line1->setObjectName("Line1");
-  Line1->setGeometry(QRect(QPoint(120 / 15, 1080 / 15), QPoint(7900 / 15, 1080 / 15)));
-  Line1->setFrameShape(QFrame::NoFrame);
-  Line1->setAutoFillBackground(true);
-  setColor(Line1, QPalette::Window, Qt::black);
+  auto* line = new QFrame(this);
+  line->setObjectName("Line1");
+  line->setGeometry(QRect(QPoint(120 / 15, 1080 / 15), QPoint(7900 / 15, 1080 / 15)));
+  line->setFrameShape(QFrame::NoFrame);
+  line->setAutoFillBackground(true);
+  setColor(line, QPalette::Window, Qt::black);
 
+  buildResultControls();
+
+  TS = new QTimer(this);
+  TS->setObjectName("TS");
+  TS->setInterval(2000);
+  connect(TS, &QTimer::timeout, this, &FrmMain::TS_Timer);
+
+  for (QWidget* w :
+       {static_cast<QWidget*>(Txt4), static_cast<QWidget*>(Txt5), static_cast<QWidget*>(TxtUSR)})
+    w->installEventFilter(this);
+  connect(Txt4, &QLineEdit::textChanged, this, &FrmMain::Txt4_Change);
+  connect(Txt5, &QLineEdit::textChanged, this, &FrmMain::Txt5_Change);
+  Txt4->setFocus();
+}
+
+// The labels and the box that show what a lookup found.
+void FrmMain::buildResultControls() {
   LblCode = makeLabel(this, "LblCode", twips(120, 1095, 855, 255), Qt::AlignHCenter);
   LblBDesc = makeLabel(this, "LblBDesc", twips(960, 1095, 6975, 255), Qt::AlignLeft);
   LblItem = makeLabel(this, "LblItem", twips(120, 1335, 7815, 615), Qt::AlignHCenter);
@@ -187,18 +214,6 @@ void FrmMain::buildControls() {
   setColor(TxtUSR, QPalette::Text, QColor(64, 64, 64));
   setColor(TxtUSR, QPalette::Base, Qt::white);
   setUsrText(kStartupHintText);
-
-  TS = new QTimer(this);
-  TS->setObjectName("TS");
-  TS->setInterval(2000);
-  connect(TS, &QTimer::timeout, this, &FrmMain::TS_Timer);
-
-  for (QWidget* w :
-       {static_cast<QWidget*>(Txt4), static_cast<QWidget*>(Txt5), static_cast<QWidget*>(TxtUSR)})
-    w->installEventFilter(this);
-  connect(Txt4, &QLineEdit::textChanged, this, &FrmMain::Txt4_Change);
-  connect(Txt5, &QLineEdit::textChanged, this, &FrmMain::Txt5_Change);
-  Txt4->setFocus();
 }
 
 void FrmMain::Form_Load() {
@@ -216,9 +231,7 @@ void FrmMain::Form_Load() {
   TS->start();
 }
 
-std::string FrmMain::Cnvrt(std::string Val) { return vestral::Cnvrt(std::move(Val)); }
-
-void FrmMain::FIND(std::string Val) {
+void FrmMain::FIND(const std::string& Val) {
   const FindDisplay d = DescribeFind(db_.view(), Val);
   LblCode->setText(FromCp1251(d.LblCode));
   LblItem->setText(FromCp1251(d.LblItem));
@@ -268,6 +281,11 @@ void FrmMain::Txt5_KeyPress(int& KeyAscii) { KeyAscii = FilterLetterKey(KeyAscii
 
 bool FrmMain::Form_KeyDown(int KeyCode, int Shift) {
   if (!IsEditorGateKey(KeyCode, Shift)) return false;
+  runEditorGate();
+  return true;
+}
+
+void FrmMain::runEditorGate() {
   const bool open =
       RunEditorGate(iniPath_, *questions_, [this](const std::string& s) { setStatus(s); });
   if (open && showEditor_) {
@@ -276,7 +294,6 @@ bool FrmMain::Form_KeyDown(int KeyCode, int Shift) {
     showEditor_();
     close();
   }
-  return true;
 }
 
 void FrmMain::setStatus(const std::string& text) { LblItem->setText(FromCp1251(text)); }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QColor>
 #include <QWidget>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,7 +9,6 @@
 #include "database/database_view.h"
 #include "platform/questions.h"
 
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QTextEdit;
@@ -26,16 +23,6 @@ class FrmMain : public QWidget {
   Q_OBJECT
 
  public:
-  // Box colours that carry the state of a code.
-  static inline const QColor kIdleBack{255, 255, 128};
-  static inline const QColor kIncompleteBack{255, 128, 128};
-  static inline const QColor kCompleteBack{128, 255, 128};
-  static inline const QColor kNotFoundBack{255, 0, 0};
-
-  // Client area 7995 x 2985 twips at 15 twips a pixel.
-  static constexpr int kClientWidth = 533;
-  static constexpr int kClientHeight = 199;
-
   // Loads `databasePath` (Form_Load). The gate reads `iniPath`; its question and
   // the notice about an unusable database go to `questions` (message boxes over
   // this window when null).
@@ -48,13 +35,19 @@ class FrmMain : public QWidget {
   // Called by the gate to show the editor, before this window is unloaded.
   void setShowEditor(std::function<void()> showEditor) { showEditor_ = std::move(showEditor); }
 
-  // Hex form to letter form.
-  static std::string Cnvrt(std::string Val);
-  // Looks the letter form up and shows the outcome in the labels and boxes.
-  void FIND(std::string Val);
+  // Runs the editor gate, as Ctrl+Alt+Esc does.
+  void runEditorGate();
 
-  // Event handlers, public so that tests can drive them in order.
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void buildControls();
+  void buildResultControls();
   void Form_Load();
+  // Looks the letter form up and shows the outcome in the labels and boxes.
+  void FIND(const std::string& Val);
   // Key code (27 is Esc) and modifier sum (Shift 1, Ctrl 2, Alt 4). Returns true
   // when the key was the gate's.
   bool Form_KeyDown(int KeyCode, int Shift);
@@ -67,29 +60,17 @@ class FrmMain : public QWidget {
   // Filter a typed character; KeyAscii becomes 0 when it is discarded.
   void Txt4_KeyPress(int& KeyAscii);
   void Txt5_KeyPress(int& KeyAscii);
+  bool filterBoxKey(QLineEdit* box, QKeyEvent* event);
+  void setStatus(const std::string& text);
+  void setUsrText(const std::string& text);
 
-  const DatabaseView& database() const { return db_.view(); }
-
-  QLabel* Image1 = nullptr;
-  std::array<QLabel*, 2> Label1{};
   QLineEdit* Txt4 = nullptr;
   QLineEdit* Txt5 = nullptr;
-  QFrame* Line1 = nullptr;
   QLabel* LblCode = nullptr;
   QLabel* LblBDesc = nullptr;
   QLabel* LblItem = nullptr;
   QTextEdit* TxtUSR = nullptr;
   QTimer* TS = nullptr;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-
- private:
-  void buildControls();
-  bool filterBoxKey(QLineEdit* box, QKeyEvent* event);
-  void setStatus(const std::string& text);
-  void setUsrText(const std::string& text);
 
   std::string databasePath_;
   std::string iniPath_;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -13,13 +14,8 @@
 #include "database/dtc_database.h"
 #include "editor/frm_base_edit.h"
 #include "log/frm_log.h"
-#include "platform/codepage_qt.h"
-#include "platform/questions.h"
-
-#if __has_include("lookup/frm_main.h")
 #include "lookup/frm_main.h"
-#define VESTRAL_HAVE_FRM_MAIN 1
-#endif
+#include "platform/questions.h"
 
 namespace {
 
@@ -85,17 +81,19 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: vestral_screenshots OUTPUT_FOLDER\n");
     return 2;
   }
-  const QDir out(QString::fromLocal8Bit(argv[1]));
+  const QDir out(QDir(QString::fromLocal8Bit(argv[1])).absolutePath());
   if (!QDir().mkpath(out.path())) {
     std::fprintf(stderr, "vestral_screenshots: cannot create the folder %s\n", argv[1]);
     return 1;
   }
+  // The windows work in the temporary folder under relative names, so the editor's
+  // caption, which shows the path, comes out the same on every run.
   QTemporaryDir temp;
-  if (!temp.isValid()) {
+  if (!temp.isValid() || !QDir::setCurrent(temp.path())) {
     std::fprintf(stderr, "vestral_screenshots: no temporary folder\n");
     return 1;
   }
-  const std::string dbPath = ToNativePath(temp.filePath(QStringLiteral("vestral.DAT")));
+  const std::string dbPath = "vestral.DAT";
   if (Status s = WriteDatabase(dbPath, sampleDatabase()); !s.ok()) {
     std::fprintf(stderr, "vestral_screenshots: %s\n", s.message().c_str());
     return 1;
@@ -103,25 +101,21 @@ int main(int argc, char** argv) {
   bool ok = true;
   ScriptedQuestions questions;
 
-#ifdef VESTRAL_HAVE_FRM_MAIN
   {
-    FrmMain main(dbPath, ToNativePath(temp.filePath(QStringLiteral("vestral.ini"))), &questions);
+    FrmMain main(dbPath, "vestral.ini", &questions);
     main.show();
     if (auto* hex = main.findChild<QLineEdit*>(QStringLiteral("Txt4"))) hex->setText("0100");
     ok = save(main, out, "frm_main.png") && ok;
   }
-#else
-  std::printf("the lookup window is not built yet: no frm_main.png\n");
-#endif
 
   {
     FrmBaseEdit editor(dbPath);
     editor.setQuestions(&questions);
     editor.show();
-    editor.CmdMBRead_Click();
-    editor.TxtCode->setText(QStringLiteral("P0300"));
-    editor.LST->addItem(QStringLiteral("P0100"));
-    editor.LST->addItem(QStringLiteral("U0100"));
+    editor.findChild<QPushButton*>(QStringLiteral("CmdMBRead"))->click();
+    editor.findChild<QLineEdit*>(QStringLiteral("TxtCode"))->setText(QStringLiteral("P0300"));
+    auto* list = editor.findChild<QListWidget*>(QStringLiteral("LST"));
+    list->addItems({QStringLiteral("P0100"), QStringLiteral("U0100")});
     ok = save(editor, out, "frm_base_edit.png") && ok;
     if (FrmLOG* log = editor.currentLog()) ok = save(*log, out, "frm_log_read.png") && ok;
   }

@@ -1,300 +1,234 @@
 #include "editor/frm_base_edit.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
+#include <filesystem>
 #include <functional>
+#include <map>
+#include <memory>
 
+#include "editor/checker.h"
+#include "editor/collector.h"
 #include "editor/generator.h"
-#include "log/frm_log.h"
+#include "editor/synchronizer.h"
 #include "platform/codepage_qt.h"
+#include "support/coloured_log.h"
 #include "support/entries.h"
 #include "support/temp_dir.h"
 
 namespace vestral {
 namespace {
 
-using ::testing::HasSubstr;
+using testing::entry;
 using testing::ReadBytes;
-using testing::TempDir;
 using testing::WriteBytes;
 
-DtcDatabase databaseWithP(int entries) {
+// Valid entries in every table and two that the checker removes; the other database
+// differs in one text (direct mode asks once), has one equal and one new code.
+DtcDatabase database(bool other) {
   DtcDatabase db = EmptyDatabase();
-  for (int i = 0; i < entries; ++i)
-    db.P.Entries.push_back(testing::entry(std::to_string(1000 + i), "entry " + std::to_string(i)));
+  db.P.Entries = {{},
+                  entry("0100", other ? "Air flow" : "Mass air flow", "Plug"),
+                  entry(other ? "0300" : "7100", ""),
+                  entry("0101", "Range")};
+  db.C.Entries.push_back(entry("0035", "Wheel speed"));
+  if (other) return db;
+  db.B.Entries.push_back(entry("9001", "Driver airbag"));
+  db.U.Entries.push_back(entry("0100", "Lost ECM"));
   return db;
 }
 
-void writeDatabase(const std::string& path, const DtcDatabase& db) {
-  ASSERT_TRUE(WriteDatabase(path, db).ok());
-}
+const std::vector<std::string> kList = {"P0100", "C9999", "U0100", "P0100"};
+// What a Read enables, and Write disables again.
+const QString kUnread = "TxtP TxtC TxtB TxtU CmdMBWrite CmdCheck CmdAdd CmdRemove CmdCollect";
 
-struct Editor {
-  TempDir dir;
-  std::string path = dir.file("vestral.DAT");
+// An editor on files as each run starts; the destinations exist, so each operation asks.
+class FrmBaseEditTest : public ::testing::Test {
+ protected:
+  void SetUp() override { reopen({}); }
+  void reopen(const std::vector<Button>& answers) {
+    ASSERT_TRUE(WriteDatabase(main, database(false)).ok());
+    ASSERT_TRUE(WriteDatabase(sync, database(true)).ok());
+    WriteBytes(source, "P0100 abc\r\nB0001 driver | airbag\r\nU0100 lost\r\n");
+    WriteBytes(dest, "old");
+    WriteBytes(collected, "old");
+    questions = ScriptedQuestions();
+    for (Button b : answers) questions.push(b);
+    w = std::make_unique<FrmBaseEdit>(main);
+    w->setQuestions(&questions);
+    set("TxtGSrc", FromNativePath(source));
+    set("TxtDst", FromNativePath(dest));
+    set("TxtCFile", FromNativePath(collected));
+    set("TxtSyn", FromNativePath(sync));
+  }
+  std::map<std::string, std::string> files() const {
+    std::map<std::string, std::string> all;
+    for (const auto& f : std::filesystem::directory_iterator(dir.path()))
+      all[f.path().filename().string()] = ReadBytes(f.path().string());
+    return all;
+  }
+  // What a button's operation does run directly on the same input, after a Read.
+  void direct(const std::string& button, bool read, bool ticked, DtcDatabase& working, LogSink& log,
+              Questions& q) {
+    FileStamp stamp;
+    RecordingSink ignored;
+    if (read) ReadMainDatabase(main, working, stamp, ignored);
+    if (button == "CmdMBRead") ReadMainDatabase(main, working, stamp, log);
+    if (button == "CmdGenerate") (void)Generate(source, dest, log, q);
+    if (button == "CmdCheck") CheckDatabase(working, log);
+    if (button == "CmdCollect") (void)Collect(working, collected, ticked, kList, log, q);
+    if (button == "CmdSync") (void)Synchronize(main, sync, ticked, log, q);
+  }
+
+  template <typename W = QLineEdit>
+  W* find(const char* name) {
+    return w->findChild<W*>(QLatin1String(name));
+  }
+  void click(const char* name) { find<QPushButton>(name)->click(); }
+  void set(const char* box, const QString& text) { find(box)->setText(text); }
+  // The editor's disabled controls, in the order they were made.
+  QString disabled() {
+    QStringList names;
+    for (QWidget* c : w->findChildren<QWidget*>())
+      if (c->window() == w.get() && !c->isEnabled()) names << c->objectName();
+    return names.join(' ');
+  }
+  testing::TempDir dir;
+  std::string main = dir.file("vestral.DAT"), sync = dir.file("other.DAT"),
+              source = dir.file("codes.txt"), dest = dir.file("generated.DAT"),
+              collected = dir.file("collected.txt");
   ScriptedQuestions questions;
-  FrmBaseEdit window{path};
-
-  Editor() { window.setQuestions(&questions); }
-  std::string logText() { return window.currentLog() ? window.currentLog()->text() : ""; }
+  std::unique_ptr<FrmBaseEdit> w;
 };
 
-TEST(FrmBaseEdit, ReadShowsTheNamesAndOpensTheReadState) {
-  Editor e;
-  ASSERT_TRUE(CreateDatabase(e.path).ok());
-  EXPECT_EQ(e.window.FrmM->title(), QString::fromStdString("Main Database [" + e.path + "]"));
-  EXPECT_EQ(e.window.currentLog(), nullptr);
-  e.window.CmdMBRead_Click();
-
-  EXPECT_EQ(e.window.TxtB->text(), QStringLiteral("body"));
-  EXPECT_EQ(e.window.TxtC->text(), QStringLiteral("chassis"));
-  EXPECT_EQ(e.window.TxtP->text(), QStringLiteral("powertrain"));
-  EXPECT_EQ(e.window.TxtU->text(), QStringLiteral("network communications systems"));
-  EXPECT_TRUE(e.window.isRead());
-  EXPECT_FALSE(e.window.CmdMBRead->isEnabled());
-  for (QWidget* w : std::initializer_list<QWidget*>{
-           e.window.CmdMBWrite, e.window.CmdCheck, e.window.TxtB, e.window.TxtC, e.window.TxtP,
-           e.window.TxtU, e.window.CmdAdd, e.window.CmdRemove, e.window.CmdCollect})
-    EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
-  FrmLOG* log = e.window.currentLog();
-  ASSERT_NE(log, nullptr);
-  EXPECT_EQ(log->parentWidget(), &e.window);
-  EXPECT_TRUE(log->isVisible());
-  EXPECT_FALSE(log->running());
-  EXPECT_THAT(e.logText(), HasSubstr("Open main database\r\n"));
-  EXPECT_EQ(e.window.workingDatabase(), EmptyDatabase());
-}
-
-TEST(FrmBaseEdit, WriteStoresEditedNamesAndReusesTheLogWindow) {
-  Editor e;
-  writeDatabase(e.path, databaseWithP(12));
-  e.window.CmdMBRead_Click();
-  FrmLOG* readLog = e.window.currentLog();
-  EXPECT_THAT(e.logText(), HasSubstr("P - base positions 12\r\n"));
-
-  e.window.TxtB->clear();
-  e.window.TxtP->setText(QString::fromUtf8("Двигатель"));
-  e.window.TxtU->setText(QStringLiteral("net"));
-  e.window.CmdMBWrite_Click();
-
-  EXPECT_EQ(e.window.currentLog(), readLog) << "Write logs into the current window";
-  EXPECT_THAT(e.logText(), HasSubstr("DoneLOG v. 1.0\r\nWrite main database\r\n"));
-  EXPECT_FALSE(e.window.isRead());
-  EXPECT_TRUE(e.window.CmdMBRead->isEnabled());
-  EXPECT_FALSE(e.window.CmdMBWrite->isEnabled());
-  EXPECT_FALSE(e.window.TxtP->isEnabled());
-
+// Write logs into the latest operation's log and stores the working copy as Check
+// left it, with the names as edited; declined, it keeps the read state.
+TEST_F(FrmBaseEditTest, WriteStoresTheCheckedCopyWithTheEditedNames) {
+  EXPECT_EQ(find<QWidget>("FrmM")->property("title"),
+            QString::fromStdString("Main Database [" + main + "]"));
+  WriteBytes(main, "damaged");
+  click("CmdMBRead");
+  EXPECT_EQ(disabled(), kUnread);
+  EXPECT_EQ(find("TxtP")->grab().toImage().pixelColor(9, 9), QColor(Qt::white)) << "disabled";
+  reopen({});
+  click("CmdMBRead");
+  QPointer<FrmLOG> readLog = w->currentLog();
+  click("CmdCheck");
+  const FrmLOG* checkLog = w->currentLog();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_TRUE(readLog && readLog->close()) << "a log on screen stays until the user closes it";
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(readLog.isNull());
+  set("TxtB", "");
+  set("TxtP", QString::fromUtf8("Двигатель"));
+  find("TxtP")->insert(QString::fromUtf8("日"));  // no place for it in the file
+  click("CmdMBWrite");
+  EXPECT_EQ(w->currentLog(), checkLog);
+  EXPECT_EQ(disabled(), kUnread);
   DtcDatabase back;
-  ASSERT_TRUE(ReadDatabase(e.path, back).ok());
-  EXPECT_EQ(back.B.Name, "");
-  EXPECT_EQ(back.P.Name, "\xC4\xE2\xE8\xE3\xE0\xF2\xE5\xEB\xFC");
-  EXPECT_EQ(back.U.Name, "net");
-  EXPECT_EQ(back.P.Entries, databaseWithP(12).P.Entries);
+  ASSERT_TRUE(ReadDatabase(main, back).ok());
+  EXPECT_EQ(back.B.Name + "|" + back.C.Name + "|" + back.P.Name,
+            "|chassis|\xC4\xE2\xE8\xE3\xE0\xF2\xE5\xEB\xFC");
+  EXPECT_EQ(back.P.upperBound() + back.B.upperBound(), 2) << "as checked";
 
-  // The next Read shows what was written.
-  e.window.CmdMBRead_Click();
-  EXPECT_EQ(e.window.TxtB->text(), QString());
-  EXPECT_EQ(e.window.TxtP->text(), QString::fromUtf8("Двигатель"));
+  click("CmdMBRead");
+  ASSERT_TRUE(WriteDatabase(main, database(true)).ok());
+  questions.push(Button::No);
+  click("CmdMBWrite");
+  EXPECT_EQ(disabled(), "") << "declined: Read, and still all a read copy serves";
+  EXPECT_EQ(find("TxtP")->text(), QString::fromUtf8("Двигатель"));
 }
 
-TEST(FrmBaseEdit, ANameTheCodePageCannotShowIsKeptWhenLeftAlone) {
-  Editor e;
-  DtcDatabase db = EmptyDatabase();
-  db.C.Name = "odd \x98 byte";  // a byte without a character in code page 1251
-  writeDatabase(e.path, db);
-  e.window.CmdMBRead_Click();
-  e.window.TxtU->setText(QStringLiteral("U"));
-  e.window.CmdMBWrite_Click();
-  DtcDatabase back;
-  ASSERT_TRUE(ReadDatabase(e.path, back).ok());
-  EXPECT_EQ(back.C.Name, "odd \x98 byte");
-  EXPECT_EQ(back.U.Name, "U");
-}
-
-// What Read logs for each kind of bad file is its own test and the bad-input suite's.
-TEST(FrmBaseEdit, ADamagedOrMissingFileLeavesTheEditorUnread) {
-  for (bool missing : {false, true}) {
-    SCOPED_TRACE(missing ? "missing" : "damaged");
-    Editor e;
-    if (!missing) WriteBytes(e.path, "not a database");
-    e.window.CmdMBRead_Click();
-    EXPECT_FALSE(e.window.isRead());
-    EXPECT_TRUE(e.window.CmdMBRead->isEnabled());
-    EXPECT_FALSE(e.window.CmdMBWrite->isEnabled());
-    EXPECT_TRUE(e.window.TxtB->text().isEmpty());
-    ASSERT_NE(e.window.currentLog(), nullptr);
-    EXPECT_THAT(e.logText(), HasSubstr(e.path));
-    EXPECT_FALSE(e.window.currentLog()->running());
-  }
-}
-
-// A question box runs its own event loop, as does the log: while an operation waits
-// there, the user can click anything. Nothing else may start meanwhile.
-class ReenteringQuestions : public Questions {
+// A question box lets the user click around while the operation waits: the list may
+// change, but no other operation starts and the editor does not close. Which keys the
+// code box takes is the collector's test; here whole codes only, typed or pasted, and
+// the selected one removed, once.
+class InterruptingQuestions : public ScriptedQuestions {
  public:
   std::function<void()> whileAsked;
-  int asked = 0;
-  Button ask(const MessageBox&) override {
-    // Only the outer question acts: a nested Write that got through asks again.
-    if (asked++ == 0) whileAsked();
-    return Button::No;
+  Button ask(const MessageBox& box) override {
+    if (whileAsked) std::exchange(whileAsked, nullptr)();
+    return ScriptedQuestions::ask(box);
   }
 };
 
-TEST(FrmBaseEdit, NoOperationStartsWhileAnotherRuns) {
-  Editor e;
-  writeDatabase(e.path, databaseWithP(2));
-  e.window.CmdMBRead_Click();
-  writeDatabase(e.path, databaseWithP(5));
-  FrmLOG* log = e.window.currentLog();
-
-  ReenteringQuestions questions;
-  bool checked = false;
-  questions.whileAsked = [&] {
-    EXPECT_TRUE(e.window.busy());
-    EXPECT_TRUE(log->running());
-    e.window.CmdMBWrite_Click();
-    e.window.CmdMBRead_Click();
-    e.window.CmdCheck_Click();
-    e.window.CmdCollect_Click();
-    e.window.CmdSync_Click();
-    e.window.CmdGenerate_Click();
-    EXPECT_EQ(e.window.currentLog(), log) << "no operation opened a log";
-    EXPECT_FALSE(e.window.close()) << "the editor stays while its operation runs";
-    EXPECT_FALSE(log->close()) << "the log stays while its run is open";
-    checked = true;
+TEST_F(FrmBaseEditTest, WhileAnOperationWaitsNothingElseStartsAndItsInputsStand) {
+  InterruptingQuestions interrupting;
+  w->setQuestions(&interrupting);
+  click("CmdMBRead");
+  QLineEdit* code = find("TxtCode");
+  QTest::keyClicks(code, "u0x1 .00\b");
+  click("CmdAdd");
+  code->insert("x");
+  QTest::keyClicks(code, "0");
+  EXPECT_EQ(code->text(), "U0100");
+  click("CmdAdd");
+  click("CmdRemove");
+  interrupting.whileAsked = [&] {
+    FrmLOG* log = w->currentLog();
+    set("TxtCode", "C0035");
+    click("CmdAdd");
+    find<QListWidget>("LST")->setCurrentRow(0);
+    click("CmdRemove");
+    click("CmdRemove");
+    for (const char* name : {"CmdMBWrite", "CmdCheck", "CmdCollect", "CmdSync", "CmdGenerate"})
+      click(name);
+    EXPECT_EQ(w->currentLog(), log);
+    EXPECT_FALSE(w->close());
   };
-  e.window.setQuestions(&questions);
-  e.window.CmdMBWrite_Click();
-
-  ASSERT_TRUE(checked);
-  EXPECT_EQ(questions.asked, 1);
-  EXPECT_FALSE(e.window.busy());
-  EXPECT_TRUE(e.window.isRead());
-  EXPECT_TRUE(e.window.CmdMBWrite->isEnabled());
-  EXPECT_TRUE(e.window.CmdMBRead->isEnabled()) << "the changed file can be read again";
-  // One Write, declined: its header appears once.
-  const std::string text = e.logText();
-  EXPECT_EQ(text.find("Write main database"), text.rfind("Write main database"));
-  EXPECT_THAT(text, ::testing::EndsWith("Cancelled\r\nDone"));
-  EXPECT_TRUE(e.window.close());
+  interrupting.push(Button::Yes);
+  click("CmdCollect");
+  EXPECT_EQ(ReadBytes(collected), "U0100 Lost ECM\r\n");
+  const QListWidget* list = find<QListWidget>("LST");
+  EXPECT_TRUE(list->count() == 1 && list->item(0)->text() == "C0035");
+  EXPECT_EQ(code->text(), "");
+  EXPECT_EQ(disabled(), "CmdMBRead") << "no Write ran";
 }
 
-TEST(FrmBaseEdit, TableNamesRefuseTextTheFileCannotHold) {
-  FrmBaseEdit w(std::string("/opt/vestral/vestral.DAT"));
-  const QValidator* validator = w.TxtP->validator();
-  ASSERT_NE(validator, nullptr);
-  struct Case {
-    QString text;
-    QValidator::State state;
-  };
-  const std::vector<Case> cases = {
-      {QString::fromUtf8("日本"), QValidator::Invalid},
-      {QString::fromUtf8("Кузов € №"), QValidator::Acceptable},
-      {QString(65535, QLatin1Char('x')), QValidator::Acceptable},
-  };
-  for (const Case& c : cases) {
-    QString text = c.text;
-    int pos = 0;
-    EXPECT_EQ(validator->validate(text, pos), c.state) << c.text.toStdString();
+// Each button logs exactly what its operation logs on the same input, into a new log,
+// asks the same questions and leaves the same files and working copy; only Read (and
+// Write) change which controls can be used.
+TEST_F(FrmBaseEditTest, EachButtonRunsItsOperationOnWhatTheWindowHolds) {
+  const struct {
+    std::string button;
+    bool read, ticked;  // Read first
+    std::vector<Button> answers;
+  } cases[] = {{"CmdMBRead", false, false, {}}, {"CmdGenerate", false, false, {Button::Yes}},
+               {"CmdCheck", true, false, {}},   {"CmdCollect", true, true, {Button::Yes}},
+               {"CmdCollect", true, false, {}}, {"CmdSync", false, true, {Button::Ok}},
+               {"CmdSync", true, false, {}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.button + (c.ticked ? " ticked" : "") + (c.read ? " read" : ""));
+    reopen(c.answers);
+    if (c.read) click("CmdMBRead");
+    find<QCheckBox>(c.button == "CmdCollect" ? "ChkALL" : "ChkDirect")->setChecked(c.ticked);
+    for (const std::string& code : kList) find<QListWidget>("LST")->addItem(code.c_str());
+    const FrmLOG* before = w->currentLog();
+    click(c.button.c_str());
+    ASSERT_NE(w->currentLog(), before);
+    EXPECT_EQ(w->currentLog()->parentWidget(), w.get());
+    EXPECT_EQ(disabled(), c.read || c.button == "CmdMBRead" ? "CmdMBRead" : kUnread);
+    const std::vector<LogRun> shown = w->currentLog()->runs();
+    const size_t asked = questions.asked().size();
+    const std::map<std::string, std::string> after = files();
+    const DtcDatabase working = w->workingDatabase();
+
+    reopen(c.answers);
+    RecordingSink expected;
+    DtcDatabase expectedWorking;
+    direct(c.button, c.read, c.ticked, expectedWorking, expected, questions);
+    EXPECT_EQ(shown, testing::MergedRuns(expected.runs()));
+    EXPECT_EQ(asked, questions.asked().size());
+    EXPECT_EQ(after, files());
+    EXPECT_EQ(working, expectedWorking);
   }
-  for (QLineEdit* box : {w.TxtP, w.TxtC, w.TxtB, w.TxtU}) {
-    EXPECT_NE(box->validator(), nullptr);
-    EXPECT_EQ(box->maxLength(), 65535) << "no name of a database is cut";
-  }
-}
-
-TEST(FrmBaseEdit, TheCodeBoxTakesOnlyTableLettersAndDigits) {
-  FrmBaseEdit w(std::string("/opt/vestral/vestral.DAT"));
-  w.show();
-  QApplication::setActiveWindow(&w);
-  w.TxtCode->setFocus();
-  ASSERT_EQ(QApplication::focusWidget(), w.TxtCode);
-  // Which keys pass is the collector's filter, tested with it; here the wiring.
-  QTest::keyClicks(w.TxtCode, QStringLiteral("u12x .34x5"));
-  EXPECT_EQ(w.TxtCode->text(), QStringLiteral("U1234"));
-  // Backspace still edits; Enter is swallowed.
-  w.TxtCode->clear();
-  QTest::keyClicks(w.TxtCode, QStringLiteral("p01"));
-  QTest::keyClick(w.TxtCode, Qt::Key_Backspace);
-  QTest::keyClick(w.TxtCode, Qt::Key_Return);
-  EXPECT_EQ(w.TxtCode->text(), QStringLiteral("P0"));
-  // Pasted text obeys the same rule.
-  w.TxtCode->clear();
-  w.TxtCode->insert(QStringLiteral("x0100"));
-  EXPECT_EQ(w.TxtCode->text(), QString());
-}
-
-TEST(FrmBaseEdit, AddAndRemoveWorkTheCodeListInTheReadState) {
-  Editor e;
-  ASSERT_TRUE(CreateDatabase(e.path).ok());
-  FrmBaseEdit& w = e.window;
-  EXPECT_FALSE(w.CmdAdd->isEnabled());
-  EXPECT_FALSE(w.CmdRemove->isEnabled());
-  w.CmdMBRead_Click();
-
-  w.TxtCode->setText(QStringLiteral("P010"));
-  w.CmdAdd_Click();
-  EXPECT_EQ(w.LST->count(), 0) << "four characters add nothing";
-  EXPECT_EQ(w.TxtCode->text(), QStringLiteral("P010"));
-  for (const char* code : {"P0100", "U0001", "P0100"}) {
-    w.TxtCode->setText(QString::fromLatin1(code));
-    w.CmdAdd_Click();
-    EXPECT_TRUE(w.TxtCode->text().isEmpty());
-  }
-  EXPECT_EQ(w.codeList(), (std::vector<std::string>{"P0100", "U0001", "P0100"}));
-
-  w.CmdRemove_Click();
-  EXPECT_EQ(w.LST->count(), 3) << "nothing selected, nothing removed";
-  w.LST->setCurrentRow(1);
-  w.CmdRemove_Click();
-  EXPECT_EQ(w.codeList(), (std::vector<std::string>{"P0100", "P0100"}));
-  w.CmdRemove_Click();
-  EXPECT_EQ(w.LST->count(), 2) << "the removal leaves nothing selected";
-
-  // After a Write the buttons are off again; the box still takes typing.
-  w.CmdMBWrite_Click();
-  EXPECT_FALSE(w.CmdAdd->isEnabled());
-  EXPECT_FALSE(w.CmdRemove->isEnabled());
-  EXPECT_TRUE(w.TxtCode->isEnabled());
-  EXPECT_TRUE(w.LST->isEnabled());
-}
-
-TEST(FrmBaseEdit, EachReadOpensANewLogAndClosedOnesAreReleased) {
-  Editor e;
-  ASSERT_TRUE(CreateDatabase(e.path).ok());
-  e.window.CmdMBRead_Click();
-  QPointer<FrmLOG> first = e.window.currentLog();
-  e.window.CmdMBWrite_Click();
-  ASSERT_TRUE(first->close());
-  e.window.CmdMBRead_Click();
-  QPointer<FrmLOG> second = e.window.currentLog();
-  EXPECT_NE(second, first);
-  // Write reopens the closed window empty.
-  ASSERT_TRUE(second->close());
-  e.window.CmdMBWrite_Click();
-  EXPECT_EQ(e.window.currentLog(), second);
-  EXPECT_TRUE(second->isVisible());
-  EXPECT_THAT(second->text(), ::testing::StartsWith("LOG v. 1.0\r\nWrite main database\r\n"));
-  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(first.isNull()) << "a log the user closed is not kept";
-
-  // A log still on screen lives until the user closes it.
-  e.window.CmdMBRead_Click();
-  ASSERT_TRUE(second->isVisible());
-  ASSERT_TRUE(second->close());
-  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(second.isNull());
 }
 
 }  // namespace
