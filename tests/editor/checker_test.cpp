@@ -9,6 +9,7 @@ namespace vestral {
 namespace {
 
 using testing::entry;
+using testing::tableOf;
 
 TEST(BrokenEntryRules, AFourCharacterCodeFrom0To3AndAText) {
   const std::tuple<const char*, const char*, unsigned> cases[] = {
@@ -22,18 +23,10 @@ TEST(BrokenEntryRules, AFourCharacterCodeFrom0To3AndAText) {
 // A damaged entry's IND is the position it has once the damaged ones before it are
 // gone. Tables in the order B, C, P, U; the removal list, or the all-clear, between rules.
 TEST(CheckDatabase, LogsEveryBrokenRuleRemovesTheEntryAndListsIt) {
-  DtcEntry unassigned;  // four NULs, as a grown array leaves it
-  DtcEntry unassignedWithText = unassigned;
-  unassignedWithText.Text = "t";
+  // DtcEntry{} has four NULs for its code, as a grown array leaves it.
   DtcDatabase db = EmptyDatabase();
-  db.P.Entries = {{},
-                  entry("0001", "a"),
-                  entry("4123", "abc", "def"),
-                  entry("7000", ""),
-                  entry("0007", "g"),
-                  unassignedWithText,
-                  unassigned,
-                  entry("0009", "i")};
+  db.P = tableOf({entry("0001", "a"), entry("4123", "abc", "def"), entry("7000", ""),
+                  entry("0007", "g"), DtcEntry{{}, "t", ""}, DtcEntry{}, entry("0009", "i")});
   db.B.Entries.push_back(entry("X001", "bad B", "ext"));
   RecordingSink log;
   const CheckResult r = CheckDatabase(db, log);
@@ -56,8 +49,7 @@ TEST(CheckDatabase, LogsEveryBrokenRuleRemovesTheEntryAndListsIt) {
             "[14]BASE P\tIND=3\t::CODE ERROR CRC::\tBASE P\tIND=3\t::DATA MISSING::\t[11]Erased\n"
             "[15]Check U base, errors will be show\n" +
                 rule + "[9]" + list + "\n[15]" + rule + "[12]Done");
-  EXPECT_EQ(db.P.Entries,
-            testing::tableOf({entry("0001", "a"), entry("0007", "g"), entry("0009", "i")}).Entries);
+  EXPECT_EQ(db.P, tableOf({entry("0001", "a"), entry("0007", "g"), entry("0009", "i")}));
 
   RecordingSink again;
   const CheckResult clean = CheckDatabase(db, again);

@@ -37,20 +37,23 @@ TEST(RangeOfCode, GenericManufacturerOrReservedByLetterAndDigits) {
 
 TEST(LookupCode, TheFirstCharacterPicksTheTableAndTheFirstEntryWins) {
   DtcDatabase entries = EmptyDatabase();
-  entries.P.Entries = {{}, entry("0100", "first"), entry("0100", "second"), entry("0A80", "hex")};
+  entries.P = testing::tableOf({entry("0100", "first"), entry("0100", "second"),
+                                entry("0A80", "hex"), entry("P0A8", "four")});
+  entries.P.Name = "powertrain";
   entries.B.Entries.push_back(entry("0100", "body"));
   DatabaseFile file;
   const DatabaseView& db = testing::InPlace(entries, file);
   const LookupIndex index(db);
+  // The table by the first letter of its name, the position, the text.
   const std::pair<const char*, const char*> cases[] = {
-      {"P0100", "powertrain 1 first"}, {"B0100", "body 1 body"}, {"C0100", "chassis 0 "},
-      {"P0A80", "powertrain 3 hex"},   {"XP0A80", "- 0 "},       {"p0100", "- 0 "},
-      {"P 100", "powertrain 0 "},      {"P01", "powertrain 0 "}, {"", "- 0 "},
+      {"P0100", "p1 first"}, {"B0100", "b1 body"}, {"C0100", "c0 "}, {"P0A80", "p3 hex"},
+      {"PP0A80", "p3 hex"},  {"P0A8", "p4 four"},  {"P 100", "p0 "}, {"P01", "p0 "},
+      {"XP0A80", "-0 "},     {"p0100", "-0 "},     {"", "-0 "},
   };
   for (const auto& [val, expected] : cases)
     for (const LookupResult& r : {LookupCode(db, val), index.find(val)})
-      EXPECT_EQ((r.table ? std::string(r.table->Name) : "-") + " " + std::to_string(r.index) + " " +
-                    std::string(r.entry.Text),
+      EXPECT_EQ(std::string(r.table ? r.table->Name.substr(0, 1) : "-") + std::to_string(r.index) +
+                    " " + std::string(r.entry.Text),
                 expected)
           << val;
 }

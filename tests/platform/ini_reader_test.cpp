@@ -7,12 +7,12 @@
 namespace vestral {
 namespace {
 
-// What the reader gives back when the file, the section or the key is missing.
-const std::string kMissing = std::string("\x02\x01\0", 3) + std::string(252, ' ');
-const std::string kLongComment = "[Main]\n;" + std::string(198, 'x') + "Editor=on\n";
+using namespace std::string_literals;
 
-TEST(ReadIniValue, ReturnsTheValueOfEditorInMain) {
-  const std::pair<std::string, std::string> cases[] = {
+// An indented key is a key of its own, not more text for the key above it; a comment
+// too long for one read stays a comment all the way.
+TEST(ReadIniValue, ReturnsTheValueOfEditorInMainOrTheDefaultBuffer) {
+  const std::pair<const char*, const char*> cases[] = {
       {"[Main]\nEditor=on\n", "on"},
       {"[Main]\r\nEditor=on\r\n", "on"},
       {"[Main]\nEditor=on", "on"},
@@ -27,23 +27,25 @@ TEST(ReadIniValue, ReturnsTheValueOfEditorInMain) {
       {"; c\n# c\n[Main]\n;Editor=no\nEditor=on", "on"},
       {"\xEF\xBB\xBF[Main]\nEditor=on\n", "on"},
       {"[Main]\ngarbage\nEditor=on\n", "on"},
-      // An indented key is a key of its own, not more text for the key above it; a
-      // comment too long for one read stays a comment all the way.
       {"[Main]\n  Mode=1\n  Editor=on\n", "on"},
-      {kLongComment, kMissing},
-      {kLongComment + "Editor=yes\n", "yes"},
-      {"[Editor]\nMain=on\n", kMissing},
-      {"Editor=on\n", kMissing},
-      {"", kMissing},
-      {std::string("\0\x01\xFF[Main\0]\n", 10), kMissing},
   };
   testing::TempDir dir;
-  for (const auto& [ini, expected] : cases) {
-    testing::WriteBytes(dir.file("vestral.ini"), ini);
-    EXPECT_EQ(ReadIniValue("Editor", "Main", dir.file("vestral.ini")), expected) << ini;
+  const std::string ini = dir.file("vestral.ini");
+  for (const auto& [text, expected] : cases) {
+    testing::WriteBytes(ini, text);
+    EXPECT_EQ(ReadIniValue("Editor", "Main", ini), expected) << text;
   }
-  for (const std::string& path : {dir.file("none"), dir.path(), dir.file("no/a"), std::string()})
-    EXPECT_EQ(ReadIniValue("Editor", "Main", path), kMissing) << path;
+  const std::string longComment = "[Main]\n;" + std::string(198, 'x') + "Editor=on\n";
+  testing::WriteBytes(ini, longComment + "Editor=yes\n");
+  EXPECT_EQ(ReadIniValue("Editor", "Main", ini), "yes");
+  const std::string missing = "\x02\x01\0"s + std::string(252, ' ');
+  for (const std::string& text :
+       {longComment, "[Editor]\nMain=on\n"s, "Editor=on\n"s, ""s, "\0\x01\xFF[Main\0]\n"s}) {
+    testing::WriteBytes(ini, text);
+    EXPECT_EQ(ReadIniValue("Editor", "Main", ini), missing) << text;
+  }
+  for (const std::string& path : {dir.file("none"), dir.path(), dir.file("no/a"), ""s})
+    EXPECT_EQ(ReadIniValue("Editor", "Main", path), missing) << path;
 }
 
 TEST(ReadIniValue, ALongValueIsCutAndItsRestIsNoLine) {
