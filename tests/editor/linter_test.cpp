@@ -23,29 +23,26 @@ Findings summary(const std::vector<LintFinding>& findings) {
 }
 
 TEST(LintSource, ReportsWhatTheGeneratorWouldStoreAndWhereItWouldStop) {
-  const std::string stops = "source line the generator stops at";
+  const std::string stops = " source line the generator stops at", bad = " malformed code",
+                    removed = " removed by the checker",
+                    blank = " blank at the start or end of a text",
+                    control = " control character in a text",
+                    notText = "source file not in code page 1251";
   const std::pair<std::string, Findings> cases[] = {
       {"P0100 Mass air flow\r\nC0035 Wheel speed| \xE4\xE0\xF2\xF7\xE8\xEA\r\n", {}},
       {"P0100 a\nB0100 b\nP0100 c\nP0101 d\n", {"line 3 P2 duplicate code"}},
       {"P003a a\nPO035 b\nP0042 \nP4100 d\nP0G00 e\nP30F9 f\n",
-       {"line 1 P1 malformed code", "line 2 P2 malformed code", "line 2 P2 removed by the checker",
-        "line 3 P3 removed by the checker", "line 4 P4 malformed code",
-        "line 4 P4 removed by the checker", "line 5 P5 malformed code"}},
+       {"line 1 P1" + bad, "line 2 P2" + bad, "line 2 P2" + removed, "line 3 P3" + removed,
+        "line 4 P4" + bad, "line 4 P4" + removed, "line 5 P5" + bad}},
       {"P0041 a \nP0042 a|  b\nP0043  a\n",
-       {"line 1 P1 blank at the start or end of a text",
-        "line 2 P2 blank at the start or end of "
-        "a text",
-        "line 3 P3 blank at the start or end of a text"}},
+       {"line 1 P1" + blank, "line 2 P2" + blank, "line 3 P3" + blank}},
       {"P0041 a\tb\nP0042 a| \x7F\nP0043 a\x1F\x7E\n",
-       {"line 1 P1 control character in a text", "line 2 P2 control character in a text",
-        "line 3 P3 control character in a text"}},
-      {"P0100 a\n\nP010 a\nX0100 b\n", {"line 2 " + stops, "line 3 " + stops, "line 4 " + stops}},
-      {"P0100 " + std::string(65536, 'x'), {"line 1 P0 " + stops}},
-      {"P0100 \xD0\x94\xD0\xB0\n",
-       {"source file not in code page 1251", "line 1 P1 UTF-8 stored as code page 1251"}},
-      {"P0100 a\x98\n", {"source file not in code page 1251"}},
-      {"P0100 a\0b\n"s,
-       {"source file not in code page 1251", "line 1 P1 control character in a text"}},
+       {"line 1 P1" + control, "line 2 P2" + control, "line 3 P3" + control}},
+      {"P0100 a\n\nP010 a\nX0100 b\n", {"line 2" + stops, "line 3" + stops, "line 4" + stops}},
+      {"P0100 " + std::string(65536, 'x'), {"line 1 P0" + stops}},
+      {"P0100 \xD0\x94\xD0\xB0\n", {notText, "line 1 P1 UTF-8 stored as code page 1251"}},
+      {"P0100 a\x98\n", {notText}},
+      {"P0100 a\0b\n"s, {notText, "line 1 P1" + control}},
   };
   for (const auto& [text, expected] : cases)
     EXPECT_EQ(summary(LintSourceBytes(text)), expected) << text.substr(0, 40);
