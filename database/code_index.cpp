@@ -2,19 +2,10 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 
 namespace vestral {
 
 namespace {
-
-// The four code bytes as one key; byte order does not matter as long as it is the
-// same for every key.
-uint32_t packCode(const char* code) {
-  uint32_t v;
-  std::memcpy(&v, code, 4);
-  return v;
-}
 
 const char* codeBytes(const DtcEntry& e) { return e.Code.data(); }
 const char* codeBytes(const EntryView& e) { return e.code.data(); }
@@ -25,7 +16,7 @@ template <typename Entries>
 void CodeIndex::build(const Entries& entries) {
   const auto ub = static_cast<int32_t>(entries.size()) - 1;
   reserveFor(ub);
-  for (int32_t i = 1; i <= ub; ++i) insertFirst(packCode(codeBytes(entries[i])), i);
+  for (int32_t i = 1; i <= ub; ++i) insertFirst(PackCode(codeBytes(entries[i])), i);
 }
 
 CodeIndex::CodeIndex(const std::vector<DtcEntry>& entries) { build(entries); }
@@ -35,7 +26,7 @@ CodeIndex::CodeIndex(const std::vector<EntryView>& entries) { build(entries); }
 CodeIndex::CodeIndex(const TableView& table) {
   reserveFor(table.upperBound());
   for (auto it = table.entries().begin(), end = table.entries().end(); it != end; ++it)
-    insertFirst(packCode(it->code.data()), it.position());
+    insertFirst(PackCode(it->code.data()), it.position());
 }
 
 void CodeIndex::reserveFor(int32_t ub) {
@@ -52,7 +43,7 @@ size_t CodeIndex::slotOf(uint32_t key) const {
 
 bool CodeIndex::find(std::string_view code, int32_t& index) const {
   if (code.size() != 4) return false;
-  const uint32_t key = packCode(code.data());
+  const uint32_t key = PackCode(code.data());
   const size_t mask = slots_.size() - 1;
   for (size_t i = slotOf(key);; i = (i + 1) & mask) {
     const Slot& s = slots_[i];
@@ -66,7 +57,7 @@ bool CodeIndex::find(std::string_view code, int32_t& index) const {
 
 void CodeIndex::appended(std::string_view code, int32_t index) {
   if (2 * (used_ + 1) > slots_.size()) grow();
-  insertFirst(packCode(code.data()), index);
+  insertFirst(PackCode(code.data()), index);
 }
 
 void CodeIndex::insertFirst(uint32_t key, int32_t index) {

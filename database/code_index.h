@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -8,6 +9,14 @@
 #include "database/dtc_database.h"
 
 namespace vestral {
+
+// The four code bytes at `code` as one key: equal keys, equal codes. The byte order is
+// the machine's; it matters to no one as long as every key is made here.
+[[nodiscard]] inline uint32_t PackCode(const char* code) {
+  uint32_t v = 0;
+  std::memcpy(&v, code, 4);
+  return v;
+}
 
 // The first index of every code of one table, so that many look-ups cost one pass
 // over the table instead of one pass each. find() gives exactly what FindEntry gives

@@ -6,21 +6,16 @@
 
 namespace vestral {
 
-namespace {
-
-bool lengthOk(const DtcEntry& e) { return e.code().size() == 4; }
-
-// Only the character behind the system letter is tested (an unassigned NUL fails).
-bool crcOk(const DtcEntry& e) {
-  const char c = e.Code[0];
-  return c == '0' || c == '1' || c == '2' || c == '3';
+unsigned BrokenEntryRules(std::string_view code, std::string_view text) {
+  unsigned broken = 0;
+  if (code.size() != 4) broken |= 1u << 0;
+  // Only the character behind the system letter is tested (an unassigned NUL fails).
+  if (code.empty() || code[0] < '0' || code[0] > '3') broken |= 1u << 1;
+  if (text.empty()) broken |= 1u << 2;
+  return broken;
 }
 
-bool textOk(const DtcEntry& e) { return !e.Text.empty(); }
-
-}  // namespace
-
-bool IsEntryValid(const DtcEntry& e) { return lengthOk(e) && crcOk(e) && textOk(e); }
+bool IsEntryValid(const DtcEntry& e) { return BrokenEntryRules(e.code(), e.Text) == 0; }
 
 std::string RemovalRecord(char letter, const DtcEntry& e) {
   std::string r;
@@ -50,19 +45,18 @@ void CheckTable(LogSink& log, const std::string& letter, DtcTable& table, std::s
   size_t keep = 1;
   for (size_t i = 1; i < n; ++i) {
     DtcEntry& e = entries[i];
-    const bool rules[3] = {lengthOk(e), crcOk(e), textOk(e)};
-    if (rules[0] && rules[1] && rules[2]) {
+    const unsigned broken = BrokenEntryRules(e.code(), e.Text);
+    if (broken == 0) {
       if (keep != i) entries[keep] = std::move(e);
       ++keep;
       continue;
     }
-    const char* messages[3] = {kLengthError, kCrcError, kDataMissing};
-    for (int r = 0; r < 3; ++r) {
-      if (rules[r]) continue;
+    for (size_t r = 0; r < kEntryRuleMessages.size(); ++r) {
+      if ((broken & (1u << r)) == 0) continue;
       piece = prefix;
       piece += std::to_string(keep);
       piece += '\t';
-      piece += messages[r];
+      piece += kEntryRuleMessages[r];
       log.LOG(piece, kTabModeTab, color::kLightYellow);
     }
     out += RemovalRecord(letterChar, e);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "database/dtc_database.h"
 #include "log/log_sink.h"
@@ -16,10 +18,16 @@ inline constexpr const char* kCheckNoError = "No error. Database correct.";
 inline constexpr const char* kLengthError = "::CODE ERROR LENGCH::";
 inline constexpr const char* kCrcError = "::CODE ERROR CRC::";
 inline constexpr const char* kDataMissing = "::DATA MISSING::";
+inline constexpr std::array<const char*, 3> kEntryRuleMessages = {kLengthError, kCrcError,
+                                                                  kDataMissing};
 
-// True when the entry breaks none of the rules: a four-character code whose first
-// character is 0-3, and a non-empty text.
-bool IsEntryValid(const DtcEntry& e);
+// The rules an entry with this code and text breaks: bit r for kEntryRuleMessages[r],
+// 0 when it breaks none. The rules: a four-character code whose first character is
+// 0-3, and a non-empty text.
+[[nodiscard]] unsigned BrokenEntryRules(std::string_view code, std::string_view text);
+
+// True when the entry breaks none of the rules.
+[[nodiscard]] bool IsEntryValid(const DtcEntry& e);
 
 // The removal-list record of an entry: letter, code, blank, text, " | " and the
 // extension when there is one, CR LF.

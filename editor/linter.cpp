@@ -4,7 +4,9 @@
 #include <unordered_map>
 
 #include "database/file_io.h"
+#include "editor/checker.h"
 #include "editor/generator.h"
+#include "platform/codepage.h"
 
 namespace vestral {
 
@@ -21,40 +23,6 @@ const char* LintKindName(LintKind kind) {
     case LintKind::kSourceError: return "source line the generator stops at";
   }
   return "?";
-}
-
-bool LooksLikeUtf8(std::string_view s) {
-  bool multibyte = false;
-  for (size_t i = 0; i < s.size();) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    size_t len = 0;
-    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the first continuation byte
-    if (c >= 0xC2 && c <= 0xDF) {
-      len = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      len = 3;
-      if (c == 0xE0) lo = 0xA0;
-      if (c == 0xED) hi = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      len = 4;
-      if (c == 0xF0) lo = 0x90;
-      if (c == 0xF4) hi = 0x8F;
-    } else {
-      return false;
-    }
-    if (i + len > s.size()) return false;
-    for (size_t k = 1; k < len; ++k) {
-      const auto b = static_cast<unsigned char>(s[i + k]);
-      if (b < (k == 1 ? lo : 0x80) || b > (k == 1 ? hi : 0xBF)) return false;
-    }
-    multibyte = true;
-    i += len;
-  }
-  return multibyte;
 }
 
 namespace {
@@ -98,10 +66,9 @@ class Linter {
       add(LintKind::kMalformedCode, "the code is not a digit 0-3 and three hex digits");
 
     std::string reasons;
-    if (code.size() != 4) reasons += "::CODE ERROR LENGCH::";
-    if (code.empty() || std::string_view("0123").find(code[0]) == std::string_view::npos)
-      reasons += "::CODE ERROR CRC::";
-    if (text.empty()) reasons += "::DATA MISSING::";
+    const unsigned broken = BrokenEntryRules(code, text);
+    for (size_t r = 0; r < kEntryRuleMessages.size(); ++r)
+      if ((broken & (1u << r)) != 0) reasons += kEntryRuleMessages[r];
     if (!reasons.empty()) add(LintKind::kCheckerRemoves, reasons);
 
     textChecks(add, "description", text);

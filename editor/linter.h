@@ -49,8 +49,4 @@ Status LintSource(const std::string& path, std::vector<LintFinding>& findings);
 // The same for bytes already in memory.
 std::vector<LintFinding> LintSourceBytes(std::string_view bytes);
 
-// True when the bytes hold at least one multi-byte UTF-8 sequence and are valid
-// UTF-8 throughout: real code page 1251 text almost never is.
-bool LooksLikeUtf8(std::string_view bytes);
-
 }  // namespace vestral

@@ -18,7 +18,7 @@ inline constexpr const char* kAbsentMessage =
 
 // What a lookup found. `table` is null when the first character names no table;
 // `index` is 0 when nothing matched.
-struct LookupResult {
+struct [[nodiscard]] LookupResult {
   const TableView* table = nullptr;
   EntryView entry;
   int32_t index = 0;

@@ -25,20 +25,28 @@ char cp1251Of(char32_t c) {
   return '?';
 }
 
-// The length of the well-formed UTF-8 sequence at the start of `s` and its code
-// point; 0 when there is none.
-size_t decodeUtf8(std::string_view s, char32_t& c) {
+}  // namespace
+
+size_t DecodeUtf8(std::string_view s, char32_t& c) {
+  if (s.empty()) return 0;
   const auto b0 = static_cast<unsigned char>(s[0]);
+  if (b0 < 0x80) {
+    c = b0;
+    return 1;
+  }
+  // Every lead byte of a length is taken, so that an overlong form is refused by the
+  // value it decodes to, like a surrogate or a value past the last code point.
   size_t n = 0;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
+  char32_t v = 0;
+  if (b0 >= 0xC0 && b0 <= 0xDF) {
     n = 2;
-    c = b0 & 0x1F;
+    v = b0 & 0x1F;
   } else if (b0 >= 0xE0 && b0 <= 0xEF) {
     n = 3;
-    c = b0 & 0x0F;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    v = b0 & 0x0F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF7) {
     n = 4;
-    c = b0 & 0x07;
+    v = b0 & 0x07;
   } else {
     return 0;
   }
@@ -46,22 +54,31 @@ size_t decodeUtf8(std::string_view s, char32_t& c) {
   for (size_t i = 1; i < n; ++i) {
     const auto b = static_cast<unsigned char>(s[i]);
     if ((b & 0xC0) != 0x80) return 0;
-    c = (c << 6) | (b & 0x3F);
+    v = (v << 6) | (b & 0x3F);
   }
-  // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
   const char32_t least[5] = {0, 0, 0x80, 0x800, 0x10000};
-  if (c < least[n] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return 0;
+  if (v < least[n] || (v >= 0xD800 && v <= 0xDFFF) || v > 0x10FFFF) return 0;
+  c = v;
   return n;
 }
 
-}  // namespace
+bool LooksLikeUtf8(std::string_view bytes) {
+  bool multibyte = false;
+  char32_t c = 0;
+  for (size_t i = 0, n = 0; i < bytes.size(); i += n) {
+    n = DecodeUtf8(bytes.substr(i), c);
+    if (n == 0) return false;
+    multibyte = multibyte || n > 1;
+  }
+  return multibyte;
+}
 
 std::string Utf8ToCp1251(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     char32_t c = 0;
-    const size_t n = static_cast<unsigned char>(text[i]) < 0x80 ? 0 : decodeUtf8(text.substr(i), c);
+    const size_t n = DecodeUtf8(text.substr(i), c);
     if (n == 0) {
       out += text[i++];
     } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,15 @@ char32_t Cp1251ToUnicode(unsigned char byte);
 
 // Appends `c` (below U+10000, as every character of the code page is) as UTF-8.
 void AppendUtf8(std::string& out, char32_t c);
+
+// The length of the well-formed UTF-8 sequence at the start of `s` (1 to 4) and, in
+// `c`, its code point; 0 when there is none (an empty or cut sequence, a stray
+// continuation byte, an overlong form, a surrogate, a value past U+10FFFF).
+[[nodiscard]] size_t DecodeUtf8(std::string_view s, char32_t& c);
+
+// True when the bytes hold at least one multi-byte UTF-8 sequence and are valid
+// UTF-8 throughout: real code page 1251 text almost never is.
+[[nodiscard]] bool LooksLikeUtf8(std::string_view bytes);
 
 // A text of the system's own (a path, an error message; UTF-8) made fit for texts in
 // code page 1251: characters the code page has are converted, others become '?', and

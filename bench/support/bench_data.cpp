@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <unordered_set>
 
+#include "database/code_index.h"
+
 namespace vestral::bench {
 
 namespace {
@@ -73,13 +75,6 @@ bool isHexCode(const std::array<char, 4>& c) {
   return c[0] >= '0' && c[0] <= '3';
 }
 
-uint32_t packed(const std::array<char, 4>& c) {
-  return static_cast<uint32_t>(static_cast<unsigned char>(c[0])) << 24 |
-         static_cast<uint32_t>(static_cast<unsigned char>(c[1])) << 16 |
-         static_cast<uint32_t>(static_cast<unsigned char>(c[2])) << 8 |
-         static_cast<uint32_t>(static_cast<unsigned char>(c[3]));
-}
-
 void fillTable(DtcTable& t, int entries, Random& r) {
   const int hexCount = std::min(entries / 2, 4 * 16 * 16 * 16);
   std::unordered_set<uint32_t> used;
@@ -88,13 +83,13 @@ void fillTable(DtcTable& t, int entries, Random& r) {
   while (static_cast<int>(codes.size()) < hexCount) {
     std::array<char, 4> c{static_cast<char>('0' + r.between(0, 3)), kHex[r.between(0, 15)],
                           kHex[r.between(0, 15)], kHex[r.between(0, 15)]};
-    if (used.insert(packed(c)).second) codes.push_back(c);
+    if (used.insert(PackCode(c.data())).second) codes.push_back(c);
   }
   while (static_cast<int>(codes.size()) < entries) {
     std::array<char, 4> c{static_cast<char>('0' + r.between(0, 3)), kWide[r.between(0, 35)],
                           kWide[r.between(0, 35)], kWide[r.between(0, 35)]};
     if (isHexCode(c)) continue;
-    if (used.insert(packed(c)).second) codes.push_back(c);
+    if (used.insert(PackCode(c.data())).second) codes.push_back(c);
   }
   for (size_t i = codes.size(); i > 1; --i) std::swap(codes[i - 1], codes[r.next() % i]);
   // The slowest lookup, the last entry, must be one the command line can ask for.
@@ -152,14 +147,14 @@ std::vector<std::string> ReferenceQueryCodes(const DtcDatabase& db, size_t n, ui
   for (const auto& [letter, t] : tables) {
     std::unordered_set<uint32_t> codes;
     for (size_t i = 1; i < t->Entries.size(); ++i) {
-      codes.insert(packed(t->Entries[i].Code));
+      codes.insert(PackCode(t->Entries[i].Code.data()));
       if (isHexCode(t->Entries[i].Code))
         present.push_back(letter + std::string(t->Entries[i].code()));
     }
     for (int v = 0; v < 4 * 4096; ++v) {
       const std::array<char, 4> c{static_cast<char>('0' + (v >> 12)), kHex[(v >> 8) & 15],
                                   kHex[(v >> 4) & 15], kHex[v & 15]};
-      if (!codes.count(packed(c))) absent.push_back(letter + std::string(c.data(), 4));
+      if (!codes.count(PackCode(c.data()))) absent.push_back(letter + std::string(c.data(), 4));
     }
   }
   std::vector<std::string> out;

@@ -1,17 +1,13 @@
 #include "database/file_io.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <random>
-#include <string>
 #include <thread>
 
 #include "support/read_only_file.h"
@@ -20,92 +16,82 @@
 namespace vestral {
 namespace {
 
-using ::testing::HasSubstr;
 using testing::ReadBytes;
-using testing::WriteBytes;
 
-size_t filesIn(const std::string& folder) {
-  size_t n = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder)) ++n;
-  return n;
-}
-
-// Where no temporary file can be made, the file is never written in place.
-TEST(FileWrites, AFolderClosedToNewFilesRefusesTheWriteAndNamesTheFolder) {
+class FileWrites : public ::testing::Test {
+ protected:
+  FileWrites() { testing::WriteBytes(path, "old"); }
+  // How many names the folder holds.
+  auto names() const { return std::distance(std::filesystem::directory_iterator(dir.path()), {}); }
   testing::TempDir dir;
   const std::string path = dir.file("main.DAT");
-  WriteBytes(path, "old");
+};
+
+// Where no temporary file can be made, the file is never written in place.
+TEST_F(FileWrites, AFolderClosedToNewFilesRefusesTheWriteAndNamesTheFolder) {
   testing::ReadOnlyFile closed(dir.path(), /*folder=*/true);
   if (!closed.ok()) GTEST_SKIP() << "cannot close a folder to new files here";
   const Status s = ReplaceFile(path, "new");
-  EXPECT_THAT(s.message(),
-              HasSubstr("no temporary file can be made in the folder \"" + dir.path() + "\""));
+  EXPECT_TRUE(s.message().starts_with("cannot write \"" + path +
+                                      "\": no temporary file can be made in the folder \"" +
+                                      dir.path() + "\" ("))
+      << s.message();
   EXPECT_EQ(s.message(), CheckReplaceable(path).message());
   EXPECT_EQ(ReadBytes(path), "old");
-  EXPECT_EQ(filesIn(dir.path()), 1u);
+  EXPECT_EQ(names(), 1);
 }
 
-// Root can hand a file to anyone; the replaced file keeps what the old one had, and a
-// user who may write the file but not give it away is refused.
-TEST(FileWrites, AReplacedFileKeepsItsOwnerGroupAndMode) {
-  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
-  testing::TempDir dir;
-  const std::string path = dir.file("main.DAT");
-  WriteBytes(path, "old");
-  ASSERT_EQ(::chown(path.c_str(), 12345, 12346), 0);
-  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-  ASSERT_TRUE(ReplaceFile(path, "new").ok());
-  struct stat st {};
-  ASSERT_EQ(::stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_uid, 12345u);
-  EXPECT_EQ(st.st_gid, 12346u);
-  EXPECT_EQ(st.st_mode & 07777, 0640u);
-
-  ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
-  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const bool refused = ::setgid(23456) == 0 && ::setuid(23456) == 0 &&
-                         ReplaceFile(path, "mine").message().find("owner") != std::string::npos;
-    ::_exit(refused ? 0 : 1);
+// The new file has the old one's mode bits exactly, not what the umask gives, and its
+// owner and group: root can give it to anyone; a user who may write the file but not
+// give it away is refused.
+TEST_F(FileWrites, AReplacedFileKeepsItsModeOwnerAndGroup) {
+  const bool root = ::geteuid() == 0;
+  for (const auto& [mode, uid] : {std::pair(0640u, 12345u), std::pair(0604u, 0u)}) {
+    ASSERT_EQ(::chmod(path.c_str(), mode) | (root ? ::chown(path.c_str(), uid, 12346) : 0), 0);
+    ASSERT_TRUE(ReplaceFile(path, "new").ok());
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, mode);
+    EXPECT_EQ(std::pair(st.st_uid, st.st_gid),
+              root ? std::pair(uid, 12346u) : std::pair(::getuid(), ::getgid()));
   }
+  if (!root) GTEST_SKIP() << "only root can give a file to another user";
+  ASSERT_EQ(::chmod(path.c_str(), 0666) | ::chmod(dir.path().c_str(), 0777), 0);
+  const pid_t child = ::fork();
+  if (child == 0)
+    ::_exit(::setgid(23456) || ::setuid(23456) ||
+            ReplaceFile(path, "mine").message().find("owner") == std::string::npos);
   int status = 0;
   ::waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write was not refused";
+  EXPECT_EQ(status, 0) << "the write was not refused";
   EXPECT_EQ(ReadBytes(path), "new");
-  EXPECT_EQ(filesIn(dir.path()), 1u);
+  EXPECT_EQ(names(), 1);
 }
 
 // A writer killed at any moment leaves the old file or the new one, and nothing else.
-TEST(FileWrites, AKilledWriterLeavesOneWholeFileAndNoTemporary) {
-  testing::TempDir dir;
-  const std::string path = dir.file("main.DAT");
+TEST_F(FileWrites, AKilledWriterLeavesOneWholeFileAndNoTemporary) {
   const std::string versions[2] = {std::string(4 << 20, 'a'), std::string(3 << 20, 'b')};
   std::mt19937 rng(std::random_device{}());
   for (int run = 0; run < 5; ++run) {
-    WriteBytes(path, versions[0]);
+    testing::WriteBytes(path, versions[0]);
     const pid_t child = ::fork();
-    if (child == 0) {
-      for (int i = 1;; ++i) ReplaceFile(path, versions[i % 2]);
-    }
+    if (child == 0)
+      for (int i = 1;; ++i) (void)ReplaceFile(path, versions[i % 2]);
     std::this_thread::sleep_for(std::chrono::microseconds(rng() % 40000));
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
-    EXPECT_EQ(filesIn(dir.path()), 1u) << "run " << run;
     const std::string now = ReadBytes(path);
     EXPECT_TRUE(now == versions[0] || now == versions[1]) << "run " << run;
+    EXPECT_EQ(names(), 1) << "run " << run;
   }
 }
 
-// A lock another holder keeps is given up after a short wait, with a message.
-TEST(FileWrites, ASecondLockHolderWaitsThenGivesUp) {
-  testing::TempDir dir;
-  const std::string path = dir.file("main.DAT");
-  WriteBytes(path, "db");
-  FileLock first;
+TEST_F(FileWrites, ASecondLockHolderWaitsThenGivesUp) {
+  FileLock first, second;
   ASSERT_TRUE(first.lock(path).ok());
-  FileLock second;
-  EXPECT_THAT(second.lock(path).message(), HasSubstr("another program is using the file"));
+  EXPECT_EQ(second.lock(path).message(), "cannot write \"" + path +
+                                             "\": another program is using the file; the file "
+                                             "was left as it was");
 }
 
 }  // namespace

@@ -2,51 +2,64 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <utility>
-
 namespace vestral {
 namespace {
 
-// Both directions share one table: every assigned byte goes out as UTF-8 and comes
-// back as itself.
-TEST(CodePage, EveryAssignedByteSurvivesTheRoundTrip) {
+// The upper half as published (0x80 to 0xFF), written out apart from the code's table;
+// U+FFFD marks 0x98, which the code page leaves unassigned.
+constexpr std::u32string_view kUpperHalf =
+    U"ЂЃ‚ѓ„…†‡€‰Љ‹ЊЌЋЏђ‘’“”•–—\uFFFD™љ›њќћџ\u00A0ЎўЈ¤Ґ¦§Ё©Є«¬\u00AD®Ї°±Ііґµ¶·ё№є»јЅѕї"
+    U"АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдежзийклмнопрстуфхцчшщъыьэюя";
+static_assert(kUpperHalf.size() == 128);
+
+TEST(CodePage, EveryByteIsThePublishedCharacterAndComesBackFromUtf8) {
   for (int b = 1; b < 256; ++b) {
+    const char32_t published = b < 0x80 ? b : kUpperHalf[b - 0x80];
     const char32_t c = Cp1251ToUnicode(static_cast<unsigned char>(b));
-    if (b == 0x98) {
-      EXPECT_EQ(c, 0u);
-      continue;
-    }
+    EXPECT_EQ(c, published == U'\uFFFD' ? 0 : published) << "byte " << b;
     std::string utf8;
     AppendUtf8(utf8, c);
-    EXPECT_EQ(Utf8ToCp1251(utf8), std::string(1, static_cast<char>(b))) << "byte " << b;
+    EXPECT_EQ(Utf8ToCp1251(utf8), std::string(1, c ? static_cast<char>(b) : 0)) << b;
   }
 }
 
-TEST(CodePage, Utf8BecomesCodePage1251AndEverythingElseIsKept) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"plain ASCII /tmp/a.DAT", "plain ASCII /tmp/a.DAT"},
-      // "Ёлка №5 Ђ€", then the ends of the Cyrillic alphabet
-      {"\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0 \xE2\x84\x96"
-       "5 \xD0\x82\xE2\x82\xAC",
-       "\xA8\xEB\xEA\xE0 \xB9"
-       "5 \x80\x88"},
-      {"\xD0\x90\xD1\x8F", "\xC0\xFF"},
-      // Outside the code page: CJK, an emoji.
-      {"a\xE4\xB8\xAD"
-       "b\xF0\x9F\x98\x80"
-       "c",
-       "a?b?c"},
-      // Already code page 1251 ("Датчик"), a cut sequence, an overlong '/', a surrogate.
-      {"\xC4\xE0\xF2\xF7\xE8\xEA", "\xC4\xE0\xF2\xF7\xE8\xEA"},
-      {"x\xD0", "x\xD0"},
-      {"\xC0\xAF", "\xC0\xAF"},
-      {"\xED\xA0\x80", "\xED\xA0\x80"},
+// Each limit of a well-formed sequence, from both sides.
+TEST(DecodeUtf8, TakesOnlyTheShortestFormOfACodePoint) {
+  const std::pair<std::string_view, char32_t> valid[] = {
+      {"\xC2\x80", 0x80},
+      {"\xDF\xBF", 0x7FF},
+      {"\xE0\xA0\x80", 0x800},
+      {"\xED\x9F\xBF", 0xD7FF},
+      {"\xEE\x80\x80", 0xE000},
+      {"\xF0\x90\x80\x80", 0x10000},
+      {"\xF4\x8F\xBF\xBF", 0x10FFFF},
   };
-  for (const auto& [in, out] : cases) {
-    SCOPED_TRACE(in);
-    EXPECT_EQ(Utf8ToCp1251(in), out);
+  for (const auto& [bytes, expected] : valid) {
+    char32_t c = 0;
+    EXPECT_EQ(DecodeUtf8(std::string(bytes) + "\x80", c), bytes.size()) << bytes;
+    EXPECT_EQ(c, expected) << bytes;
   }
+  for (std::string_view bad :
+       {"", "\x80", "\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xE0\x9F\xBF", "\xED\xA0\x80",
+        "\xED\xBF\xBF", "\xF0\x80\x80\x80", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80",
+        "\xF7\xBF\xBF\xBF", "\xF8\x88\x80\x80\x80", "\xE2\x82", "\xD0\x41", "\xE2\x82\xC0"}) {
+    char32_t c = 0;
+    EXPECT_EQ(DecodeUtf8(bad, c), 0u) << bad;
+  }
+  char32_t c = 0;
+  EXPECT_EQ(DecodeUtf8(std::string_view("\xE2\x82\xAC", 2), c), 0u) << "the view ends first";
+  EXPECT_TRUE(LooksLikeUtf8("ok \xD0\x94\xD0\xB0"));
+  for (const char* no : {"plain ASCII", "\xC4\xE0\xF2\xF7\xE8\xEA", "\xD0\x94\xD0", "\xC0\x80"})
+    EXPECT_FALSE(LooksLikeUtf8(no)) << no;
+}
+
+// A character the code page lacks becomes '?'; bytes that are no UTF-8 stay: code page
+// 1251 already ("Датчик"), a cut sequence, an overlong '/', a surrogate.
+TEST(CodePage, Utf8BecomesCodePage1251AndEverythingElseIsKept) {
+  EXPECT_EQ(Utf8ToCp1251("/tmp/\xD0\x81\xD0\xBB \xE2\x84\x96 \xE4\xB8\xAD\xF0\x9F\x98\x80."),
+            "/tmp/\xA8\xEB \xB9 ??.");
+  const std::string kept = "\xC4\xE0\xF2\xF7\xE8\xEA x\xD0 \xC0\xAF \xED\xA0\x80";
+  EXPECT_EQ(Utf8ToCp1251(kept), kept);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "platform/program_paths.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -13,84 +12,63 @@ namespace vestral {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::HasSubstr;
 using testing::ReadBytes;
-using testing::WriteBytes;
 
-// A copy in <root>/bin, with the shipped database installed beside it or not.
-struct Tree {
+// A copy installed in <root>/bin beside its shipped database, a portable one in <root>/a/b;
+// "@" stands for the root. A new user of the installed copy starts from the shipped
+// database in a folder of mode 0700, and keeps their own afterwards.
+TEST(ProgramFiles, APortableCopyKeepsItsFilesBesideItAndAnInstalledOneInXdgFolders) {
   testing::TempDir root;
-  explicit Tree(bool installed) {
-    fs::create_directories(root.file("bin"));
-    fs::create_directories(root.file("home"));
-    if (!installed) return;
-    const fs::path shipped = fs::path(root.file("bin")) / kShippedDatabase;
-    fs::create_directories(shipped.parent_path());
-    WriteBytes(shipped.lexically_normal().string(), "shipped");
-  }
-  ProgramEnvironment env(const std::string& dataHome = "", const std::string& configHome = "") {
-    return {root.file("bin/dtc"), root.file("home"), dataHome, configHome};
-  }
-};
-
-TEST(ProgramFiles, ThePortableCopyKeepsItsFilesBesideItAndTheInstalledOneInXdgFolders) {
-  struct Case {
-    bool installed;
-    std::string dataHome, configHome;  // "@" stands for the tree's root
-    std::string database, ini, problem;
-  } cases[] = {
-      {false, "@/xdg", "@/xdg", "@/bin/dtc.DAT", "@/bin/dtc.ini", ""},
-      {true, "", "", "@/home/.local/share/vestral/vestral.DAT",
-       "@/home/.config/vestral/vestral.ini", ""},
-      {true, "@/data", "@/config", "@/data/vestral/vestral.DAT", "@/config/vestral/vestral.ini",
-       ""},
-      {true, "data", "config", "@/home/.local/share/vestral/vestral.DAT",
-       "@/home/.config/vestral/vestral.ini", ""},
-      {true, "/usr/share", "", "/usr/share/vestral/vestral.DAT",
-       "@/home/.config/vestral/vestral.ini", "lies under /usr"},
+  const auto at = [&](const std::string& s) {
+    return s.starts_with("@") ? root.path() + s.substr(1) : s;
   };
-  for (const Case& c : cases) {
-    Tree tree(c.installed);
-    auto at = [&](std::string s) {
-      return s.starts_with("@") ? tree.root.path() + s.substr(1) : s;
-    };
-    const ProgramFiles files = ChooseProgramFiles(tree.env(at(c.dataHome), at(c.configHome)));
-    SCOPED_TRACE(c.database);
-    EXPECT_EQ(files.installed, c.installed);
-    EXPECT_EQ(files.database, at(c.database));
-    EXPECT_EQ(files.ini, at(c.ini));
-    if (c.problem.empty())
-      EXPECT_EQ(files.problem, "");
-    else
-      EXPECT_THAT(PrepareProgramFiles(files).message(), HasSubstr(c.problem));
+  const fs::path shipped = (fs::path(root.file("bin")) / kShippedDatabase).lexically_normal();
+  for (const fs::path& p : {shipped.parent_path(), fs::path(at("@/a/b")), fs::path(at("@/h"))})
+    fs::create_directories(p);
+  testing::WriteBytes(shipped.string(), "shipped");
+  const auto choose = [&](const std::string& folder, const std::string& home,
+                          const std::string& data, const std::string& config) {
+    return ChooseProgramFiles({root.file(folder + "/dtc"), at(home), at(data), at(config)});
+  };
+  const std::string local = "@/h/.local/share/vestral/vestral.DAT";
+  const std::string configIni = "@/h/.config/vestral/vestral.ini";
+  const std::string cases[][7] = {
+      {"a/b", "@/h", "@/x", "@/x", "@/a/b/dtc.DAT", "@/a/b/dtc.ini", ""},
+      {"bin", "@/h", "", "", local, configIni, ""},
+      {"bin", "@/h", "@/d", "@/c", "@/d/vestral/vestral.DAT", "@/c/vestral/vestral.ini", ""},
+      {"bin", "@/h", "d", "c", local, configIni, ""},
+      {"bin", "@/h", "/usr/share", "", "/usr/share/vestral/vestral.DAT", configIni,
+       "the user's data folder \"/usr/share\" lies under /usr"},
+      {"bin", "h", "@/d", "", "", "",
+       "no folder for the user's files: neither HOME nor XDG_DATA_HOME and XDG_CONFIG_HOME name "
+       "an absolute folder"}};
+  for (const auto& [folder, home, data, config, database, ini, problem] : cases) {
+    const ProgramFiles files = choose(folder, home, data, config);
+    EXPECT_EQ(files.installed, folder == "bin") << database;
+    EXPECT_EQ(files.database, at(database));
+    EXPECT_EQ(files.ini, at(ini));
+    EXPECT_EQ(files.problem, problem);
+    EXPECT_EQ(problem.empty() ? "" : PrepareProgramFiles(files).message(), problem);
   }
-}
 
-TEST(ProgramFiles, ANewUserStartsFromTheShippedDatabaseAndKeepsTheirOwnAfterwards) {
-  Tree portable(false);
-  EXPECT_TRUE(PrepareProgramFiles(ChooseProgramFiles(portable.env())).ok());
-  EXPECT_FALSE(fs::exists(portable.root.file("bin/dtc.DAT")));
-
-  Tree tree(true);
-  const ProgramFiles files = ChooseProgramFiles(tree.env());
+  EXPECT_TRUE(PrepareProgramFiles(choose("a/b", "@/h", "", "")).ok());
+  EXPECT_FALSE(fs::exists(at("@/a/b/dtc.DAT")));
+  const ProgramFiles files = choose("bin", "@/h", "", "");
+  {
+    testing::ReadOnlyFile home(at("@/h"), /*folder=*/true);
+    const std::string refused = PrepareProgramFiles(files).message();
+    EXPECT_TRUE(!home.ok() || refused.starts_with("cannot create the folder \"" + at("@/h/.local")))
+        << refused;
+  }
   ASSERT_TRUE(PrepareProgramFiles(files).ok());
   EXPECT_EQ(ReadBytes(files.database), "shipped");
   struct stat st {};
-  ASSERT_EQ(::stat(tree.root.file("home/.local").c_str(), &st), 0);
+  ASSERT_EQ(::stat(at("@/h/.local").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
-  WriteBytes(files.database, "mine");
+  testing::WriteBytes(files.database, "mine");
   EXPECT_TRUE(PrepareProgramFiles(files).ok());
   EXPECT_EQ(ReadBytes(files.database), "mine");
-}
-
-TEST(ProgramFiles, AReadOnlyHomeGivesAnErrorNamingTheFolder) {
-  Tree tree(true);
-  testing::ReadOnlyFile home(tree.root.file("home"), /*folder=*/true);
-  if (!home.ok()) GTEST_SKIP() << "cannot close a folder to new files here";
-  const Status s = PrepareProgramFiles(ChooseProgramFiles(tree.env()));
-  EXPECT_THAT(s.message(),
-              HasSubstr("cannot create the folder \"" + tree.root.file("home/.local")));
-  EXPECT_FALSE(fs::exists(tree.root.file("home/.local")));
+  EXPECT_EQ(SiblingPath("/", "dtc.exe", ".ini"), "/dtc.ini");
 }
 
 }  // namespace
