@@ -98,7 +98,7 @@ TEST_F(LookupCommand, StandardInputBatchSkipsBlankLinesAndReportsMalformedOnes) 
 }
 
 // A program feeding codes one by one gets each answer while the input is still open;
-// the command, waiting there, has mapped no GUI library.
+// the command, waiting there, has mapped no Qt library.
 TEST_F(LookupCommand, StandardInputIsAnsweredLineByLineWithoutGuiLibraries) {
   QProcess p;
   p.start(QStringLiteral(VESTRAL_BINARY), {"lookup", "--db", QString::fromStdString(path_), "-"});
@@ -116,8 +116,7 @@ TEST_F(LookupCommand, StandardInputIsAnsweredLineByLineWithoutGuiLibraries) {
   QFile maps(QStringLiteral("/proc/%1/maps").arg(p.processId()));
   ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
   const std::string mapped = maps.readAll().toStdString();
-  EXPECT_THAT(mapped, HasSubstr("libQt6Core"));
-  for (const char* gui : {"libQt6Gui", "libQt6Widgets", "libX11", "libfontconfig"})
+  for (const char* gui : {"libQt6", "libicu", "libX11", "libfontconfig"})
     EXPECT_THAT(mapped, Not(HasSubstr(gui)));
   p.closeWriteChannel();
   EXPECT_TRUE(p.waitForFinished(10000));

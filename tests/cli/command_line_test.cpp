@@ -26,7 +26,7 @@ Seen seen;
 int runDemo(CommandContext& ctx) {
   seen.ran = true;
   seen.databasePath = ctx.databasePath;
-  for (const QString& a : ctx.args) seen.args.push_back(a.toStdString());
+  seen.args = ctx.args;
   if (ctx.options.isSet("explode")) throw std::runtime_error("boom");
   ctx.log.INIT();
   ctx.log.LOG("Quary.", kTabModeLineEnd, color::kBrightWhite);
@@ -36,7 +36,7 @@ int runDemo(CommandContext& ctx) {
   return seen.answer == Button::Yes ? kExitOk : kExitFailure;
 }
 
-void demoOptions(QCommandLineParser& p) { p.addOption(QCommandLineOption("explode", "Throw.")); }
+constexpr OptionSpec kDemoOptions[] = {{"", "explode", "Throw."}};
 
 int runPlain(CommandContext& ctx) {
   seen.ran = true;
@@ -44,10 +44,15 @@ int runPlain(CommandContext& ctx) {
   return kExitOk;
 }
 
-const CommandSpec kDemo{"demo",        "[--db FILE] ARG...",
-                        "Log and ask", CommandSpec::kDatabase | CommandSpec::kQuestions,
-                        demoOptions,   runDemo};
-const CommandSpec kPlain{"plain", "", "Nothing", 0, nullptr, runPlain};
+const CommandSpec kDemo{"demo",
+                        "[--db FILE] ARG...",
+                        "Log and ask",
+                        CommandSpec::kDatabase | CommandSpec::kQuestions,
+                        kDemoOptions,
+                        {},
+                        {},
+                        runDemo};
+const CommandSpec kPlain{"plain", "", "Nothing", 0, {}, {}, {}, runPlain};
 const CommandSpec* const kCommands[] = {&kDemo, &kPlain};
 
 struct Outcome {
