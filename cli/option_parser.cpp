@@ -162,9 +162,10 @@ bool OptionParser::parse(const std::vector<std::string>& args) {
 std::string OptionParser::errorText() const {
   if (!error_.empty()) return WellFormedUtf8(error_);
   if (unknown_.size() == 1) return "Unknown option '" + WellFormedUtf8(unknown_.front()) + "'.";
-  std::string list;
-  for (const std::string& name : unknown_) list += (list.empty() ? "" : ", ") + name;
-  return list.empty() ? list : "Unknown options: " + WellFormedUtf8(list) + ".";
+  if (unknown_.empty()) return {};
+  std::string list = unknown_.front();
+  for (size_t i = 1; i < unknown_.size(); ++i) list += ", " + unknown_[i];
+  return "Unknown options: " + WellFormedUtf8(list) + ".";
 }
 
 bool OptionParser::isSet(std::string_view name) const {
