@@ -45,7 +45,8 @@ TEST(CodeArgument, TakesTheHexOrLetterFormOrNamesTheFault) {
 
 TEST(CodeArgument, QuotedInputHidesControlCharactersAndCutsLongTexts) {
   EXPECT_EQ(QuotedInput("a\x1b[31mb\x7F"), "\"a?[31mb?\"");
-  EXPECT_EQ(QuotedInput("\xFF\xD0\xA0"), "\"\xEF\xBF\xBD\xD0\xA0\"");  // no UTF-8, then "Р"
+  // Bytes that are no UTF-8 (an overlong form among them), then "Р".
+  EXPECT_EQ(QuotedInput("\xFF\xC0\x80\xD0\xA0"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xD0\xA0\"");
   std::string cyrillic;  // 50 times "Р", two bytes each
   for (int i = 0; i < 50; ++i) cyrillic += "\xD0\xA0";
   EXPECT_EQ(QuotedInput(cyrillic), "\"" + cyrillic.substr(0, 80) + "...\" (50 characters)");

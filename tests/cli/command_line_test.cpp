@@ -1,5 +1,7 @@
 #include "cli/command.h"
 
+#include <fcntl.h>
+
 #include "cli/cli_test.h"
 #include "platform/program_paths.h"
 
@@ -95,6 +97,18 @@ TEST(CommandLine, WrongUsageIsStatus2AndAFailureEscapingACommandIsReported) {
   EXPECT_EQ(r.err + std::to_string(r.status), "vestral: unexpected failure: boom\n1");
 }
 
+// Output lost (a full disk, a closed pipe) turns success into a failure.
+TEST(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
+  std::string errText;
+  {
+    TextOutput out(::open("/dev/full", O_WRONLY | O_CLOEXEC)), err(errText);
+    std::istringstream in;
+    CliStreams streams{out, err, in, false};
+    EXPECT_EQ(RunCommandLine({"demo", "--yes"}, kCommands, streams), kExitFailure);
+  }
+  EXPECT_EQ(errText, "vestral: cannot write to standard output\n");
+}
+
 // The layout of a command's help is the option parser's test.
 TEST(CommandLine, HelpAndVersion) {
   for (const char* help : {"--help", "-h", "help"})
@@ -104,9 +118,15 @@ TEST(CommandLine, HelpAndVersion) {
   EXPECT_THAT(testing::Vestral({"--help"}).out,
               HasSubstr("\n  main database     " + MainDatabasePath() + "\n"));
   EXPECT_THAT(testing::Vestral({"sync", "--db", "x", "-h", "y"}).out,
-              ::testing::StartsWith("Usage: vestral sync [--db FILE] OTHER [--direct] [--dry-run] "
-                                    "[--yes|--no]\nMerge another database file into the main "
-                                    "one\n\nOptions:\n  -h, --help      Show this help.\n"));
+              ::testing::StartsWith(
+                  "Usage: vestral sync [--db FILE] OTHER [--direct] [--dry-run] [--yes|--no]\n"
+                  "Merge another database file into the main one\n\nOptions:\n"
+                  "  -h, --help      Show this help.\n  -q, --quiet     Write no log.\n"
+                  "  --color <when>  Colour the log: auto (when standard output is a terminal),\n"
+                  "                  always or never.\n  --db <FILE>     The database file "
+                  "(default: the main database; `vestral\n                  --help` names it).\n"
+                  "  --yes           Answer every question with Yes (or OK).\n"
+                  "  --no            Answer every question with No (or Cancel).\n  --direct  "));
   EXPECT_EQ(testing::Vestral({"--version"}).out, "vestral " VESTRAL_VERSION "\n");
 }
 

@@ -28,11 +28,11 @@ TEST_F(Commands, PrintAndReturn) {
       // command line, status, standard output, the start of standard error
       {"lookup --db {main} 0100 p0a80 P0200 4123", 0,
        kP0100 + kP0A80 + "P0200\tСиловая\ttwo parts  of a sensor\t\n" + kC0123, ""},
-      {"lookup --db {main} 0101 P1406 u3101", 1,
+      {"lookup --db {main} 0101 P1406 u3101 4123", 1,
        "P0101" + kAbsent + "generic range: the same meaning on every vehicle, not in this " +
            "database\nP1406" + kAbsent + "manufacturer range: each maker defines this code " +
            "for its own vehicles\nU3101" + kAbsent + "reserved range: the standard assigns no " +
-           "meaning yet\n",
+           "meaning yet\n" + kC0123,
        ""},
       {"lookup 0100", 1, "",
        "vestral: cannot open \"" + MainDatabasePath() +
@@ -128,12 +128,14 @@ TEST_F(Commands, CollectWritesTheWholeDatabaseOrTheCodesInTheOrderGiven) {
   EXPECT_EQ(run("collect --db {main} {new}").status, kExitOk);
   EXPECT_THAT(ReadBytes(fresh_), EndsWith("P0130 Oxygen sensor circuit | \xC4\xC0\xD2\xD7\xC8\xCA"
                                           "\r\nU0100 \xA8\xCB\xCA\xC0\r\n"));
-  Outcome r = run("collect --db {main} {out} --yes --code u0100 --code=p0100 --code c0-1-2-3");
+  Outcome r = run("collect --db {main} {out} --yes --code u01009 --code=p0100 --code c0-1-2-3");
   EXPECT_EQ(ReadBytes(out_),
             "U0100 \xA8\xCB\xCA\xC0\r\nP0100 Mass air flow circuit | check wiring"
             "\r\nC0123 " +
                 kDatchik + " of the chassis\r\n");
-  EXPECT_EQ(r.err + std::to_string(r.status), "vestral collect: \"c0-1-2-3\" is taken as C0123\n0");
+  EXPECT_EQ(r.err + std::to_string(r.status),
+            "vestral collect: \"u01009\" is taken as U0100\n"
+            "vestral collect: \"c0-1-2-3\" is taken as C0123\n0");
   r = run("collect --db {main} {out} --yes --code P0300 --code B1000 --code 00100");
   EXPECT_EQ(ReadBytes(out_), "B1000 Body sensor | oxygen\r\n");
   EXPECT_EQ(r.err + std::to_string(r.status),

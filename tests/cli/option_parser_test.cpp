@@ -61,18 +61,18 @@ TEST(OptionParser, HelpListsOptionsAndArgumentsInWrappedColumns) {
   const std::string longName(52, 'n'), longWord = "Too long a word: " + std::string(40, 'z');
   const OptionParser p({
       {"h", "help", "Show this help."},
-      {"", "db", "The database file (default: the main database; `vestral --help` names it).",
+      {"", "db", "Colour the log: auto (when standard output is a terminal), always or never.",
        "FILE"},
       {"", longName, longWord},
   });
-  const ArgumentSpec arguments[] = {{"CODE", "A code.\nA second line.", ""}};
+  const ArgumentSpec arguments[] = {{"CODE", "A code.\n A second line.", ""}};
   auto row = [](const std::string& names, const std::string& text) {
     return "  " + names + std::string(50 - names.size(), ' ') + " " + text + "\n";
   };
   EXPECT_EQ(p.helpText("What it does", arguments),
             "What it does\n\nOptions:\n" + row("-h, --help", "Show this help.") +
-                row("--db <FILE>", "The database file") + row("", "(default: the main") +
-                row("", "database; `vestral --help`") + row("", "names it).") +
+                row("--db <FILE>", "Colour the log: auto (when") + row("", "standard output is a") +
+                row("", "terminal), always or never.") +
                 row("--" + std::string(48, 'n'), "Too long a word:") +
                 row("nnnn", std::string(27, 'z')) + row("", std::string(13, 'z')) +
                 "\nArguments:\n" + row("CODE", "A code.") + row("", "A second line."));
