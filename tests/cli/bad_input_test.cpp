@@ -14,6 +14,7 @@
 #include "cli/cli_test.h"
 #include "database/file_io.h"
 #include "support/read_only_file.h"
+#include "support/small_disk.h"
 
 namespace vestral::testing {
 namespace {
@@ -120,6 +121,12 @@ TEST_F(BadInput, AFailedWriteIsReportedAndLeavesTheOldFileIntact) {
     EXPECT_THAT(r.out, ::testing::Not(HasSubstr("Created database file"))) << line;
     EXPECT_EQ(files(), before) << line;
   }
+  const SmallDisk disk(dir_.file("disk"));  // a real full disk, where we may mount one
+  if (!disk.ok()) GTEST_SKIP() << "no tmpfs can be mounted here; the seam stood in for it";
+  WriteBytes(disk.file("main.DAT"), ReadBytes(main_));
+  disk.fill();
+  fails("sync --db {bad} {other}", disk.file("main.DAT"), "no space left on device", true);
+  EXPECT_EQ(ReadBytes(disk.file("main.DAT")), ReadBytes(main_));
 }
 
 // Every writer replaces the file a link names and the link stays, also when the name
