@@ -1,5 +1,6 @@
 #pragma once
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -29,13 +30,14 @@ class ChildProcess {
       : pending_(std::move(input)) {
     ::signal(SIGPIPE, SIG_IGN);  // a program that ends early must not end the test
     int in[2], out[2], err[2];
-    if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0) return;
+    // Close-on-exec: no other program started meanwhile holds an end open.
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+      return;
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_adddup2(&actions, in[0], 0);
     ::posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     ::posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    for (int fd : {in[1], out[0], err[0]}) ::posix_spawn_file_actions_addclose(&actions, fd);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
