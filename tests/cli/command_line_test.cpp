@@ -76,23 +76,8 @@ TEST(CommandLine, QuietAndColourDecideTheLog) {
     EXPECT_EQ(run({"demo", option}, false, terminal).out, log) << option << terminal;
 }
 
-TEST(CommandLine, WrongUsageIsStatus2AndAFailureEscapingACommandIsReported) {
-  const std::pair<std::vector<std::string>, const char*> cases[] = {
-      {{}, "vestral: no command given\nTry `vestral --help`.\n"},
-      {{"frob"}, "vestral: unknown command \"frob\"\nTry `vestral --help`.\n"},
-      {{"--frob"}, "vestral: unknown option \"--frob\"\nTry `vestral --help`.\n"},
-      {{"demo", "--frob"}, "vestral demo: Unknown option 'frob'.\nTry `vestral demo --help`.\n"},
-      {{"plain", "--yes"}, "vestral plain: Unknown option 'yes'.\n"},
-      {{"demo", "--color=\xFF"},
-       "vestral demo: --color takes auto, always or never, not \"\xEF\xBF\xBD\""},
-      {{"demo", "--yes", "--no"}, "vestral demo: --yes and --no exclude each other\n"},
-  };
-  for (const auto& [args, message] : cases) {
-    const Outcome r = run(args);
-    EXPECT_EQ(r.status, kExitUsage) << message;
-    EXPECT_THAT(r.err, ::testing::StartsWith(message));
-    EXPECT_EQ(seenDatabase, "not run") << message;
-  }
+// Usage errors are the commands' test.
+TEST(CommandLine, AFailureEscapingACommandIsReported) {
   const Outcome r = run({"demo", "--explode"});
   EXPECT_EQ(r.err + std::to_string(r.status), "vestral: unexpected failure: boom\n1");
 }
@@ -127,7 +112,6 @@ TEST(CommandLine, HelpAndVersion) {
                   "(default: the main database; `vestral\n                  --help` names it).\n"
                   "  --yes           Answer every question with Yes (or OK).\n"
                   "  --no            Answer every question with No (or Cancel).\n  --direct  "));
-  EXPECT_EQ(testing::Vestral({"--version"}).out, "vestral " VESTRAL_VERSION "\n");
 }
 
 // The program itself: a program feeding codes one by one gets each answer while its

@@ -70,6 +70,17 @@ TEST_F(Commands, PrintAndReturn) {
        "1 (line 1); lookups never reach this one\n\n1 finding in \"" +
            src_ + "\":\n  1\tduplicate code\n",
        ""},
+      {"--version", 0, "vestral " VESTRAL_VERSION "\n", ""},
+      {"", 2, "", "vestral: no command given\nTry `vestral --help`.\n"},
+      {"frob", 2, "", "vestral: unknown command \"frob\"\nTry `vestral --help`.\n"},
+      {"--frob", 2, "", "vestral: unknown option \"--frob\"\nTry `vestral --help`.\n"},
+      {"create --frob", 2, "",
+       "vestral create: Unknown option 'frob'.\nTry `vestral create --help`"},
+      {"create --yes {new}", 2, "", "vestral create: Unknown option 'yes'.\n"},
+      {"lookup --color=\xFF 0100", 2, "",
+       "vestral lookup: --color takes auto, always or never, not "
+       "\"\xEF\xBF\xBD\""},
+      {"collect {new} --yes --no", 2, "", "vestral collect: --yes and --no exclude each other\n"},
       {"lookup", 2, "", "vestral lookup: no code given; name codes (0100, P0100) or - to read"},
       {"lookup 0100 X0100 G100", 2, "",
        "vestral lookup: \"X0100\" is not a code: character 1 "
