@@ -6,16 +6,14 @@ namespace vestral {
 
 namespace {
 
-void addOptions(QCommandLineParser& parser) {
-  parser.addOption(QCommandLineOption(
-      "write",
-      "Save the database back without the damaged entries. Without it the file is left as "
-      "it was, and damage found gives status 1."));
-}
+constexpr OptionSpec kOptions[] = {
+    {"", "write",
+     "Save the database back without the damaged entries. Without it the file is left as it "
+     "was, and damage found gives status 1."},
+};
 
 int run(CommandContext& ctx) {
-  if (!ctx.args.isEmpty())
-    return ctx.usageError("check takes no arguments; name the file with --db");
+  if (!ctx.args.empty()) return ctx.usageError("check takes no arguments; name the file with --db");
   // A write holds the file from this read on, so no other writer's change is lost.
   FileLock lock;
   if (ctx.options.isSet("write"))
@@ -43,7 +41,8 @@ const CommandSpec kCheckCommand{
     .synopsis = "[--db FILE] [--write]",
     .summary = "Check the database for damaged entries, as the editor's Check does",
     .features = CommandSpec::kDatabase,
-    .addOptions = addOptions,
+    .options = kOptions,
+    .arguments = {},
     .run = run,
 };
 

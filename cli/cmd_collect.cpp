@@ -9,14 +9,15 @@ namespace vestral {
 
 namespace {
 
-void addOptions(QCommandLineParser& parser) {
-  parser.addOption(QCommandLineOption(
-      "code",
-      "Collect this code (letter form, P0100); repeat for more, in the order wanted. Without "
-      "--code the whole database is collected.",
-      "CODE"));
-  parser.addPositionalArgument("OUT", "The text file to write (the generator's source format).");
-}
+constexpr OptionSpec kOptions[] = {
+    {"", "code",
+     "Collect this code (letter form, P0100); repeat for more, in the order wanted. Without "
+     "--code the whole database is collected.",
+     "CODE"},
+};
+constexpr ArgumentSpec kArguments[] = {
+    {"OUT", "The text file to write (the generator's source format).", ""},
+};
 
 // A code as the editor's code box would hold it after typing `typed` key by key:
 // p, c, b, u upper-cased, other keys swallowed, at most five characters.
@@ -33,14 +34,13 @@ std::string boxText(const std::string& typed) {
 
 int run(CommandContext& ctx) {
   if (ctx.args.size() != 1)
-    return ctx.usageError(ctx.args.isEmpty() ? "no output file given"
-                                             : "give exactly one output file");
-  const std::string outPath = PathArgument(ctx.args.front());
+    return ctx.usageError(ctx.args.empty() ? "no output file given"
+                                           : "give exactly one output file");
+  const std::string& outPath = ctx.args.front();
   if (outPath.empty()) return ctx.usageError("the output file name is empty");
 
   std::vector<std::string> codes;
-  for (const QString& arg : ctx.options.values("code")) {
-    const std::string typed = arg.toStdString();
+  for (const std::string& typed : ctx.options.values("code")) {
     std::string code = boxText(typed);
     if (code.size() < kListCodeLength)
       return ctx.usageError(QuotedInput(typed) + " is not a code: only " +
@@ -83,7 +83,8 @@ const CommandSpec kCollectCommand{
     .synopsis = "[--db FILE] OUT [--code CODE]... [--yes|--no]",
     .summary = "Write the database, or the codes named, out as source text",
     .features = CommandSpec::kDatabase | CommandSpec::kQuestions,
-    .addOptions = addOptions,
+    .options = kOptions,
+    .arguments = kArguments,
     .run = run,
 };
 

@@ -6,14 +6,14 @@ namespace vestral {
 
 namespace {
 
-void addOptions(QCommandLineParser& parser) {
-  parser.addPositionalArgument("FILE", "The database file to make; it must not exist yet.");
-}
+constexpr ArgumentSpec kArguments[] = {
+    {"FILE", "The database file to make; it must not exist yet.", ""},
+};
 
 int run(CommandContext& ctx) {
   if (ctx.args.size() != 1)
-    return ctx.usageError(ctx.args.isEmpty() ? "no file given" : "give exactly one file");
-  const std::string path = PathArgument(ctx.args.front());
+    return ctx.usageError(ctx.args.empty() ? "no file given" : "give exactly one file");
+  const std::string& path = ctx.args.front();
   if (path.empty()) return ctx.usageError("the file name is empty");
   namespace fs = std::filesystem;
   std::error_code ec;
@@ -35,7 +35,8 @@ const CommandSpec kCreateCommand{
     .synopsis = "FILE",
     .summary = "Write a new, empty database file",
     .features = 0,
-    .addOptions = addOptions,
+    .options = {},
+    .arguments = kArguments,
     .run = run,
 };
 

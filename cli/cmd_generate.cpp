@@ -8,20 +8,18 @@ namespace vestral {
 
 namespace {
 
-void addOptions(QCommandLineParser& parser) {
-  parser.addPositionalArgument("SOURCE",
-                               "The source text: code page 1251, one entry a line "
-                               "(P0100 description | extension).");
-  parser.addPositionalArgument(
-      "DEST", "The database file to build; an existing one is replaced only after Yes.");
-}
+constexpr ArgumentSpec kArguments[] = {
+    {"SOURCE", "The source text: code page 1251, one entry a line (P0100 description | extension).",
+     ""},
+    {"DEST", "The database file to build; an existing one is replaced only after Yes.", ""},
+};
 
 int run(CommandContext& ctx) {
   if (ctx.args.size() != 2)
     return ctx.usageError(ctx.args.size() < 2 ? "give the source text and the database file"
                                               : "give exactly a source text and a database file");
-  const std::string source = PathArgument(ctx.args[0]);
-  const std::string dest = PathArgument(ctx.args[1]);
+  const std::string& source = ctx.args[0];
+  const std::string& dest = ctx.args[1];
   if (source.empty() || dest.empty()) return ctx.usageError("a file name is empty");
   NotingQuestions questions(ctx.questions);
   if (Generate(source, dest, ctx.log, questions)) return kExitOk;
@@ -39,7 +37,8 @@ const CommandSpec kGenerateCommand{
     .synopsis = "SOURCE DEST [--yes|--no]",
     .summary = "Build a database file from a source text",
     .features = CommandSpec::kQuestions,
-    .addOptions = addOptions,
+    .options = {},
+    .arguments = kArguments,
     .run = run,
 };
 

@@ -7,11 +7,10 @@ namespace vestral {
 
 namespace {
 
-void addOptions(QCommandLineParser& parser) {
-  parser.addOption(QCommandLineOption(
-      "source", "Lint a source text, as the generator would read it, instead of a database.",
-      "FILE"));
-}
+constexpr OptionSpec kOptions[] = {
+    {"", "source", "Lint a source text, as the generator would read it, instead of a database.",
+     "FILE"},
+};
 
 // "line 4, table P, position 3, code 0100: duplicate code: the same code ..."; the
 // parts a finding lacks are left out, and one about the whole file names the file.
@@ -36,7 +35,7 @@ void writeFinding(TextOutput& out, const LintFinding& f, const std::string& file
 }
 
 int run(CommandContext& ctx) {
-  if (!ctx.args.isEmpty()) return ctx.usageError("lint takes no arguments; use --db or --source");
+  if (!ctx.args.empty()) return ctx.usageError("lint takes no arguments; use --db or --source");
   const bool source = ctx.options.isSet("source");
   if (source && ctx.options.isSet("db"))
     return ctx.usageError("--db and --source exclude each other");
@@ -44,7 +43,7 @@ int run(CommandContext& ctx) {
   std::vector<LintFinding> findings;
   std::string file = ctx.databasePath;
   if (source) {
-    file = PathArgument(ctx.options.value("source"));
+    file = ctx.options.value("source");
     if (file.empty()) return ctx.usageError("--source needs a file name");
     if (const Status s = LintSource(file, findings); !s.ok()) return ctx.fail(s.ToString());
   } else {
@@ -77,7 +76,9 @@ const CommandSpec kLintCommand{
     .synopsis = "[--db FILE] | --source FILE",
     .summary = "Report what in a database or a source text hides or garbles entries",
     .features = CommandSpec::kDatabase,
-    .addOptions = addOptions,
+    .options = kOptions,
+    .arguments = {},
+    .insteadOfDatabase = "source",
     .run = run,
 };
 

@@ -1,6 +1,3 @@
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QStringDecoder>
 #include <memory>
 
 #include "cli/code_argument.h"
@@ -21,15 +18,15 @@ struct Query {
   std::string code;   // letter form
 };
 
-void addOptions(QCommandLineParser& parser) {
-  parser.addOption(QCommandLineOption(
-      "json", "Write a JSON array of {input, code, found, system, text, extension, range}."));
-  parser.addPositionalArgument(
-      "CODE",
-      "A code in hex form (0100) or letter form (P0100), any case; - reads codes from "
-      "standard input, one a line.",
-      "CODE... | -");
-}
+constexpr OptionSpec kOptions[] = {
+    {"", "json", "Write a JSON array of {input, code, found, system, text, extension, range}."},
+};
+constexpr ArgumentSpec kArguments[] = {
+    {"CODE",
+     "A code in hex form (0100) or letter form (P0100), any case; - reads codes from standard "
+     "input, one a line.",
+     "CODE... | -"},
+};
 
 // The longest line read as a possible code; the rest of a longer line is skipped, so
 // memory stays bounded whatever the input holds.
@@ -93,98 +90,105 @@ const char* rangeNote(CodeRange range) {
   return "generic range: the same meaning on every vehicle, not in this database";
 }
 
-// One line a code must stay one line: tabs and line breaks inside a text become blanks.
-void writeField(TextOutput& out, std::string_view text) {
-  if (text.find_first_of("\t\r\n") == std::string::npos) {
-    out.writeCp1251(text);
-    return;
+// Answers each query on standard output as soon as it is asked: one line a code, or
+// one object of a JSON array. A few codes are cheaper to find by walking the tables;
+// past that, one index serves the rest.
+class Answers {
+ public:
+  Answers(CommandContext& ctx, const DatabaseView& db)
+      : ctx_(ctx), db_(db), json_(ctx.options.isSet("json")), array_(ctx.out) {}
+
+  void operator()(const Query& q) {
+    if (!index_ && ++answered_ > kIndexFrom) index_ = std::make_shared<LookupIndex>(db_);
+    const LookupResult r = index_ ? index_->find(q.code) : LookupCode(db_, q.code);
+    allFound_ = allFound_ && r.found();
+    if (json_)
+      writeJson(q, r);
+    else
+      writeLine(q, r);
   }
-  std::string flat(text);
-  for (char& c : flat)
-    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
-  out.writeCp1251(flat);
+
+  // Ends the output; true when every code was found.
+  bool finish() {
+    if (json_) array_.finish();
+    ReleaseAtExit(ctx_, std::move(index_));
+    return allFound_;
+  }
+
+ private:
+  void writeJson(const Query& q, const LookupResult& r) {
+    const bool found = r.found();
+    array_.add({
+        {"input", JsonText(q.input)},
+        {"code", JsonText(q.code)},
+        {"found", found ? "true" : "false"},
+        {"system", r.table ? JsonText(r.table->Name) : "null"},
+        {"text", found ? JsonText(r.entry.Text) : "null"},
+        {"extension", found ? JsonText(r.entry.Extension) : "null"},
+        {"range", JsonText(CodeRangeName(RangeOfCode(q.code)))},
+    });
+  }
+
+  void writeLine(const Query& q, const LookupResult& r) {
+    TextOutput& out = ctx_.out;
+    out.write(q.code);
+    out.write("\t");
+    if (r.found()) {
+      WriteFlatCp1251(out, r.table->Name);
+      out.write("\t");
+      WriteFlatCp1251(out, r.entry.Text);
+      out.write("\t");
+      WriteFlatCp1251(out, r.entry.Extension);
+    } else {
+      out.writeCp1251(kAbsentMessage);
+      out.write("\t");
+      out.write(rangeNote(RangeOfCode(q.code)));
+    }
+    out.write("\n");
+  }
+
+  CommandContext& ctx_;
+  const DatabaseView& db_;
+  const bool json_;
+  JsonArrayWriter array_;
+  size_t answered_ = 0;
+  std::shared_ptr<LookupIndex> index_;
+  bool allFound_ = true;
+};
+
+// Malformed arguments stop the command before any work; each is named. Returns the
+// status to stop with, or kExitOk.
+int refuseMalformed(CommandContext& ctx) {
+  if (ctx.args.empty())
+    return ctx.usageError(
+        "no code given; name codes (0100, P0100) or - to read them from standard input");
+  std::vector<std::string> problems;
+  for (const std::string& arg : ctx.args) {
+    if (arg == "-") continue;
+    const CodeArgument c = ParseCodeArgument(arg);
+    if (!c.ok()) problems.push_back(QuotedInput(arg) + " is not a code: " + c.problem);
+  }
+  if (problems.empty()) return kExitOk;
+  for (size_t i = 0; i + 1 < problems.size(); ++i) ctx.warn(problems[i]);
+  return ctx.usageError(problems.back());
 }
 
 int run(CommandContext& ctx) {
-  if (ctx.args.isEmpty())
-    return ctx.usageError(
-        "no code given; name codes (0100, P0100) or - to read them from "
-        "standard input");
-  // Malformed arguments stop the command before any work; each is named.
-  std::vector<std::string> problems;
-  for (const QString& arg : ctx.args) {
-    if (arg == u"-") continue;
-    const std::string typed = arg.toStdString();
-    const CodeArgument c = ParseCodeArgument(typed);
-    if (!c.ok()) problems.push_back(QuotedInput(typed) + " is not a code: " + c.problem);
-  }
-  if (!problems.empty()) {
-    for (size_t i = 0; i + 1 < problems.size(); ++i) ctx.warn(problems[i]);
-    return ctx.usageError(problems.back());
-  }
-
+  if (const int s = refuseMalformed(ctx); s != kExitOk) return s;
   DatabaseFile file;
   if (!ReadDatabaseOrReport(ctx, ctx.databasePath, file)) return kExitFailure;
-  const DatabaseView& db = file.view();
-
-  // A few codes are cheaper to find by walking the tables; past that, one index.
-  size_t answered = 0;
-  std::shared_ptr<LookupIndex> index;
-  const bool json = ctx.options.isSet("json");
-  QJsonArray array;
-  QStringDecoder decoder("windows-1251", QStringConverter::Flag::Stateless);
-  auto unicode = [&decoder](std::string_view s) {
-    return QString(decoder.decode(QByteArrayView(s.data(), static_cast<qsizetype>(s.size()))));
-  };
-  bool allFound = true;
-  auto answer = [&](const Query& q) {
-    if (!index && ++answered > kIndexFrom) index = std::make_shared<LookupIndex>(db);
-    const LookupResult r = index ? index->find(q.code) : LookupCode(db, q.code);
-    allFound = allFound && r.found();
-    if (json) {
-      QJsonObject o;
-      o["input"] = QString::fromStdString(q.input);
-      o["code"] = QString::fromStdString(q.code);
-      o["found"] = r.found();
-      o["system"] = r.table ? QJsonValue(unicode(r.table->Name)) : QJsonValue();
-      o["text"] = r.found() ? QJsonValue(unicode(r.entry.Text)) : QJsonValue();
-      o["extension"] = r.found() ? QJsonValue(unicode(r.entry.Extension)) : QJsonValue();
-      o["range"] = CodeRangeName(RangeOfCode(q.code));
-      array.append(o);
-      return;
-    }
-    ctx.out.write(q.code);
-    ctx.out.write("\t");
-    if (r.found()) {
-      writeField(ctx.out, r.table->Name);
-      ctx.out.write("\t");
-      writeField(ctx.out, r.entry.Text);
-      ctx.out.write("\t");
-      writeField(ctx.out, r.entry.Extension);
-    } else {
-      ctx.out.writeCp1251(kAbsentMessage);
-      ctx.out.write("\t");
-      ctx.out.write(rangeNote(RangeOfCode(q.code)));
-    }
-    ctx.out.write("\n");
-  };
-
+  Answers answer(ctx, file.view());
   bool linesGood = true;
   bool stdinRead = false;
-  for (const QString& arg : ctx.args) {
-    if (arg == u"-") {
-      if (!stdinRead) linesGood = answerLines(ctx, answer) && linesGood;
+  for (const std::string& arg : ctx.args) {
+    if (arg != "-") {
+      answer(Query{arg, ParseCodeArgument(arg).letterForm});
+    } else if (!stdinRead) {
+      linesGood = answerLines(ctx, answer);
       stdinRead = true;
-      continue;
     }
-    std::string typed = arg.toStdString();
-    std::string code = ParseCodeArgument(typed).letterForm;
-    answer(Query{std::move(typed), std::move(code)});
   }
-  if (json) {
-    WriteJson(ctx.out, array);
-  }
-  ReleaseAtExit(ctx, std::move(index));
+  const bool allFound = answer.finish();
   if (!linesGood) return kExitUsage;
   return allFound ? kExitOk : kExitFailure;
 }
@@ -197,7 +201,8 @@ const CommandSpec kLookupCommand{
     .synopsis = "[--db FILE] [--json] CODE... | -",
     .summary = "Look codes up in the database, as the lookup window does",
     .features = CommandSpec::kDatabase,
-    .addOptions = addOptions,
+    .options = kOptions,
+    .arguments = kArguments,
     .run = run,
 };
 

@@ -7,15 +7,15 @@ namespace vestral {
 
 namespace {
 
-void addOptions(QCommandLineParser& parser) {
-  parser.addOption(QCommandLineOption(
-      "direct",
-      "Direct mode: an entry whose text differs is replaced whole, each after a question. "
-      "Without it the sync text becomes the main entry's extension."));
-  parser.addOption(QCommandLineOption(
-      "dry-run", "Write nothing; print what the merge would add, leave and change."));
-  parser.addPositionalArgument("OTHER", "The database file to merge into the main one.");
-}
+constexpr OptionSpec kOptions[] = {
+    {"", "direct",
+     "Direct mode: an entry whose text differs is replaced whole, each after a question. Without "
+     "it the sync text becomes the main entry's extension."},
+    {"", "dry-run", "Write nothing; print what the merge would add, leave and change."},
+};
+constexpr ArgumentSpec kArguments[] = {
+    {"OTHER", "The database file to merge into the main one.", ""},
+};
 
 std::string entries(int32_t n) { return std::to_string(n) + (n == 1 ? " entry" : " entries"); }
 
@@ -69,9 +69,9 @@ int dryRun(CommandContext& ctx, const std::string& otherPath, bool direct) {
 
 int run(CommandContext& ctx) {
   if (ctx.args.size() != 1)
-    return ctx.usageError(ctx.args.isEmpty() ? "no database to merge given"
-                                             : "give exactly one database to merge");
-  const std::string otherPath = PathArgument(ctx.args.front());
+    return ctx.usageError(ctx.args.empty() ? "no database to merge given"
+                                           : "give exactly one database to merge");
+  const std::string& otherPath = ctx.args.front();
   if (otherPath.empty()) return ctx.usageError("the file name is empty");
   const bool direct = ctx.options.isSet("direct");
   if (ctx.options.isSet("dry-run")) return dryRun(ctx, otherPath, direct);
@@ -88,7 +88,8 @@ const CommandSpec kSyncCommand{
     .synopsis = "[--db FILE] OTHER [--direct] [--dry-run] [--yes|--no]",
     .summary = "Merge another database file into the main one",
     .features = CommandSpec::kDatabase | CommandSpec::kQuestions,
-    .addOptions = addOptions,
+    .options = kOptions,
+    .arguments = kArguments,
     .run = run,
 };
 

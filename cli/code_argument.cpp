@@ -30,7 +30,18 @@ std::vector<std::string_view> characters(std::string_view s) {
   return out;
 }
 
+// Whether `c`, one character as characters() cuts them, is a whole UTF-8 sequence.
+bool wellFormed(std::string_view c) {
+  const auto lead = static_cast<unsigned char>(c[0]);
+  if (lead < 0x80) return true;
+  if (lead < 0xC2 || lead > 0xF4) return false;
+  return c.size() == (lead >= 0xF0 ? 4u : lead >= 0xE0 ? 3u : 2u);
+}
+
+// A character for a message on the terminal: a control character as '?', bytes that
+// are no UTF-8 as the replacement character.
 std::string shown(std::string_view c) {
+  if (!wellFormed(c)) return "\xEF\xBF\xBD";
   std::string s;
   for (char ch : c) s += (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F) ? '?' : ch;
   return s;
@@ -44,6 +55,12 @@ std::string badCharacter(size_t position, std::string_view c, const std::string&
 }
 
 }  // namespace
+
+std::string WellFormedUtf8(std::string_view text) {
+  std::string out;
+  for (std::string_view c : characters(text)) out += wellFormed(c) ? c : "\xEF\xBF\xBD";
+  return out;
+}
 
 std::string QuotedInput(std::string_view typed) {
   // A whole pasted page would bury the message.

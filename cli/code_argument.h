@@ -17,6 +17,10 @@ struct CodeArgument {
 
 CodeArgument ParseCodeArgument(std::string_view typed);
 
+// `text` with every byte sequence that is no UTF-8 replaced by U+FFFD, fit for a
+// message on the terminal.
+std::string WellFormedUtf8(std::string_view text);
+
 // `typed` in double quotes, control characters shown as '?', for messages; a long
 // text is cut after 40 characters and its length is told.
 std::string QuotedInput(std::string_view typed);

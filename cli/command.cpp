@@ -1,11 +1,11 @@
 #include "cli/command.h"
 
-#include <QFile>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <memory>
 
+#include "cli/code_argument.h"
 #include "cli/terminal_questions.h"
 #include "cli/terminal_sink.h"
 #include "platform/program_paths.h"
@@ -14,7 +14,24 @@ namespace vestral {
 
 namespace {
 
-std::string toUtf8(const QString& s) { return s.toStdString(); }
+// The options of every command, and those of the features a command has.
+constexpr OptionSpec kHelp{"h", "help", "Show this help."};
+constexpr OptionSpec kQuiet{"q", "quiet", "Write no log."};
+constexpr OptionSpec kColour{
+    "", "color", "Colour the log: auto (when standard output is a terminal), always or never.",
+    "when", "auto"};
+constexpr OptionSpec kDatabase{
+    "", "db", "The database file (default: the main database; `vestral --help` names it).", "FILE"};
+constexpr OptionSpec kYes{"", "yes", "Answer every question with Yes (or OK)."};
+constexpr OptionSpec kNo{"", "no", "Answer every question with No (or Cancel)."};
+
+std::vector<OptionSpec> optionsOf(const CommandSpec& c) {
+  std::vector<OptionSpec> options{kHelp, kQuiet, kColour};
+  if (c.features & CommandSpec::kDatabase) options.push_back(kDatabase);
+  if (c.features & CommandSpec::kQuestions) options.insert(options.end(), {kYes, kNo});
+  options.insert(options.end(), c.options.begin(), c.options.end());
+  return options;
+}
 
 std::string commonOptionsLine() {
   return "Options of every command: --quiet, --color=auto|always|never, --help.\n";
@@ -52,12 +69,7 @@ void printOverview(std::span<const CommandSpec* const> commands, TextOutput& out
     out.write("  default database  " + files.shippedDatabase + " (a new user starts from it)\n");
 }
 
-void printCommandHelp(const CommandSpec& c, const QCommandLineParser& parser, TextOutput& out) {
-  // The parser's own usage line would name an executable it cannot know without an
-  // application object; ours names the command.
-  QString body = parser.helpText();
-  const qsizetype firstBreak = body.indexOf(u'\n');
-  body = firstBreak < 0 ? QString() : body.mid(firstBreak + 1);
+void printCommandHelp(const CommandSpec& c, const OptionParser& parser, TextOutput& out) {
   out.write("Usage: vestral ");
   out.write(c.name);
   if (!c.synopsis.empty()) {
@@ -65,7 +77,8 @@ void printCommandHelp(const CommandSpec& c, const QCommandLineParser& parser, Te
     out.write(c.synopsis);
   }
   out.write("\n");
-  out.write(toUtf8(body));
+  out.write(parser.helpText(c.summary, c.arguments));
+  out.flush();
 }
 
 const CommandSpec* findCommand(std::span<const CommandSpec* const> commands,
@@ -75,9 +88,9 @@ const CommandSpec* findCommand(std::span<const CommandSpec* const> commands,
   return nullptr;
 }
 
-bool colourWanted(const QString& when, const TextOutput& out) {
-  if (when == u"always") return true;
-  if (when == u"never") return false;
+bool colourWanted(const std::string& when, const TextOutput& out) {
+  if (when == "always") return true;
+  if (when == "never") return false;
   const char* noColor = std::getenv("NO_COLOR");
   const char* term = std::getenv("TERM");
   if (noColor && *noColor) return false;
@@ -143,99 +156,84 @@ void ReleaseAtExit(const CommandContext& ctx, std::shared_ptr<void> p) {
   kept->push_back(std::move(p));
 }
 
-std::string PathArgument(const QString& arg) { return QFile::encodeName(arg).toStdString(); }
+namespace {
 
-int RunCommandLine(const std::vector<std::string>& args,
-                   std::span<const CommandSpec* const> commands, CliStreams& streams) {
+// "vestral: what" for a command line that names no command to blame.
+int reportTopUsage(TextOutput& err, const std::string& what) {
+  err.write("vestral: " + what + "\nTry `vestral --help`.\n");
+  err.flush();
+  return kExitUsage;
+}
+
+// --yes or --no, where the command asks questions; false when both are given.
+bool chooseAnswers(const CommandSpec& command, const OptionParser& options, AnswerMode& mode) {
+  mode = AnswerMode::kAsk;
+  if (!(command.features & CommandSpec::kQuestions)) return true;
+  if (options.isSet("yes") && options.isSet("no")) return false;
+  if (options.isSet("yes")) mode = AnswerMode::kYes;
+  if (options.isSet("no")) mode = AnswerMode::kNo;
+  return true;
+}
+
+// --db, or the main database, made ready first: a new user of an installed copy starts
+// from the shipped one. Returns the status to stop with, or kExitOk.
+int chooseDatabase(const CommandSpec& command, const OptionParser& options, TextOutput& out,
+                   TextOutput& err, std::string& path) {
+  if (!(command.features & CommandSpec::kDatabase)) return kExitOk;
+  if (options.isSet("db")) {
+    path = options.value("db");
+    if (path.empty()) return reportUsage(out, err, command.name, "--db needs a file name");
+    return kExitOk;
+  }
+  // A command reading another input instead (lint --source) leaves the main one alone.
+  if (!command.insteadOfDatabase.empty() && options.isSet(command.insteadOfDatabase))
+    return kExitOk;
+  if (const Status ready = PrepareMainDatabase(); !ready.ok()) {
+    err.write("vestral: " + ready.ToString() + "\n");
+    err.flush();
+    return kExitFailure;
+  }
+  path = MainDatabasePath();
+  return kExitOk;
+}
+
+// Runs the command with its log and questions set up; a failure escaping it is
+// reported, and so is output that could not be written.
+int runWith(CommandContext& ctx, TerminalSink* sink) {
+  int status = kExitFailure;
+  try {
+    status = ctx.command.run(ctx);
+  } catch (const std::exception& e) {
+    status = ctx.fail(std::string("unexpected failure: ") + e.what());
+  }
+  if (sink) sink->pause();
+  ctx.out.flush();
+  if (ctx.out.failed() && status == kExitOk) {
+    ctx.err.write("vestral: cannot write to standard output\n");
+    status = kExitFailure;
+  }
+  ctx.err.flush();
+  return status;
+}
+
+// The common options checked, then the command run.
+int runCommand(const CommandSpec& command, const OptionParser& options, CliStreams& streams) {
   TextOutput& out = streams.out;
   TextOutput& err = streams.err;
-  auto usage = [&](const std::string& what) {
-    err.write("vestral: " + what + "\nTry `vestral --help`.\n");
-    err.flush();
-    return kExitUsage;
-  };
-
-  if (args.empty()) return usage("no command given");
-  const std::string& first = args.front();
-  if (first == "--help" || first == "-h" || first == "help") {
-    printOverview(commands, out);
-    out.flush();
-    return kExitOk;
-  }
-  if (first == "--version") {
-    out.write("vestral " VESTRAL_VERSION "\n");
-    out.flush();
-    return kExitOk;
-  }
-  const CommandSpec* command = findCommand(commands, first);
-  if (!command) {
-    if (!first.empty() && first[0] == '-') return usage("unknown option \"" + first + "\"");
-    return usage("unknown command \"" + first + "\"");
-  }
-
-  QCommandLineParser parser;
-  parser.setApplicationDescription(
-      QString::fromUtf8(command->summary.data(), static_cast<qsizetype>(command->summary.size())));
-  const QCommandLineOption help({"h", "help"}, "Show this help.");
-  const QCommandLineOption quiet({"q", "quiet"}, "Write no log.");
-  const QCommandLineOption colour(
-      "color", "Colour the log: auto (when standard output is a terminal), always or never.",
-      "when", "auto");
-  const QCommandLineOption db(
-      "db", "The database file (default: the main database; `vestral --help` names it).", "FILE");
-  const QCommandLineOption yes("yes", "Answer every question with Yes (or OK).");
-  const QCommandLineOption no("no", "Answer every question with No (or Cancel).");
-  parser.addOption(help);
-  parser.addOption(quiet);
-  parser.addOption(colour);
-  if (command->features & CommandSpec::kDatabase) parser.addOption(db);
-  if (command->features & CommandSpec::kQuestions) {
-    parser.addOption(yes);
-    parser.addOption(no);
-  }
-  if (command->addOptions) command->addOptions(parser);
-
-  QStringList list{QStringLiteral("vestral")};
-  for (size_t i = 1; i < args.size(); ++i) list << QString::fromStdString(args[i]);
-
-  auto usageError = [&](const std::string& what) {
-    return reportUsage(out, err, command->name, what);
-  };
-  if (!parser.parse(list)) return usageError(toUtf8(parser.errorText()));
-  if (parser.isSet(help)) {
-    printCommandHelp(*command, parser, out);
-    out.flush();
-    return kExitOk;
-  }
-  const QString when = parser.value(colour);
-  if (when != u"auto" && when != u"always" && when != u"never")
-    return usageError("--color takes auto, always or never, not \"" + toUtf8(when) + "\"");
+  const std::string when = options.value("color");
+  if (when != "auto" && when != "always" && when != "never")
+    return reportUsage(out, err, command.name,
+                       "--color takes auto, always or never, not \"" + WellFormedUtf8(when) + "\"");
   AnswerMode mode = AnswerMode::kAsk;
-  if (command->features & CommandSpec::kQuestions) {
-    if (parser.isSet(yes) && parser.isSet(no))
-      return usageError("--yes and --no exclude each other");
-    if (parser.isSet(yes)) mode = AnswerMode::kYes;
-    if (parser.isSet(no)) mode = AnswerMode::kNo;
-  }
+  if (!chooseAnswers(command, options, mode))
+    return reportUsage(out, err, command.name, "--yes and --no exclude each other");
   std::string databasePath;
-  if (command->features & CommandSpec::kDatabase) {
-    if (parser.isSet(db)) {
-      databasePath = PathArgument(parser.value(db));
-      if (databasePath.empty()) return usageError("--db needs a file name");
-    } else {
-      // A new user of an installed copy starts from the shipped database.
-      if (const Status ready = PrepareMainDatabase(); !ready.ok()) {
-        err.write("vestral: " + ready.ToString() + "\n");
-        err.flush();
-        return kExitFailure;
-      }
-      databasePath = MainDatabasePath();
-    }
-  }
+  if (const int s = chooseDatabase(command, options, out, err, databasePath); s != kExitOk)
+    return s;
 
   NullSink quietSink;
   std::unique_ptr<TerminalSink> terminalSink;
-  if (!parser.isSet(quiet))
+  if (!options.isSet("quiet"))
     terminalSink = std::make_unique<TerminalSink>(out, colourWanted(when, out));
   TerminalSink* sink = terminalSink.get();
   LogSink& log = sink ? static_cast<LogSink&>(*sink) : quietSink;
@@ -243,25 +241,43 @@ int RunCommandLine(const std::vector<std::string>& args,
     if (sink) sink->pause();
     out.flush();
   });
-  CommandContext run{*command,     parser, parser.positionalArguments(),
-                     databasePath, log,    questions,
-                     out,          err,    streams.in};
-  run.exitFollows = streams.exitFollows;
+  CommandContext ctx{command,      options, options.positionalArguments(),
+                     databasePath, log,     questions,
+                     out,          err,     streams.in};
+  ctx.exitFollows = streams.exitFollows;
+  return runWith(ctx, sink);
+}
 
-  int status = kExitFailure;
-  try {
-    status = command->run(run);
-  } catch (const std::exception& e) {
-    status = run.fail(std::string("unexpected failure: ") + e.what());
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& args,
+                   std::span<const CommandSpec* const> commands, CliStreams& streams) {
+  if (args.empty()) return reportTopUsage(streams.err, "no command given");
+  const std::string& first = args.front();
+  if (first == "--help" || first == "-h" || first == "help") {
+    printOverview(commands, streams.out);
+    streams.out.flush();
+    return kExitOk;
   }
-  if (sink) sink->pause();
-  out.flush();
-  if (out.failed() && status == kExitOk) {
-    err.write("vestral: cannot write to standard output\n");
-    status = kExitFailure;
+  if (first == "--version") {
+    streams.out.write("vestral " VESTRAL_VERSION "\n");
+    streams.out.flush();
+    return kExitOk;
   }
-  err.flush();
-  return status;
+  const CommandSpec* command = findCommand(commands, first);
+  if (!command) {
+    if (!first.empty() && first[0] == '-')
+      return reportTopUsage(streams.err, "unknown option \"" + first + "\"");
+    return reportTopUsage(streams.err, "unknown command \"" + first + "\"");
+  }
+  OptionParser options(optionsOf(*command));
+  if (!options.parse(std::vector<std::string>(args.begin() + 1, args.end())))
+    return reportUsage(streams.out, streams.err, command->name, options.errorText());
+  if (options.isSet("help")) {
+    printCommandHelp(*command, options, streams.out);
+    return kExitOk;
+  }
+  return runCommand(*command, options, streams);
 }
 
 }  // namespace vestral

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QCommandLineParser>
-#include <QStringList>
 #include <istream>
 #include <memory>
 #include <span>
@@ -9,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/option_parser.h"
 #include "cli/text_output.h"
 #include "database/database_view.h"
 #include "log/log_sink.h"
@@ -34,8 +33,11 @@ struct CommandSpec {
   std::string_view synopsis;  // what follows "vestral NAME", for the help
   std::string_view summary;   // one line for `vestral --help`
   unsigned features = 0;
-  // Adds the command's own options and describes its arguments; may be null.
-  void (*addOptions)(QCommandLineParser& parser) = nullptr;
+  std::span<const OptionSpec> options;      // the command's own, beside the common ones
+  std::span<const ArgumentSpec> arguments;  // for the help
+  // An option naming another input instead of the database (lint's --source): given,
+  // the command gets no database.
+  std::string_view insteadOfDatabase = {};
   int (*run)(CommandContext& ctx) = nullptr;
 };
 
@@ -43,9 +45,9 @@ struct CommandSpec {
 // from the common options (--quiet, --color, --yes, --no).
 struct CommandContext {
   const CommandSpec& command;
-  const QCommandLineParser& options;
-  QStringList args;          // the positional arguments
-  std::string databasePath;  // --db, or the main database; empty without kDatabase
+  const OptionParser& options;
+  std::vector<std::string> args;  // the positional arguments
+  std::string databasePath;       // --db, or the main database; empty without kDatabase
   LogSink& log;
   Questions& questions;
   TextOutput& out;  // standard output, UTF-8
@@ -73,9 +75,6 @@ bool ReadDatabaseOrReport(CommandContext& ctx, const std::string& path, Database
 // 100,000 entries takes a sixth of a one-code lookup to free); otherwise it is freed
 // now. Kept objects stay reachable, so leak checkers do not report them.
 void ReleaseAtExit(const CommandContext& ctx, std::shared_ptr<void> p);
-
-// A file path from the command line as the file routines take it.
-std::string PathArgument(const QString& arg);
 
 // Where a command line run reads and writes; the real one is the process's own.
 struct CliStreams {

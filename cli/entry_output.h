@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QJsonArray>
-#include <QString>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "cli/text_output.h"
-#include "database/dtc_database.h"
 
 namespace vestral {
 
@@ -17,10 +16,26 @@ void WriteFlatCp1251(TextOutput& out, std::string_view text);
 // The letter form of an entry's code: its table letter and its four code bytes.
 std::string LetterForm(char letter, std::string_view code);
 
-// Code page 1251 text for a JSON value.
-QString JsonText(std::string_view bytes);
+// Code page 1251 text as a JSON string, quoted. Every control character is escaped,
+// the C1 controls and DEL included, so no byte of a file can steer a terminal.
+std::string JsonText(std::string_view bytes);
 
-// The array as indented JSON, every control character escaped.
-void WriteJson(TextOutput& out, const QJsonArray& array);
+// The members of one JSON object: each key with its value as JSON text
+// (JsonText(...), "null", "true", a number).
+using JsonMembers = std::vector<std::pair<std::string_view, std::string>>;
+
+// Writes a JSON array object by object as it grows, indented by four spaces a level,
+// the members of each object sorted by key.
+class JsonArrayWriter {
+ public:
+  explicit JsonArrayWriter(TextOutput& out) : out_(out) {}
+  void add(JsonMembers members);
+  // Closes the array and ends the line.
+  void finish();
+
+ private:
+  TextOutput& out_;
+  bool empty_ = true;
+};
 
 }  // namespace vestral

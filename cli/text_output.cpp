@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/codepage.h"
@@ -58,27 +57,6 @@ std::string Cp1251ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() * 2);
   AppendCp1251AsUtf8(out, bytes);
-  return out;
-}
-
-std::string EscapeJsonControls(std::string_view json) {
-  std::string out;
-  out.reserve(json.size());
-  char escaped[8];
-  for (size_t i = 0; i < json.size(); ++i) {
-    const auto b = static_cast<unsigned char>(json[i]);
-    // Outside strings JSON is ASCII without DEL, so these can only be inside one.
-    const bool c1 = b == 0xC2 && i + 1 < json.size() &&
-                    static_cast<unsigned char>(json[i + 1]) >= 0x80 &&
-                    static_cast<unsigned char>(json[i + 1]) <= 0x9F;
-    if (c1 || b == 0x7F) {
-      const unsigned code = c1 ? static_cast<unsigned char>(json[++i]) : b;
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", code);
-      out += escaped;
-    } else {
-      out += json[i];
-    }
-  }
   return out;
 }
 

@@ -12,10 +12,6 @@ namespace vestral {
 std::string Cp1251ToUtf8(std::string_view bytes);
 void AppendCp1251AsUtf8(std::string& out, std::string_view bytes);
 
-// JSON text with every control character escaped: the C1 controls U+0080-U+009F and
-// DEL, which JSON writers may leave raw, become \u0080 and the like.
-std::string EscapeJsonControls(std::string_view json);
-
 // Buffered UTF-8 text for standard output or standard error, or captured into a
 // string (tests). Write errors (a closed pipe) are remembered, not thrown.
 class TextOutput {

@@ -2,11 +2,38 @@
 
 #include <string_view>
 
+#include "platform/codepage.h"
+
 namespace vestral {
 
 FoldTable IdentityFold() {
   FoldTable t{};
   for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i);
+  return t;
+}
+
+namespace {
+
+// The small letter of a capital the code page holds; others as they are.
+char32_t smallLetter(char32_t c) {
+  if ((c >= 'A' && c <= 'Z') || (c >= 0x0410 && c <= 0x042F)) return c + 0x20;  // A-Z, А-Я
+  if (c >= 0x0400 && c <= 0x040F) return c + 0x50;                              // Ѐ-Џ
+  if (c == 0x0490) return 0x0491;                                               // Ґ
+  return c;
+}
+
+}  // namespace
+
+FoldTable Cp1251CaseFold() {
+  FoldTable t = IdentityFold();
+  for (int b = 0; b < 256; ++b) {
+    const char32_t c = Cp1251ToUnicode(static_cast<unsigned char>(b));
+    const char32_t small = smallLetter(c);
+    if (small == c) continue;
+    for (int s = 0; s < 256; ++s)
+      if (Cp1251ToUnicode(static_cast<unsigned char>(s)) == small)
+        t[b] = static_cast<unsigned char>(s);
+  }
   return t;
 }
 

@@ -9,10 +9,14 @@
 
 namespace vestral {
 
-// Maps every code page 1251 byte to its case-folded byte. The windows and the
-// command line derive it from Unicode case folding; IdentityFold() folds nothing.
+// Maps every code page 1251 byte to its case-folded byte. IdentityFold() folds nothing.
 using FoldTable = std::array<unsigned char, 256>;
 FoldTable IdentityFold();
+
+// Unicode case folding of every code page 1251 byte: each capital letter the code page
+// holds, Latin and Cyrillic, becomes its small letter; a byte whose folded form the
+// code page lacks (the micro sign folds to a Greek mu) stays as it is.
+FoldTable Cp1251CaseFold();
 
 struct SearchHit {
   char letter;  // P, C, B or U

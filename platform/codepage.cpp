@@ -89,6 +89,24 @@ std::string Utf8ToCp1251(std::string_view text) {
   return out;
 }
 
+bool Utf8ToCp1251Exactly(std::string_view text, std::string& out) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    char32_t c = 0;
+    const size_t n = DecodeUtf8(text.substr(i), c);
+    if (n == 0) return false;
+    // The unassigned byte stands for the C1 control of its number, as other converters
+    // take it.
+    const char b = c == 0x98 ? '\x98' : cp1251Of(c);
+    if (b == '?' && c != '?') return false;
+    bytes += b;
+    i += n;
+  }
+  out = std::move(bytes);
+  return true;
+}
+
 char32_t Cp1251ToUnicode(unsigned char byte) {
   if (byte < 0x80) return byte;
   if (byte >= 0xC0) return 0x0410 + (byte - 0xC0);

@@ -6,8 +6,8 @@
 
 namespace vestral {
 
-// Code page 1251 without Qt, for the core and for output that converts a byte at a
-// time. The Qt side (platform/codepage_qt.h) serves the windows.
+// Code page 1251 without Qt, for the core and the command line, and for output that
+// converts a byte at a time. The Qt side (platform/codepage_qt.h) serves the windows.
 
 // The character a byte stands for; 0 for 0x98, the one byte the code page leaves
 // unassigned.
@@ -29,5 +29,9 @@ void AppendUtf8(std::string& out, char32_t c);
 // code page 1251: characters the code page has are converted, others become '?', and
 // bytes that are no UTF-8 (code page 1251 already) are kept.
 std::string Utf8ToCp1251(std::string_view text);
+
+// `text` (UTF-8) in code page 1251 into `out`; false, and `out` untouched, when it is no
+// UTF-8 or holds a character the code page lacks.
+[[nodiscard]] bool Utf8ToCp1251Exactly(std::string_view text, std::string& out);
 
 }  // namespace vestral

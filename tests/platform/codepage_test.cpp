@@ -62,5 +62,16 @@ TEST(CodePage, Utf8BecomesCodePage1251AndEverythingElseIsKept) {
   EXPECT_EQ(Utf8ToCp1251(kept), kept);
 }
 
+// A word typed to search for converts only when every character has its byte.
+TEST(CodePage, ExactConversionRefusesWhatTheCodePageLacks) {
+  std::string out = "kept";
+  EXPECT_TRUE(Utf8ToCp1251Exactly("a?\xD0\x81\xC2\x98", out));  // "a?Ё" and U+0098
+  EXPECT_EQ(out, "a?\xA8\x98");
+  for (const char* unfit : {"a\xE4\xB8\xAD", "\xC4\xE0", "x\xD0"}) {  // CJK, no UTF-8
+    EXPECT_FALSE(Utf8ToCp1251Exactly(unfit, out)) << unfit;
+    EXPECT_EQ(out, "a?\xA8\x98");
+  }
+}
+
 }  // namespace
 }  // namespace vestral

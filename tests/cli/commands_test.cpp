@@ -1,0 +1,215 @@
+// Each command against the files of CliFiles, run in this process. What the operations
+// behind them log and write is their own tests'; here what each command hands over,
+// prints and returns.
+
+#include "cli/cli_test.h"
+#include "cli/entry_output.h"
+#include "platform/program_paths.h"
+
+namespace vestral::testing {
+namespace {
+
+using ::testing::EndsWith;
+
+const std::string kAbsent = "\tОшибка отсутствует в базе данных\t";
+const std::string kP0100 = "P0100\tСиловая\tMass air flow circuit\tcheck wiring\n";
+const std::string kP0A80 = "P0A80\tСиловая\tДатчик\tремонт\n";
+const std::string kP0130 = "P0130\tСиловая\tOxygen sensor circuit\tДАТЧИК\n";
+const std::string kC0123 = "C0123\tchassis\tДатчик of the chassis\t\n";
+
+using Commands = CliFiles;
+
+// Lookup: one line a code, the first of two equal codes, tabs and line breaks of a text
+// kept off the line's own, the range of an absent code. JSON byte for byte as before:
+// keys sorted, four blanks a level, null for what is absent. Search: every word in
+// either text, in any case. Usage errors stop before any file is read or written.
+TEST_F(Commands, PrintAndReturn) {
+  const std::tuple<const char*, int, std::string, std::string> cases[] = {
+      // command line, status, standard output, the start of standard error
+      {"lookup --db {main} 0100 p0a80 P0200 4123", 0,
+       kP0100 + kP0A80 + "P0200\tСиловая\ttwo parts  of a sensor\t\n" + kC0123, ""},
+      {"lookup --db {main} 0101 P1406 u3101 4123", 1,
+       "P0101" + kAbsent + "generic range: the same meaning on every vehicle, not in this " +
+           "database\nP1406" + kAbsent + "manufacturer range: each maker defines this code " +
+           "for its own vehicles\nU3101" + kAbsent + "reserved range: the standard assigns no " +
+           "meaning yet\n" + kC0123,
+       ""},
+      {"lookup 0100", 1, "",
+       "vestral: cannot open \"" + MainDatabasePath() +
+           "\": No such file or directory (`vestral create FILE` writes an "
+           "empty database)\n"},
+      {"lookup --db {src} 0100", 1, "",
+       "vestral: \"" + src_ +
+           "\" is not a valid database: at "
+           "byte 2, table P: expected the table name (12368 bytes)"},
+      {"lookup --db {main} --json 0a80 u3101", 1,
+       "[\n    {\n        \"code\": \"P0A80\",\n        \"extension\": \"ремонт\",\n        "
+       "\"found\": true,\n        \"input\": \"0a80\",\n        \"range\": \"generic\",\n        "
+       "\"system\": \"Силовая\",\n        \"text\": \"Датчик\"\n    },\n    {\n        \"code\": "
+       "\"U3101\",\n        \"extension\": null,\n        \"found\": false,\n        \"input\": "
+       "\"u3101\",\n        \"range\": \"reserved\",\n        \"system\": \"network "
+       "communications systems\",\n        \"text\": null\n    }\n]\n",
+       ""},
+      {"lookup --db {main} --json -", 0, "[\n]\n", ""},
+      {"search --db {main} --json wiring", 0,
+       "[\n    {\n        \"code\": \"P0100\",\n        \"extension\": \"check wiring\",\n"
+       "        \"position\": 1,\n        \"system\": \"Силовая\",\n"
+       "        \"text\": \"Mass air flow circuit\"\n    }\n]\n",
+       ""},
+      {"search --db {main} OXYGEN Sensor", 0, kP0130 + "B1000\tbody\tBody sensor\toxygen\n", ""},
+      {"search --db {main} датчик", 0, kP0A80 + kP0130 + kC0123, ""},
+      {"search --db {main} 日本", 1, "", "vestral: no entry holds every word given\n"},
+      {"lint --db {main}", 1,
+       "table P, position 2, code 0100: duplicate code: the same code stands at position 1; "
+       "lookups never reach this one\ntable P, position 4, code 0200: control character in a "
+       "text: the description holds the control character 0x09\n\n2 findings in \"" +
+           main_ + "\":\n  1\tduplicate code\n  1\tcontrol character in a text\n",
+       ""},
+      {"lint --source {src}", 1,
+       "line 3, table P, position 2, code 0100: duplicate code: the same code stands at position "
+       "1 (line 1); lookups never reach this one\n\n1 finding in \"" +
+           src_ + "\":\n  1\tduplicate code\n",
+       ""},
+      {"--version", 0, "vestral " VESTRAL_VERSION "\n", ""},
+      {"", 2, "", "vestral: no command given\nTry `vestral --help`.\n"},
+      {"frob", 2, "", "vestral: unknown command \"frob\"\nTry `vestral --help`.\n"},
+      {"--frob", 2, "", "vestral: unknown option \"--frob\"\nTry `vestral --help`.\n"},
+      {"create --frob", 2, "",
+       "vestral create: Unknown option 'frob'.\nTry `vestral create --help`"},
+      {"create --yes {new}", 2, "", "vestral create: Unknown option 'yes'.\n"},
+      {"lookup --color=\xFF 0100", 2, "",
+       "vestral lookup: --color takes auto, always or never, not "
+       "\"\xEF\xBF\xBD\""},
+      {"collect {new} --yes --no", 2, "", "vestral collect: --yes and --no exclude each other\n"},
+      {"lookup", 2, "", "vestral lookup: no code given; name codes (0100, P0100) or - to read"},
+      {"lookup 0100 X0100 G100", 2, "",
+       "vestral lookup: \"X0100\" is not a code: character 1 "
+       "'X' is not a system letter P, C, B or U\nvestral lookup: \"G100\" is not a code"},
+      {"search", 2, "", "vestral search: no word given\nTry `vestral search --help`.\n"},
+      {"create {new} b", 2, "", "vestral create: give exactly one file"},
+      {"generate {src}", 2, "", "vestral generate: give the source text and the database file"},
+      {"collect {new} --code P0100 --code P01", 2, "",
+       "vestral collect: \"P01\" is not a code: "
+       "only 3 of its characters are P, C, B, U or digits, and a code needs 5"},
+      {"collect {new} --code P0A80", 2, "", "vestral collect: \"P0A80\" is not a code: only 4"},
+      {"lint --db a --source b", 2, "", "vestral lint: --db and --source exclude each other"},
+  };
+  for (const auto& [line, status, out, err] : cases) {
+    const Outcome r = run(line);
+    EXPECT_EQ(r.out, out) << line;
+    EXPECT_EQ(r.status, status) << line;
+    EXPECT_THAT(r.err, ::testing::StartsWith(err)) << line;
+    EXPECT_EQ(r.err.empty(), err.empty()) << line;
+  }
+  EXPECT_EQ(ReadBytes(fresh_), "");
+}
+
+// Blank lines are skipped, malformed ones named; fifty codes: past 32 an index answers.
+TEST_F(Commands, LookupReadsStandardInput) {
+  std::string input, answers;
+  for (int i = 0; i < 10; ++i) {
+    input += "0100\r\n\n   \n  c0123  \nP01O0\n\x1b[2J\n0a80\n";
+    answers += kP0100 + kC0123 + kP0A80;
+  }
+  const Outcome r = run("lookup --db {main} - 0100 -", input);
+  EXPECT_EQ(r.out, answers + kP0100);
+  EXPECT_EQ(r.status, kExitUsage);  // the malformed lines outrank an absent code
+  EXPECT_THAT(r.err, ::testing::StartsWith(
+                         "vestral lookup: line 5: \"P01O0\" is not a code: character 4 'O' is "
+                         "not a hex digit 0-9, A-F (the letter O where the digit 0 belongs?)\n"
+                         "vestral lookup: line 6: \"?[2J\" is not a code"));
+}
+
+TEST_F(Commands, CheckRemovesDamageOnlyWithWrite) {
+  const std::string rule = std::string(67, '=') + "\n", before = ReadBytes(damaged_);
+  Outcome r = run("check --db {damaged}");
+  EXPECT_THAT(r.out, HasSubstr(rule + "B4123 abc | def\nP7100 \nP0200 \n\n" + rule));
+  EXPECT_EQ(r.err + std::to_string(r.status), "vestral: 3 damaged entries in \"" + damaged_ +
+                                                  "\"; the file was left as it was (--write "
+                                                  "removes them)\n1");
+  EXPECT_EQ(ReadBytes(damaged_), before);
+  for (int i = 0; i < 2; ++i) r = run("check --db {damaged} --write");
+  EXPECT_EQ(r.status, kExitOk);  // the second run finds nothing to remove
+  EXPECT_THAT(r.out, EndsWith(rule + "No error. Database correct.\n" + rule + "Done\n"));
+  EXPECT_EQ(ReadBack(damaged_).P.Entries.size() + ReadBack(damaged_).B.Entries.size(), 3u);
+}
+
+// Codes as the editor's code box takes them: upper-cased, other characters dropped (said).
+TEST_F(Commands, CollectWritesTheWholeDatabaseOrTheCodesInTheOrderGiven) {
+  EXPECT_EQ(run("collect --db {main} {new}").status, kExitOk);
+  EXPECT_THAT(ReadBytes(fresh_), EndsWith("P0130 Oxygen sensor circuit | \xC4\xC0\xD2\xD7\xC8\xCA"
+                                          "\r\nU0100 \xA8\xCB\xCA\xC0\r\n"));
+  Outcome r = run("collect --db {main} {out} --yes --code u01009 --code=p0100 --code c0-1-2-3");
+  EXPECT_EQ(ReadBytes(out_),
+            "U0100 \xA8\xCB\xCA\xC0\r\nP0100 Mass air flow circuit | check wiring"
+            "\r\nC0123 " +
+                kDatchik + " of the chassis\r\n");
+  EXPECT_EQ(r.err + std::to_string(r.status),
+            "vestral collect: \"u01009\" is taken as U0100\n"
+            "vestral collect: \"c0-1-2-3\" is taken as C0123\n0");
+  r = run("collect --db {main} {out} --yes --code P0300 --code B1000 --code 00100");
+  EXPECT_EQ(ReadBytes(out_), "B1000 Body sensor | oxygen\r\n");
+  EXPECT_EQ(r.err + std::to_string(r.status),
+            "vestral: not in the database, so not collected: P0300, 00100\n1");
+  EXPECT_EQ(run("collect --db {main} {out} --no").err,
+            "vestral: \"" + out_ + "\" exists and was left as it was\n");
+}
+
+TEST_F(Commands, CreateAndGenerateWriteNewDatabases) {
+  const Outcome created = run("create {new}");
+  EXPECT_EQ(created.out + created.err + std::to_string(created.status), "0");
+  EXPECT_EQ(ReadBytes(fresh_).size(), 131u);
+  EXPECT_EQ(ReadBack(fresh_), EmptyDatabase());
+  EXPECT_THAT(run("generate {src} {new} --yes").out,
+              EndsWith("Created database file \"" + fresh_ + "\"\nDone\n"));
+  DtcDatabase expected = EmptyDatabase();
+  expected.P.Entries = {expected.P.Entries[0], entry("0100", "abc"), entry("0100", "again")};
+  expected.B.Entries.push_back(entry("1001", "abc", "def"));
+  EXPECT_EQ(ReadBack(fresh_), expected);
+  const Outcome unasked = run("generate {src} {main}");  // the existing file is kept
+  EXPECT_THAT(unasked.err, EndsWith("vestral: \"" + main_ + "\" exists and was left as it was\n"));
+  EXPECT_EQ(ReadBack(main_), Codes());
+}
+
+// The merge, its log and its questions are the synchronizer's test; here the mode and
+// the answers handed over, and the plan of a dry run.
+TEST_F(Commands, SyncMergesByModeAndAnswer) {
+  const std::string before = ReadBytes(main_);
+  const Outcome r = run("sync --db {main} {other} --dry-run --direct --yes");
+  EXPECT_EQ(r.out + r.err,
+            "Merging \"" + other_ + "\" into \"" + main_ +
+                "\" in direct mode "
+                "(each change asked) would do this; nothing was written.\nB base: 1 "
+                "entry before, 1 after; 0 added, 0 identical, 0 changed\nC base: 1 "
+                "entry before, 2 after; 1 added, 0 identical, 0 changed\n  added      "
+                "C0200  at 2  Chassis\nP base: 5 entries before, 6 after; 1 added, 1 "
+                "identical, 1 changed\n  added      P0300  at 6  Новый\n  identical  "
+                "P0A80  at 3\n  changed    P0100  at 1\n      main text:  Mass air "
+                "flow circuit\n      sync text:  CDE\nU base: 1 entry before, 1 after; "
+                "0 added, 0 identical, 0 changed\n");
+  EXPECT_EQ(ReadBytes(main_), before);
+  for (const std::string options : {"", " --direct --yes", " --direct"}) {  // the last: Cancel
+    ASSERT_TRUE(WriteDatabase(main_, Codes()).ok());
+    const Outcome r = run("sync --db {main} {other}" + options);
+    EXPECT_EQ(r.status, kExitOk) << options;  // a declined change is part of a complete run
+    EXPECT_EQ(r.err.find("vestral: answered Cancel") != std::string::npos, options == " --direct");
+    DtcDatabase expected = Codes();
+    if (options.empty()) expected.P.Entries[1].Extension = "CDE";
+    if (options.empty()) expected.P.Entries[3].Extension = kDatchik;
+    if (options.ends_with("--yes")) expected.P.Entries[1] = entry("0100", "CDE", "new ext");
+    expected.P.Entries.push_back(entry("0300", "\xCD\xEE\xE2\xFB\xE9", "x"));
+    expected.C.Entries.push_back(entry("0200", "Chassis"));
+    EXPECT_EQ(ReadBack(main_), expected) << options;
+  }
+}
+
+// No byte of a file may steer a terminal through JSON: every control character is
+// escaped, C1 ones and DEL included (the unassigned 0x98 stands for U+0098).
+TEST(JsonText, EscapesQuotesBackslashesAndEveryControlCharacter) {
+  const char bytes[] = "q\"b\\ \0\x01\b\t\n\x0B\f\r\x1F\x7F\x98 \xC4\xE0 \xB9 /";
+  EXPECT_EQ(JsonText(std::string_view(bytes, sizeof bytes - 1)),
+            R"("q\"b\\ \u0000\u0001\b\t\n\u000b\f\r\u001f\u007f\u0098 Да № /")");
+}
+
+}  // namespace
+}  // namespace vestral::testing

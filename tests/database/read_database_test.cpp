@@ -1,0 +1,94 @@
+// Both readers of a database file, the whole record into memory and the view that reads
+// in place, refuse bad bytes before allocating from them, with one message naming the
+// file, the byte offset and what was expected.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include "database/database_view.h"
+#include "support/entries.h"
+#include "support/temp_dir.h"
+
+namespace vestral {
+namespace {
+
+using ::testing::HasSubstr;
+
+class ReadDatabaseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DtcDatabase db = EmptyDatabase();  // P: a Cyrillic text with an extension, then plain
+    db.P.Entries = {db.P.Entries[0], testing::entry("0100", "\xC4\xE0\xF2", "ext"),
+                    testing::entry("0200", "P")};
+    ASSERT_TRUE(SerializeDatabase(db, valid_).ok());
+  }
+
+  // Both readers refuse the file at `path` with one message naming it and holding
+  // `problem`, and keep nothing of what they held. False at a failure.
+  bool refused(const std::string& path, const std::string& problem, bool corrupt = false) {
+    DtcDatabase db = EmptyDatabase();
+    const Status whole = ReadDatabase(path, db);
+    EXPECT_EQ(whole.IsCorruption(), corrupt) << whole.ToString();
+    EXPECT_THAT(whole.message(), HasSubstr("\"" + path + "\""));
+    EXPECT_THAT(whole.message(), HasSubstr(problem));
+    EXPECT_EQ(db, DtcDatabase{});
+    DatabaseFile file;
+    EXPECT_TRUE(file.assign(valid_, "memory").ok());
+    EXPECT_EQ(file.read(path).message(), whole.message());
+    EXPECT_EQ(ToDatabase(file.view()), EmptyDatabase());
+    return !HasFailure();
+  }
+  bool refusedBytes(const std::string& bytes, const std::string& problem) {
+    testing::WriteBytes(path_, bytes);
+    return refused(path_, "\"" + path_ + "\" is not a valid database: at byte ", true) &&
+           refused(path_, problem, true);
+  }
+
+  testing::TempDir dir_;
+  std::string path_ = dir_.file("bad.DAT");
+  std::string valid_;
+};
+
+TEST_F(ReadDatabaseTest, EveryTruncationIsRefused) {
+  for (size_t length = 0; length < valid_.size(); ++length)
+    if (!refusedBytes(valid_.substr(0, length), "")) FAIL() << "the first " << length << " bytes";
+}
+
+TEST_F(ReadDatabaseTest, DamagedCountsAreRefusedBeforeAnythingIsAllocated) {
+  // P's name count is at 0, the name "powertrain", the dimension count at 12, the element
+  // count at 14, the lower bound at 18, the placeholder at 22, the first text count at 34.
+  const std::tuple<size_t, int, uint32_t, std::string> cases[] = {
+      // where, how many bytes (little-endian), the value put there, the problem
+      {12, 2, 0, "at byte 12, table P: expected dimension count 1, found 0"},
+      {12, 2, 2, "at byte 12, table P: expected dimension count 1, found 2"},
+      {14, 4, 0xFFFFFFFF, "at byte 14, table P: 4294967295 elements need at least 34359738360"},
+      {14, 4, 1000, "at byte 14, table P: 1000 elements need at least 8000 bytes"},
+      {14, 4, static_cast<uint32_t>((valid_.size() - 22) / 8), "bytes remain"},  // just too many
+      {14, 4, 0, "at byte 14, table P: expected at least 1 element (the placeholder), found 0"},
+      {18, 4, 1, "at byte 18, table P: expected lower bound 0, found 1"},
+      {0, 2, 0xFFFF, "at byte 2, table P: expected the table name (65535 bytes)"},
+      {34, 2, 0xFFFF, "at byte 36, table P: expected an entry text (65535 bytes), but only"},
+  };
+  for (const auto& [at, width, value, problem] : cases) {
+    std::string bytes = valid_;
+    for (int i = 0; i < width; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+    EXPECT_TRUE(refusedBytes(bytes, problem)) << problem;
+  }
+}
+
+// A pipe is never opened for reading (it would wait for a writer), a device never read.
+TEST_F(ReadDatabaseTest, WhatIsNoRegularFileIsRefused) {
+  const std::string fifo = dir_.file("fifo"), device = dir_.file("null");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_TRUE(refused(fifo, "is not a regular file"));
+  EXPECT_TRUE(refused(dir_.path(), "is a folder, not a file"));
+  EXPECT_TRUE(refused(dir_.file("none/x.DAT"), "No such file or directory"));
+  if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+    GTEST_SKIP() << "mknod is not allowed here: no device node was tried";
+  EXPECT_TRUE(refused(device, "is not a regular file"));
+}
+
+}  // namespace
+}  // namespace vestral
