@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <iostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,14 +34,16 @@ const CommandSpec* const kCommands[] = {
 std::span<const CommandSpec* const> AllCommands() { return kCommands; }
 
 bool IsCliInvocation(int argc, char** argv) {
-  if (argc < 2) return false;
-  return std::strcmp(argv[1], "--editor") != 0;
+  const std::span<char*> all(argv, static_cast<size_t>(argc));
+  return all.size() >= 2 && std::strcmp(all[1], "--editor") != 0;
 }
 
 int RunCli(int argc, char** argv) {
   // Standard input is read in large blocks (a batch of codes), never mixed with C stdio.
   std::ios::sync_with_stdio(false);
-  std::vector<std::string> args(argv + 1, argv + argc);
+  const std::span<char*> all(argv, static_cast<size_t>(argc));
+  std::vector<std::string> args;
+  for (size_t i = 1; i < all.size(); ++i) args.emplace_back(all[i]);
   TextOutput out(STDOUT_FILENO);
   TextOutput err(STDERR_FILENO, 0);
   CliStreams streams{out, err, std::cin, ::isatty(STDIN_FILENO) == 1, true};

@@ -17,7 +17,7 @@ void AppendCp1251AsUtf8(std::string& out, std::string_view bytes);
 class TextOutput {
  public:
   // `bufferSize` 0 writes through at once (standard error).
-  explicit TextOutput(int fd, size_t bufferSize = 64 * 1024);
+  explicit TextOutput(int fd, size_t bufferSize = size_t{64} * 1024);
   // Collects everything into `capture`; `terminal` is what isTerminal() reports.
   explicit TextOutput(std::string& capture, bool terminal = false);
   ~TextOutput();
