@@ -86,7 +86,7 @@ TEST(FileWrites, AKilledWriterLeavesOneWholeFileAndNoTemporary) {
     WriteBytes(path, versions[0]);
     const pid_t child = ::fork();
     if (child == 0) {
-      for (int i = 1;; ++i) ReplaceFile(path, versions[i % 2]);
+      for (int i = 1;; ++i) static_cast<void>(ReplaceFile(path, versions[i % 2]));  // until killed
     }
     std::this_thread::sleep_for(std::chrono::microseconds(rng() % 40000));
     ::kill(child, SIGKILL);
