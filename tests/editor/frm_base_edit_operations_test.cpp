@@ -137,7 +137,7 @@ std::vector<OperationCase> operationCases() {
          w.TxtDst->setText(FromNativePath(f.dest));
        },
        [](const Files& f, DtcDatabase&, LogSink& log, Questions& q) {
-         Generate(f.source, f.dest, log, q);
+         static_cast<void>(Generate(f.source, f.dest, log, q));
        }},
       {"Check",
        true,
@@ -157,7 +157,7 @@ std::vector<OperationCase> operationCases() {
          setList(w);  // ignored
        },
        [](const Files& f, DtcDatabase& working, LogSink& log, Questions& q) {
-         Collect(working, f.collected, true, kList, log, q);
+         static_cast<void>(Collect(working, f.collected, true, kList, log, q));
        }},
       {"Collect list",
        true,
@@ -168,7 +168,7 @@ std::vector<OperationCase> operationCases() {
          setList(w);
        },
        [](const Files& f, DtcDatabase& working, LogSink& log, Questions& q) {
-         Collect(working, f.collected, false, kList, log, q);
+         static_cast<void>(Collect(working, f.collected, false, kList, log, q));
        }},
       {"Sync direct",
        false,
@@ -179,7 +179,7 @@ std::vector<OperationCase> operationCases() {
          w.ChkDirect->setChecked(true);
        },
        [](const Files& f, DtcDatabase&, LogSink& log, Questions& q) {
-         Synchronize(f.main, f.sync, true, log, q);
+         static_cast<void>(Synchronize(f.main, f.sync, true, log, q));
        }},
       {"Sync alternative",
        false,
@@ -187,7 +187,7 @@ std::vector<OperationCase> operationCases() {
        {},
        [](FrmBaseEdit& w, const Files& f) { w.TxtSyn->setText(FromNativePath(f.sync)); },
        [](const Files& f, DtcDatabase&, LogSink& log, Questions& q) {
-         Synchronize(f.main, f.sync, false, log, q);
+         static_cast<void>(Synchronize(f.main, f.sync, false, log, q));
        }},
   };
 }
