@@ -1,9 +1,6 @@
 #include "editor/base_positions.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <filesystem>
 
 #include "support/coloured_log.h"
 #include "support/entries.h"
@@ -36,72 +33,44 @@ TEST(OperationLog, EndsTheRunOnEveryReturnButLeavesItOpenToAnException) {
   EXPECT_TRUE(log.running());
 }
 
-// Whatever is wrong with the file, Read names it in light red and leaves the working
-// copy and the stamp as they were; a Cyrillic (UTF-8) path shows in code page 1251.
-TEST(ReadMainDatabase, ReadsTheFileOrReportsItAndChangesNothing) {
-  TempDir dir;
-  const std::string good = dir.file("vestral.DAT"), folder = dir.file("\xD0\x9F\xD0\xB0");
-  ASSERT_TRUE(WriteDatabase(good, filled(12)).ok());
-  std::filesystem::create_directory(folder);
-  const std::pair<std::string, std::string> cases[] = {
-      {good, positions(12) + "[15]Complete\n[12]Done"},
-      {dir.file("none.DAT"), "[12]Cannot open \"" + dir.file("none.DAT") + "\""},
-      {folder, "[12]\"" + dir.file("\xCF\xE0") + "\" is a folder, not a file\nDone"}};
-  for (const auto& [path, log] : cases) {
-    DtcDatabase working = filled(7);
-    FileStamp stamp = StampOf("earlier");
-    RecordingSink sink;
-    const bool read = ReadMainDatabase(path, working, stamp, sink);
-    EXPECT_THAT(ColouredLog(sink), HasSubstr("[10]LOG v. 1.0\n[15]Open main database\n" + log));
-    EXPECT_EQ(working, filled(read ? 12 : 7));
-    EXPECT_EQ(stamp, read ? StampOf(ReadBytes(good)) : StampOf("earlier"));
-    EXPECT_EQ(read, path == good);
-  }
-}
-
-// Write asks before undoing a change made since the Read (here one that keeps the
-// size); after a write the file is the new reference. A name the file cannot hold is
-// refused and the file kept.
+// Read, then Write, which asks before undoing a change made since the Read (one that
+// keeps the size); after a write the file is the new reference. A name the file cannot
+// hold is refused. A file Read cannot take is the window's test.
 TEST(WriteMainDatabase, WritesAfterAskingWhenTheFileChangedSinceTheRead) {
-  const struct {
-    Button answer;  // to the question; Cancel where none comes
-    std::string name, log;
-    WriteOutcome outcome;
-  } cases[] = {{Button::Cancel, "network", "[15]Complete", WriteOutcome::kWritten},
-               {Button::No, "network", "[12]\"{}\" has changed since it was read\n[15]Cancelled",
-                WriteOutcome::kDeclined},
-               {Button::Yes, "network", "[12]\"{}\" has changed since it was read\n[15]Complete",
-                WriteOutcome::kWritten},
-               {Button::Cancel, std::string(kMaxTextBytes + 1, 'x'),
-                "[12]Cannot write \"{}\": table U", WriteOutcome::kFailed}};
-  for (const auto& c : cases) {
+  const std::string changed = "[12]\"{}\" has changed since it was read\n[15]";
+  const std::tuple<Button, std::string, std::string, WriteOutcome> cases[] = {
+      {Button::Cancel, "network", "[15]Complete", WriteOutcome::kWritten},  // Cancel: no question
+      {Button::No, "network", changed + "Cancelled", WriteOutcome::kDeclined},
+      {Button::Yes, "network", changed + "Complete", WriteOutcome::kWritten},
+      {Button::Cancel, std::string(70000, 'x'), "[12]Cannot write \"{}\": table U",
+       WriteOutcome::kFailed}};
+  for (auto [answer, name, expected, outcome] : cases) {
     TempDir dir;
     const std::string path = dir.file("vestral.DAT");
-    DtcDatabase working;
+    DtcDatabase working, back, written = filled(5);
     FileStamp stamp;
     RecordingSink log;
     ASSERT_TRUE(WriteDatabase(path, filled(5)).ok() && ReadMainDatabase(path, working, stamp, log));
-    ASSERT_TRUE(c.answer == Button::Cancel || WriteDatabase(path, filled(5, "TEXT")).ok());
-    const std::string before = ReadBytes(path);
-    ASSERT_TRUE(DeleteEntry(working.P, 2));
-    ScriptedQuestions questions{c.answer};
+    EXPECT_EQ(ColouredLog(log),
+              "[10]LOG v. 1.0\n[15]Open main database\n" + positions(5) + "[15]Complete\n[12]Done");
+    ASSERT_TRUE(answer == Button::Cancel || WriteDatabase(path, filled(5, "TEXT")).ok());
+    ASSERT_TRUE(DeleteEntry(working.P, 2) && DeleteEntry(written.P, 2));
+    ScriptedQuestions questions{answer};
     log = RecordingSink();
-    const TableNames names{"", "chassis", "\xCF\xF0\xE8\xE2\xEE\xE4", c.name};
-    EXPECT_EQ(WriteMainDatabase(path, working, names, stamp, log, questions), c.outcome);
-    std::string expected = c.log;
+    written.B.Name = "", written.P.Name = "\xCF\xF0\xE8\xE2\xEE\xE4", written.U.Name = name;
+    EXPECT_EQ(WriteMainDatabase(path, working, {"", "chassis", written.P.Name, name}, stamp, log,
+                                questions),
+              outcome);
     if (const size_t at = expected.find("{}"); at != std::string::npos)
       expected.replace(at, 2, path);
     EXPECT_THAT(ColouredLog(log),
                 HasSubstr("[10]LOG v. 1.0\n[15]Write main database\n" + positions(4) + expected));
-    DtcDatabase back, written = filled(5);
-    written.P.Entries.erase(written.P.Entries.begin() + 2);
-    written.B.Name = "", written.P.Name = names.P, written.U.Name = c.name;
     ASSERT_TRUE(ReadDatabase(path, back).ok());
-    const bool wrote = c.outcome == WriteOutcome::kWritten;
-    EXPECT_TRUE(wrote ? back == written && stamp == StampOf(ReadBytes(path))
-                      : ReadBytes(path) == before);
-    ASSERT_EQ(questions.asked().size(), c.answer == Button::Cancel ? 0u : 1u);
-    if (c.answer == Button::Cancel) continue;
+    const bool wrote = outcome == WriteOutcome::kWritten;
+    EXPECT_EQ(back, wrote ? written : filled(5, answer == Button::Cancel ? "text" : "TEXT"));
+    EXPECT_EQ(stamp == StampOf(ReadBytes(path)), wrote || answer == Button::Cancel);
+    ASSERT_EQ(questions.asked().size(), answer == Button::Cancel ? 0u : 1u);
+    if (answer == Button::Cancel) continue;
     EXPECT_EQ(questions.asked()[0].text, ChangedSinceReadQuestion(path).text);
     EXPECT_THAT(questions.asked()[0].text, HasSubstr(path + "\" has changed since it was read"));
     EXPECT_EQ(questions.asked()[0].buttons, (std::vector<Button>{Button::Yes, Button::No}));

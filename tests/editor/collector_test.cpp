@@ -1,7 +1,6 @@
 #include "editor/collector.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 
@@ -21,18 +20,10 @@ TEST(CollectorKeyFilter, AcceptsTableLettersDigitsAndBackspaceOnly) {
     EXPECT_EQ(FilterCodeKey(key), std::nullopt) << static_cast<int>(key);
 }
 
-// The generator reads each line back as the same entry (ParseSourceLine's test).
-TEST(CollectorLine, FormsOfTextAndExtension) {
-  EXPECT_EQ(CollectedLine('P', entry("0100", "abc")), "P0100 abc");
-  EXPECT_EQ(CollectedLine('P', entry("0100", "abc", "def")), "P0100 abc | def");
-  EXPECT_EQ(CollectedLine('P', entry("0100", "", "def")), "P0100  | def");
-  EXPECT_EQ(CollectedLine('P', entry("12", "abc")), "P12   abc");  // padding as stored
-  EXPECT_EQ(CollectedLine('P', DtcEntry{}), std::string("P\0\0\0\0 ", 6));
-}
-
 // Every run as the log shows it, the file it leaves and what it reports. Tables are
 // filled out of the collector's order, so the B, C, P, U walk shows; "00100" names no
-// table and must not search the table of the code before it.
+// table and must not search the table of the code before it. The lines are what the
+// generator reads back as the same entries (its ParseSourceLine test).
 TEST(Collect, RunsLogEveryEntryAndWriteWhatTheyReport) {
   DtcDatabase db = EmptyDatabase();
   db.P.Entries = {DtcEntry{}, entry("0100", "Air flow"), entry("0101", "\xC4\xE0", "ext"),
@@ -43,41 +34,29 @@ TEST(Collect, RunsLogEveryEntryAndWriteWhatTheyReport) {
   const std::string out = dir.file("out.txt"), old = "old contents\r\n";
   const std::string query = "Quary. File already exist. Owerwrite it?\n";
   const std::string u0100 = "FIND U0100\tFOUND\t[14]U0100\t[12]OK\n";
-  const std::vector<std::string> none;
   const struct {
-    bool all, exists;  // the user answers Yes to replacing it unless it holds `old` afterwards
+    bool all, exists;  // Yes answers replacing it, unless it holds `old` afterwards
     std::vector<std::string> list, notFound;
     std::string log, file;
   } cases[] = {
-      {true,
-       false,
-       {"X1234"},
-       none,
+      // clang-format off
+      {true, false, {"X1234"}, {},
        "Collect all database and all bases, ignore list\nCollect B base\nCollect C base\n[14]C0035"
        "\t[15]extend\t[12]OK\n[15]Collect P base\n[14]P0100\t[12]OK\n[14]P0101\t[15]extend\t"
        "[12]OK\n[14]P0100\t[12]OK\n[15]Collect U base\n[14]U0100\t[12]OK\n[15]End collection\n"
        "[12]Done",
-       "C0035  | only ext\r\nP0100 Air flow\r\nP0101 \xC4\xE0 | ext\r\nP0100 second\r\nU0100 "
-       "Lost\r\n"},
-      {false,
-       false,
-       {"U0100", "P0100", "C9999", "00100", "C0035", "", "P", "p0100"},
+       "C0035  | only ext\r\nP0100 Air flow\r\nP0101 \xC4\xE0 | ext\r\nP0100 second\r\nU0100 Lost\r\n"},
+      {false, false, {"U0100", "P0100", "C9999", "00100", "C0035", "", "P", "p0100"},
        {"C9999", "00100", "", "P", "p0100"},
        "Collect list codes\n" + u0100 + "[15]FIND P0100\tFOUND\t[14]P0100\t[12]OK\n[15]FIND " +
-           "C9999\tNOT FOUND\tSKIPPED\nFIND 00100\tNOT FOUND\tSKIPPED\nFIND C0035\tFOUND\t[14]" +
-           "C0035\t[15]extend\t[12]OK\n[15]FIND \tNOT FOUND\tSKIPPED\nFIND P\tNOT FOUND\t" +
-           "SKIPPED\nFIND p0100\tNOT FOUND\tSKIPPED\n[12]Done",
-       "U0100 Lost\r\nP0100 Air flow\r\nC0035  | only ext\r\n"},
-      {false, false, {}, none, "Collect list codes\n[12]Done", ""},
-      {false,
-       true,
-       {"U0100"},
-       none,
-       query + "Collect list codes\n" + u0100 + "Done",
-       "U0100 Lost\r\n"},
-      {false, true, {"U0100"}, none, query + "Cancelled\n[12]Done", old}};
+       "C9999\tNOT FOUND\tSKIPPED\nFIND 00100\tNOT FOUND\tSKIPPED\nFIND C0035\tFOUND\t[14]C0035\t" +
+       "[15]extend\t[12]OK\n[15]FIND \tNOT FOUND\tSKIPPED\nFIND P\tNOT FOUND\tSKIPPED\nFIND p0100" +
+       "\tNOT FOUND\tSKIPPED\n[12]Done", "U0100 Lost\r\nP0100 Air flow\r\nC0035  | only ext\r\n"},
+      {false, false, {}, {}, "Collect list codes\n[12]Done", ""},
+      {false, true, {"U0100"}, {}, query + "Collect list codes\n" + u0100 + "Done", "U0100 Lost\r\n"},
+      {false, true, {"U0100"}, {}, query + "Cancelled\n[12]Done", old}};
+  // clang-format on
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.log);
     std::filesystem::remove(out);
     if (c.exists) WriteBytes(out, old);
     RecordingSink log;
