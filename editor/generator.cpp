@@ -175,7 +175,7 @@ Status reportStop(const SourceStop& stop, const std::string& source, LogSink& lo
       logSourceError(log, "Source error. Extension is longer than 65535 bytes. See line ", n);
       break;
     case SourceFault::kChanged: {
-      const Status s = Status::IOError("\"" + source + "\" changed while it was read");
+      Status s = Status::IOError("\"" + source + "\" changed while it was read");
       LogError(log, s.message());
       return s;
     }
