@@ -115,11 +115,9 @@ RecordWriter::RecordWriter(const Shape (&tables)[4], std::string& out) : out_(ou
   for (int i = 0; i < 4; ++i) {
     putU16(tables[i].name.size());
     putBytes(tables[i].name);
-    putU16(1);
-    for (uint32_t v : {tables[i].elements, uint32_t{0}}) {
-      putU16(v & 0xFFFF);
-      putU16(v >> 16);
-    }
+    putU16(1);  // one dimension
+    putU32(tables[i].elements);
+    putU32(0);  // its lower bound
     next_[i] = at_;
     at_ += tables[i].bytes;
     end_[i] = at_;
@@ -131,6 +129,11 @@ void RecordWriter::putU16(size_t v) {
   out_[at_] = static_cast<char>(v & 0xFF);
   out_[at_ + 1] = static_cast<char>((v >> 8) & 0xFF);
   at_ += 2;
+}
+
+void RecordWriter::putU32(uint32_t v) {
+  for (int i = 0; i < 4; ++i) out_[at_ + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  at_ += 4;
 }
 
 void RecordWriter::putBytes(std::string_view bytes) {

@@ -92,6 +92,7 @@ class RecordWriter {
 
  private:
   void putU16(size_t v);
+  void putU32(uint32_t v);
   void putBytes(std::string_view bytes);
 
   std::string& out_;
