@@ -1,9 +1,8 @@
 #include "editor/synchronizer.h"
 
 #include <algorithm>
-#include <optional>
+#include <cstring>
 
-#include "database/code_index.h"
 #include "database/file_io.h"
 #include "editor/base_positions.h"
 
@@ -31,7 +30,7 @@ class OwnedEntries {
     const DtcEntry& e = entries_[static_cast<size_t>(k)];
     return {e.code(), e.Text, e.Extension};
   }
-  CodeIndex index() const { return CodeIndex(entries_); }
+  std::string_view code(int32_t k) const { return entries_[static_cast<size_t>(k)].code(); }
   size_t totalBytes() const {
     size_t bytes = 0;
     for (const DtcEntry& e : entries_) bytes += ElementBytes(e.Text, e.Extension);
@@ -53,7 +52,9 @@ class FileEntries {
   }
   int32_t upperBound() const { return table_.upperBound(); }
   EntryView at(int32_t k) const { return table_.entryAt(offsets_[static_cast<size_t>(k)]); }
-  CodeIndex index() const { return CodeIndex(table_); }
+  std::string_view code(int32_t k) const {
+    return table_.elementBytes().substr(offsets_[static_cast<size_t>(k)], 4);
+  }
   size_t totalBytes() const { return table_.elementBytes().size(); }
   // The elements `from` to `to` (inclusive) as the file holds them.
   std::string_view bytes(int32_t from, int32_t to) const {
@@ -66,6 +67,64 @@ class FileEntries {
   std::vector<size_t> offsets_;  // of every element, and the end of the last
 };
 
+// The codes of a table, each with its entry's position: the four code bytes in the
+// high half, so that ordering by the high half keeps one code's positions in order.
+using CodeKeys = std::vector<uint64_t>;
+
+// Memory the matching of one table reuses for the next.
+struct MatchScratch {
+  CodeKeys main, sync, spare;
+};
+
+template <typename Entries>
+void collectKeys(const Entries& entries, CodeKeys& keys) {
+  keys.clear();
+  for (int32_t k = 1; k <= entries.upperBound(); ++k) {
+    uint32_t code = 0;
+    std::memcpy(&code, entries.code(k).data(), 4);
+    keys.push_back(uint64_t{code} << 32 | static_cast<uint32_t>(k));
+  }
+}
+
+// Orders by code, one code's positions as they were: a stable radix sort of the high
+// half, four passes that each read and write memory in order.
+void sortByCode(CodeKeys& keys, CodeKeys& spare) {
+  spare.resize(keys.size());
+  for (int shift = 32; shift < 64; shift += 8) {
+    size_t start[257] = {};
+    for (uint64_t key : keys) ++start[((key >> shift) & 0xFF) + 1];
+    for (size_t b = 0; b < 256; ++b) start[b + 1] += start[b];
+    for (uint64_t key : keys) spare[start[(key >> shift) & 0xFF]++] = key;
+    keys.swap(spare);
+  }
+}
+
+// For every sync position: the first main position with its code, or, where the main
+// table lacks the code, the first sync position with it, negated. Both tables are
+// sorted once and walked side by side: on a large table that costs less than a hash
+// index, whose every look-up lands somewhere else in memory.
+template <typename Entries>
+std::vector<int32_t> matchCodes(const Entries& main, const Entries& sync, MatchScratch& scratch) {
+  collectKeys(main, scratch.main);
+  collectKeys(sync, scratch.sync);
+  sortByCode(scratch.main, scratch.spare);
+  sortByCode(scratch.sync, scratch.spare);
+  std::vector<int32_t> match(static_cast<size_t>(std::max(sync.upperBound(), 0)) + 1);
+  const CodeKeys& m = scratch.main;
+  const CodeKeys& s = scratch.sync;
+  const auto position = [](uint64_t key) { return static_cast<int32_t>(key & 0xFFFFFFFF); };
+  size_t at = 0;
+  for (size_t i = 0; i < s.size();) {
+    const uint64_t code = s[i] >> 32;
+    while (at < m.size() && (m[at] >> 32) < code) ++at;
+    const int32_t first =
+        at < m.size() && (m[at] >> 32) == code ? position(m[at]) : -position(s[i]);
+    for (; i < s.size() && (s[i] >> 32) == code; ++i)
+      match[static_cast<size_t>(position(s[i]))] = first;
+  }
+  return match;
+}
+
 enum class Outcome { kAdded, kIdentical, kChanged, kDeclined };
 
 // One table's merge, decided entry by entry and kept as where each merged entry comes
@@ -74,12 +133,10 @@ enum class Outcome { kAdded, kIdentical, kChanged, kDeclined };
 template <typename Entries>
 class TableMerge {
  public:
-  TableMerge(Entries main, Entries sync)
+  TableMerge(Entries main, Entries sync, MatchScratch& scratch)
       : main_(std::move(main)),
         sync_(std::move(sync)),
-        mainIndex_(std::in_place, main_.index()),
-        syncIndex_(std::in_place, sync_.index()),
-        appendedAt_(static_cast<size_t>(std::max(sync_.upperBound(), 0)) + 1),
+        match_(matchCodes(main_, sync_, scratch)),
         bytes_(main_.totalBytes()) {
     const int32_t mainUb = std::max(main_.upperBound(), 0);
     merged_.reserve(static_cast<size_t>(mainUb + std::max(sync_.upperBound(), 0)) + 1);
@@ -92,14 +149,13 @@ class TableMerge {
   // Every merged element's bytes in a record, the placeholder included.
   size_t bytes() const { return bytes_; }
 
-  // The merged position of the first entry with the code of sync entry i (`s`), or 0.
-  // A code the main table lacks is found where its first sync entry was appended.
-  int32_t find(int32_t i, const EntryView& s) const {
-    int32_t k = 0;
-    if (mainIndex_->find(s.code, k)) return k;
-    int32_t first = i;
-    static_cast<void>(syncIndex_->find(s.code, first));
-    return appendedAt_[static_cast<size_t>(first)];
+  // The merged position of the first entry with sync entry i's code, or 0. A code the
+  // main table lacks is found where its first sync entry was appended.
+  int32_t find(int32_t i) const {
+    const int32_t match = match_[static_cast<size_t>(i)];
+    if (match > 0) return match;
+    const int32_t appended = match_[static_cast<size_t>(-match)];
+    return appended > 0 ? appended : 0;
   }
 
   // Merges sync entry i (`s`) into position k (0: appended). In direct mode a change is made
@@ -107,7 +163,7 @@ class TableMerge {
   Outcome apply(int32_t i, const EntryView& s, int32_t k, bool direct, Questions& questions) {
     if (k == 0) {
       merged_.push_back({-i, 0});
-      appendedAt_[static_cast<size_t>(i)] = upperBound();
+      match_[static_cast<size_t>(i)] = upperBound();  // where later ones find the code
       bytes_ += ElementBytes(s.Text, s.Extension);
       return Outcome::kAdded;
     }
@@ -126,13 +182,6 @@ class TableMerge {
     source = {-i, 0};
     bytes_ = bytes_ - ElementBytes(m.Text, m.Extension) + ElementBytes(s.Text, s.Extension);
     return Outcome::kChanged;
-  }
-
-  // Ends the merging; what remains serves entry() and writeTo(). The indexes' memory
-  // then serves the next table's.
-  void endMerge() {
-    mainIndex_.reset();
-    syncIndex_.reset();
   }
 
   // The entry at merged position k.
@@ -170,11 +219,9 @@ class TableMerge {
 
   Entries main_;
   Entries sync_;
-  // Only first occurrences matter: the main table's, and the sync table's for codes
-  // the main table lacks, so that neither index grows during the merge.
-  std::optional<CodeIndex> mainIndex_;
-  std::optional<CodeIndex> syncIndex_;
-  std::vector<int32_t> appendedAt_;  // by sync position: where it was appended, or 0
+  // By sync position, what matchCodes() gives; the first sync entry of a code the main
+  // table lacks holds, once appended, the position it was appended at.
+  std::vector<int32_t> match_;
   size_t bytes_;
   std::vector<Source> merged_;
 };
@@ -204,7 +251,7 @@ SyncCounts mergeLogged(LogSink& log, TableMerge<Entries>& merge, bool direct,
   for (int32_t i = 1; i <= merge.syncUpperBound(); ++i) {
     const EntryView s = merge.syncEntry(i);
     if (!quiet) log.LOG("FIND " + std::string(s.code), kTabModeTab, kWhite);
-    const int32_t k = merge.find(i, s);
+    const int32_t k = merge.find(i);
     if (k != 0) {
       say("FOUND, ", kTabModeNone, color::kLightMagenta);
       say(direct ? "Sync" : "Add", kTabModeTab, kWhite);
@@ -279,7 +326,8 @@ void SyncTable(LogSink& log, DtcTable& main, const DtcTable& sync, bool direct,
   // A table built in memory may lack its Entries array; appending must not put an
   // entry at the placeholder's place.
   if (main.Entries.empty()) main.Entries.resize(1);
-  TableMerge<OwnedEntries> merge{OwnedEntries(main.Entries), OwnedEntries(sync.Entries)};
+  MatchScratch scratch;
+  TableMerge<OwnedEntries> merge{OwnedEntries(main.Entries), OwnedEntries(sync.Entries), scratch};
   mergeLogged(log, merge, direct, questions);
   std::vector<DtcEntry> merged;
   merged.reserve(static_cast<size_t>(merge.upperBound()) + 1);
@@ -318,13 +366,13 @@ SyncResult Synchronize(const std::string& mainPath, const std::string& syncPath,
 
   std::vector<FileMerge> merges;
   merges.reserve(4);
+  MatchScratch scratch;
   for (size_t t = 0; t < 4; ++t) {
     const char letter = kTableOrder[t];
     log.LOG(std::string("Synchronize ") + letter + " base:", kTabModeLineEnd, kWhite);
     merges.emplace_back(FileEntries(*mainFile.view().table(letter)),
-                        FileEntries(*syncFile.view().table(letter)));
+                        FileEntries(*syncFile.view().table(letter)), scratch);
     result.tables[t] = mergeLogged(log, merges.back(), direct, questions);
-    merges.back().endMerge();
   }
   if (Status s = writeMerged(mainPath, mainFile.view(), merges); !s.ok())
     return failed(log, std::move(s), result);
@@ -353,11 +401,12 @@ SyncTablePlan PlanSyncTable(const TableView& main, const TableView& sync, char l
   } ok;
   SyncTablePlan plan;
   plan.letter = letter;
-  FileMerge merge{FileEntries(main), FileEntries(sync)};
+  MatchScratch scratch;
+  FileMerge merge{FileEntries(main), FileEntries(sync), scratch};
   plan.sizeBefore = merge.upperBound();
   for (int32_t i = 1; i <= merge.syncUpperBound(); ++i) {
     const EntryView s = merge.syncEntry(i);
-    const int32_t k = merge.find(i, s);
+    const int32_t k = merge.find(i);
     SyncPlanEntry p{std::string(s.code), i, k, {}, std::string(s.Text)};
     if (k != 0) p.mainText = direct ? merge.entry(k).Text : merge.entry(k).Extension;
     switch (merge.apply(i, s, k, direct, ok)) {
