@@ -109,7 +109,7 @@ void linearSyncTable(DtcTable& main, const DtcTable& sync, bool direct, Question
 // Few codes and texts, so that codes repeat in both tables and texts of equal length
 // differ; now and then a table built in memory that was never filled.
 DtcTable randomTable(std::mt19937& rng) {
-  static const char* kCodes[] = {"0100", "0101", "0200", "1234", "3FFF", "0A0B", "2000", "12"};
+  static const char* kCodes[] = {"0100", "1100", "0101", "0200", "1234", "3FFF", "0A0B", "12"};
   static const char* kTexts[] = {"", "a", "b", "ab", "cd", "abc", "\xE0\xE1"};
   DtcTable t = tableOf({});
   for (int i = std::uniform_int_distribution<int>(-2, 20)(rng); i > 0; --i)
