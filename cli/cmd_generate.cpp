@@ -1,6 +1,5 @@
 #include "cli/command.h"
 #include "database/dtc_database.h"
-#include "database/file_io.h"
 #include "editor/generator.h"
 
 namespace vestral {

@@ -1,6 +1,5 @@
 #include "cli/command.h"
 #include "cli/entry_output.h"
-#include "database/file_io.h"
 #include "editor/synchronizer.h"
 
 namespace vestral {
