@@ -158,8 +158,8 @@ class TableMerge {
     return appended > 0 ? appended : 0;
   }
 
-  // Merges sync entry i (`s`) into position k (0: appended). In direct mode a change is made
-  // only after the user's OK.
+  // Merges sync entry i (`s`) into position k (0: appended). In direct mode a change
+  // is made only after the user's OK.
   Outcome apply(int32_t i, const EntryView& s, int32_t k, bool direct, Questions& questions) {
     if (k == 0) {
       merged_.push_back({-i, 0});
