@@ -56,7 +56,7 @@ void BM_CollectAll(benchmark::State& state) {
   AnswerYes yes;
   for (auto _ : state) {
     Sink log;
-    if (!Collect(db, out, true, {}, log, yes)) state.SkipWithError("collect failed");
+    if (!Collect(db, out, true, {}, log, yes).done()) state.SkipWithError("collect failed");
   }
   state.counters["entries"] = count;
   state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(out)) / 1e6;

@@ -31,7 +31,7 @@ void BM_Generate(benchmark::State& state) {
     Sink log;
     ScriptedQuestions questions;
     state.ResumeTiming();
-    if (!Generate(src, dst, log, questions)) state.SkipWithError("generation failed");
+    if (!Generate(src, dst, log, questions).done()) state.SkipWithError("generation failed");
     benchmark::DoNotOptimize(log);
   }
   state.SetItemsProcessed(state.iterations() * lines);

@@ -24,7 +24,7 @@ const DatabaseView& referenceDatabase() {
 // Reading: the check of every count of a record of 100,000 entries, in place.
 void BM_ParseDatabaseView(benchmark::State& state) {
   std::string bytes;
-  SerializeDatabase(referenceEntries(), bytes);
+  if (!SerializeDatabase(referenceEntries(), bytes).ok()) state.SkipWithError("serialize failed");
   for (auto _ : state) {
     DatabaseView view;
     if (!ParseDatabaseView(bytes, "reference", view).ok()) state.SkipWithError("parse failed");

@@ -106,10 +106,12 @@ void BM_Synchronize(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     std::filesystem::remove(mainPath);
-    ReplaceFile(mainPath, mainBytes);
+    if (!ReplaceFile(mainPath, mainBytes).ok())
+      state.SkipWithError("cannot put the main file back");
     state.ResumeTiming();
     NullSink log;
-    if (!Synchronize(mainPath, otherPath, direct, log, ok)) state.SkipWithError("sync failed");
+    if (!Synchronize(mainPath, otherPath, direct, log, ok).done())
+      state.SkipWithError("sync failed");
   }
   state.counters["main_MB_after"] = static_cast<double>(std::filesystem::file_size(mainPath)) / 1e6;
   std::filesystem::remove(mainPath);

@@ -2,7 +2,6 @@
 
 #include "cli/code_argument.h"
 #include "cli/command.h"
-#include "cli/noting_questions.h"
 #include "editor/collector.h"
 
 namespace vestral {
@@ -59,18 +58,11 @@ int run(CommandContext& ctx) {
   std::error_code ec;
   if (std::filesystem::equivalent(outPath, ctx.databasePath, ec))
     return ctx.fail("\"" + outPath + "\" is the database being collected; choose another file");
-  NotingQuestions questions(ctx.questions);
-  if (Collect(db, outPath, codes.empty(), codes, ctx.log, questions)) return kExitOk;
-  if (questions.declined()) return ctx.fail("\"" + outPath + "\" exists and was left as it was");
-  // Collect does not say which of its checks failed; absent codes are the one failure
-  // that still writes the file, so name them, and the log tells the rest.
+  const CollectResult result = Collect(db, outPath, codes.empty(), codes, ctx.log, ctx.questions);
+  if (result.done()) return kExitOk;
+  if (result.declined) return ctx.fail("\"" + outPath + "\" exists and was left as it was");
   std::string absent;
-  for (const std::string& code : codes) {
-    const DtcTable* table = db.table(code.front());
-    int32_t at = 0;
-    if (!table || !FindEntry(*table, std::string_view(code).substr(1), at))
-      absent += (absent.empty() ? "" : ", ") + code;
-  }
+  for (const std::string& code : result.notFound) absent += (absent.empty() ? "" : ", ") + code;
   if (!absent.empty()) return ctx.fail("not in the database, so not collected: " + absent);
   return ctx.fail("\"" + outPath + "\" was not written");
 }

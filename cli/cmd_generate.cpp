@@ -1,7 +1,5 @@
 #include "cli/command.h"
-#include "cli/noting_questions.h"
 #include "database/dtc_database.h"
-#include "database/file_io.h"
 #include "editor/generator.h"
 
 namespace vestral {
@@ -21,11 +19,11 @@ int run(CommandContext& ctx) {
   const std::string& source = ctx.args[0];
   const std::string& dest = ctx.args[1];
   if (source.empty() || dest.empty()) return ctx.usageError("a file name is empty");
-  NotingQuestions questions(ctx.questions);
-  if (Generate(source, dest, ctx.log, questions)) return kExitOk;
-  if (questions.declined()) return ctx.fail("\"" + dest + "\" exists and was left as it was");
+  const GenerateResult result = Generate(source, dest, ctx.log, ctx.questions);
+  if (result.done()) return kExitOk;
+  if (result.declined) return ctx.fail("\"" + dest + "\" exists and was left as it was");
   // The log tells why; this line is for --quiet runs and for scripts reading stderr.
-  if (Status s = CheckReadable(source); !s.ok()) return ctx.fail(s.message());
+  if (result.sourceUnreadable) return ctx.fail(result.status.message());
   return ctx.fail("no complete database was built in \"" + dest + "\"; the log tells why");
 }
 

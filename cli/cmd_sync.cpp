@@ -1,6 +1,5 @@
 #include "cli/command.h"
 #include "cli/entry_output.h"
-#include "database/file_io.h"
 #include "editor/synchronizer.h"
 
 namespace vestral {
@@ -21,7 +20,7 @@ std::string entries(int32_t n) { return std::to_string(n) + (n == 1 ? " entry" :
 
 // The plan of one table: a heading with the counts, then one line per sync entry, and
 // for a change both texts on lines of their own.
-void writeTablePlan(TextOutput& out, const SyncTablePlan& t, const DtcTable& sync, bool direct) {
+void writeTablePlan(TextOutput& out, const SyncTablePlan& t, bool direct) {
   const std::string letter(1, t.letter);
   out.write(letter + " base: " + entries(t.sizeBefore) + " before, " + std::to_string(t.sizeAfter) +
             " after; " + std::to_string(t.added.size()) + " added, " +
@@ -35,7 +34,7 @@ void writeTablePlan(TextOutput& out, const SyncTablePlan& t, const DtcTable& syn
   for (const SyncPlanEntry& e : t.added) {
     head("  added      ", e);
     out.write("  ");
-    WriteFlatCp1251(out, sync.Entries[e.syncIndex].Text);
+    WriteFlatCp1251(out, e.syncText);
     out.write("\n");
   }
   for (const SyncPlanEntry& e : t.identical) {
@@ -53,17 +52,17 @@ void writeTablePlan(TextOutput& out, const SyncTablePlan& t, const DtcTable& syn
 }
 
 int dryRun(CommandContext& ctx, const std::string& otherPath, bool direct) {
-  DtcDatabase main, sync;
+  DatabaseFile main, sync;
   if (!ReadDatabaseOrReport(ctx, ctx.databasePath, main)) return kExitFailure;
   if (!ReadDatabaseOrReport(ctx, otherPath, sync)) return kExitFailure;
   ctx.out.write("Merging \"" + otherPath + "\" into \"" + ctx.databasePath + "\" in " +
                 (direct ? "direct mode (each change asked)" : "alternative value mode") +
                 " would do this; nothing was written.\n");
-  for (char letter : {'B', 'C', 'P', 'U'}) {
-    const DtcTable& syncTable = *sync.table(letter);
-    writeTablePlan(ctx.out, PlanSyncTable(*main.table(letter), syncTable, letter, direct),
-                   syncTable, direct);
-  }
+  for (char letter : {'B', 'C', 'P', 'U'})
+    writeTablePlan(
+        ctx.out,
+        PlanSyncTable(*main.view().table(letter), *sync.view().table(letter), letter, direct),
+        direct);
   return kExitOk;
 }
 
@@ -75,8 +74,10 @@ int run(CommandContext& ctx) {
   if (otherPath.empty()) return ctx.usageError("the file name is empty");
   const bool direct = ctx.options.isSet("direct");
   if (ctx.options.isSet("dry-run")) return dryRun(ctx, otherPath, direct);
-  if (Synchronize(ctx.databasePath, otherPath, direct, ctx.log, ctx.questions)) return kExitOk;
-  if (Status s = CheckReadable(otherPath); !s.ok()) return ctx.fail(s.message());
+  const SyncResult result =
+      Synchronize(ctx.databasePath, otherPath, direct, ctx.log, ctx.questions);
+  if (result.done()) return kExitOk;
+  if (result.otherUnreadable) return ctx.fail(result.status.message());
   return ctx.fail("\"" + ctx.databasePath + "\" was left as it was; the log tells why");
 }
 

@@ -198,16 +198,6 @@ Status ParseDatabaseView(std::string_view bytes, const std::string& fileName, Da
   return Status::OK();
 }
 
-void ToViewTables(const DatabaseView& view, ViewTable (&tables)[4]) {
-  for (int t = 0; t < 4; ++t) {
-    const TableView& from = *view.table(kLetters[t]);
-    tables[t].Name = from.Name;
-    tables[t].Entries.clear();
-    tables[t].Entries.reserve(static_cast<size_t>(from.upperBound()) + 1);
-    for (const EntryView& e : from.elements()) tables[t].Entries.push_back(e);
-  }
-}
-
 DtcDatabase ToDatabase(const DatabaseView& view) {
   DtcDatabase db;
   for (char letter : kLetters) {
@@ -228,10 +218,11 @@ DtcDatabase ToDatabase(const DatabaseView& view) {
 DatabaseFile::DatabaseFile() { clear(); }
 
 void DatabaseFile::clear() {
+  // The empty database always serializes and parses: neither can fail here.
   std::string empty;
-  SerializeDatabase(EmptyDatabase(), empty);
+  static_cast<void>(SerializeDatabase(EmptyDatabase(), empty));
   bytes_ = FileBytes(std::move(empty));
-  ParseDatabaseView(bytes_.view(), {}, view_);
+  static_cast<void>(ParseDatabaseView(bytes_.view(), {}, view_));
 }
 
 Status DatabaseFile::assign(std::string bytes, const std::string& fileName) {

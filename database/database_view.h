@@ -60,6 +60,8 @@ class TableView {
   // Where the entry a walk reached starts, and the entry that starts there.
   size_t offsetOf(const Iterator& it) const { return elements_.size() - it.rest_.size(); }
   EntryView entryAt(size_t offset) const { return EntryAt(elements_.substr(offset)); }
+  // Every element as the record holds it, the placeholder first.
+  std::string_view elementBytes() const { return elements_; }
 
  private:
   static EntryView EntryAt(std::string_view at);
@@ -83,19 +85,6 @@ class DatabaseView {
 // errors of ParseDatabase and points `view` into it. On error `view` has no tables'
 // entries at all.
 Status ParseDatabaseView(std::string_view bytes, const std::string& fileName, DatabaseView& view);
-
-// A table whose entries lie in files read in place, rearranged without copying a text:
-// Entries[0] is the placeholder.
-struct ViewTable {
-  std::string_view Name;
-  std::vector<EntryView> Entries;
-};
-
-// Tables P, C, B, U of `view`, every element of each, ready to be rearranged.
-void ToViewTables(const DatabaseView& view, ViewTable (&tables)[4]);
-
-// The record of tables P, C, B, U, as SerializeDatabase makes it.
-Status SerializeTables(const ViewTable (&tables)[4], std::string& out);
 
 // The entries as owned strings, for work that edits them.
 DtcDatabase ToDatabase(const DatabaseView& view);

@@ -59,6 +59,49 @@ DtcDatabase EmptyDatabase();
 // cannot hold. `out` is untouched on error.
 Status SerializeDatabase(const DtcDatabase& db, std::string& out);
 
+// The bytes one element takes in a record.
+inline size_t ElementBytes(std::string_view text, std::string_view extension) {
+  return 8 + text.size() + extension.size();
+}
+
+// Writes a record whose tables' sizes are known before their elements: one buffer of
+// the exact size, each element written straight to its place, so that nothing is
+// built per element and no byte is copied twice.
+class RecordWriter {
+ public:
+  // A table's name, its number of elements (the placeholder included) and the bytes
+  // they take together.
+  struct Shape {
+    std::string_view name;
+    uint32_t elements = 0;
+    size_t bytes = 0;
+  };
+
+  // Lays out tables P, C, B, U in `out`; their elements follow through put().
+  // REQUIRES: every name and text at most kMaxTextBytes long; `out` left alone until
+  // complete().
+  RecordWriter(const Shape (&tables)[4], std::string& out);
+
+  // Appends an element to the table in `slot` (P 0, C 1, B 2, U 3). False, and nothing
+  // written, when it would pass the bytes the table's shape gave.
+  bool put(int slot, std::string_view code, std::string_view text, std::string_view extension);
+  // Appends `count` elements as they lie in a record, with put()'s bound.
+  bool putRaw(int slot, std::string_view elements, uint32_t count);
+  // True when every table received exactly the elements and bytes its shape announced.
+  bool complete() const;
+
+ private:
+  void putU16(size_t v);
+  void putU32(uint32_t v);
+  void putBytes(std::string_view bytes);
+
+  std::string& out_;
+  size_t at_ = 0;  // where the next byte goes
+  size_t next_[4] = {};
+  size_t end_[4] = {};
+  uint32_t missing_[4] = {};
+};
+
 // Reads one record from the start of `bytes` (trailing bytes are ignored). Every count
 // is checked against the bytes that remain; an error names `fileName`, the byte offset
 // and what was expected. On error `db` is left empty.
@@ -77,8 +120,6 @@ Status ReadDatabase(const std::string& path, DtcDatabase& db);
 // Stores `db` from the file's first byte. The file is never shortened: bytes behind
 // the new record stay. The old file stays intact unless the whole new one is written.
 Status WriteDatabase(const std::string& path, const DtcDatabase& db);
-// The same for tables P, C, B, U whose entries lie in files read in place.
-Status WriteDatabase(const std::string& path, const struct ViewTable (&tables)[4]);
 
 // First index from 1 whose Code equals `code` exactly (four characters); `index`
 // is written only on success.

@@ -7,7 +7,7 @@ namespace vestral {
 
 // The outcome of a file routine or an operation: ok, or what went wrong in words a
 // user can act on (the file, the byte offset, what was expected).
-class Status {
+class [[nodiscard]] Status {
  public:
   enum class Code { kOk, kCorruption, kIOError, kInvalidArgument };
 

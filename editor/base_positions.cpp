@@ -38,20 +38,24 @@ std::string BasePositionLine(char letter, int32_t upperBound) {
   return std::string(1, letter) + " - base positions " + std::to_string(count);
 }
 
-void LogBasePositions(LogSink& log, const DtcDatabase& db) {
-  for (char letter : {'B', 'C', 'P', 'U'})
-    log.LOG(BasePositionLine(letter, *db.table(letter)), kTabModeLineEnd, color::kYellow);
+void LogBasePositions(LogSink& log, const std::array<int32_t, 4>& upperBounds) {
+  for (size_t t : {2, 1, 0, 3})  // B, C, P, U
+    log.LOG(BasePositionLine("PCBU"[t], upperBounds[t]), kTabModeLineEnd, color::kYellow);
 }
 
-void LogBasePositions(LogSink& log, const ViewTable (&tables)[4]) {
-  for (size_t t : {2, 1, 0, 3})  // B, C, P, U
-    log.LOG(BasePositionLine("PCBU"[t], static_cast<int32_t>(tables[t].Entries.size()) - 1),
-            kTabModeLineEnd, color::kYellow);
+void LogBasePositions(LogSink& log, const DtcDatabase& db) {
+  LogBasePositions(log,
+                   {db.P.upperBound(), db.C.upperBound(), db.B.upperBound(), db.U.upperBound()});
+}
+
+void LogBasePositions(LogSink& log, const DatabaseView& db) {
+  LogBasePositions(log,
+                   {db.P.upperBound(), db.C.upperBound(), db.B.upperBound(), db.U.upperBound()});
 }
 
 bool ReadMainDatabase(const std::string& path, DtcDatabase& working, FileStamp& stamp,
                       LogSink& log) {
-  log.INIT();
+  const OperationLog run(log);
   log.LOG("Open main database", kTabModeLineEnd, kHeadingColor);
   std::string bytes;
   DtcDatabase db;
@@ -59,14 +63,12 @@ bool ReadMainDatabase(const std::string& path, DtcDatabase& working, FileStamp& 
   if (s.ok()) s = ParseDatabase(bytes, path, db);
   if (!s.ok()) {
     LogError(log, s.message());
-    log.DONE();
     return false;
   }
   working = std::move(db);
   stamp = StampOf(bytes);
   LogBasePositions(log, working);
   log.LOG("Complete", kTabModeLineEnd, kHeadingColor);
-  log.DONE();
   return true;
 }
 
@@ -85,7 +87,7 @@ MessageBox ChangedSinceReadQuestion(const std::string& path) {
 WriteOutcome WriteMainDatabase(const std::string& path, DtcDatabase& working,
                                const TableNames& names, FileStamp& stamp, LogSink& log,
                                Questions& questions) {
-  log.INIT();
+  const OperationLog run(log);
   log.LOG("Write main database", kTabModeLineEnd, kHeadingColor);
   working.B.Name = names.B;
   working.C.Name = names.C;
@@ -97,26 +99,22 @@ WriteOutcome WriteMainDatabase(const std::string& path, DtcDatabase& working,
   FileLock lock;
   if (Status s = lock.lock(path); !s.ok()) {
     LogError(log, s.message());
-    log.DONE();
     return WriteOutcome::kFailed;
   }
   if (!stamp.valid || StampOfFile(path) != stamp) {
     LogError(log, "\"" + path + "\" has changed since it was read");
     if (questions.ask(ChangedSinceReadQuestion(path)) != Button::Yes) {
       log.LOG("Cancelled", kTabModeLineEnd, kHeadingColor);
-      log.DONE();
       return WriteOutcome::kDeclined;
     }
   }
 
   if (Status s = WriteDatabase(path, working); !s.ok()) {
     LogError(log, s.message());
-    log.DONE();
     return WriteOutcome::kFailed;
   }
   stamp = StampOfFile(path);
   log.LOG("Complete", kTabModeLineEnd, kHeadingColor);
-  log.DONE();
   return WriteOutcome::kWritten;
 }
 

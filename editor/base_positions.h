@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -13,6 +15,25 @@ namespace vestral {
 
 // The editor's Read and Write of the main database. Each is one whole log run:
 // INIT first, DONE last.
+
+// Opens an operation's log run (INIT) and ends it (DONE) on every way out of the
+// operation. An exception leaves the run open, so that whoever catches it can still
+// report the failure in it before ending it.
+class OperationLog {
+ public:
+  explicit OperationLog(LogSink& log) : log_(log), exceptions_(std::uncaught_exceptions()) {
+    log_.INIT();
+  }
+  ~OperationLog() {
+    if (std::uncaught_exceptions() == exceptions_) log_.DONE();
+  }
+  OperationLog(const OperationLog&) = delete;
+  OperationLog& operator=(const OperationLog&) = delete;
+
+ private:
+  LogSink& log_;
+  int exceptions_;
+};
 
 // What the main database file held when it was read. Write compares it with the file
 // as it is then, so that changes others made in the meantime (a synchronization
@@ -33,10 +54,11 @@ FileStamp StampOfFile(const std::string& path);
 std::string BasePositionLine(char letter, const DtcTable& table);
 std::string BasePositionLine(char letter, int32_t upperBound);
 
-// The four base-position lines, tables B, C, P, U, in yellow.
+// The four base-position lines, tables B, C, P, U, in yellow, from the upper bounds of
+// tables P, C, B, U.
+void LogBasePositions(LogSink& log, const std::array<int32_t, 4>& upperBounds);
 void LogBasePositions(LogSink& log, const DtcDatabase& db);
-// The same for tables P, C, B, U read in place.
-void LogBasePositions(LogSink& log, const ViewTable (&tables)[4]);
+void LogBasePositions(LogSink& log, const DatabaseView& db);
 
 // Reads the main database into `working` and remembers the file's content in `stamp`.
 // A missing, empty or damaged file is logged in light red, naming the file and the
@@ -49,10 +71,10 @@ struct TableNames {
   std::string B, C, P, U;
 };
 
-enum class WriteOutcome {
-  kWritten,   // the file holds the working database
-  kDeclined,  // the file changed since the Read and the user chose to keep it
-  kFailed,    // the file could not be written; the failure is logged
+enum class [[nodiscard]] WriteOutcome{
+    kWritten,   // the file holds the working database
+    kDeclined,  // the file changed since the Read and the user chose to keep it
+    kFailed,    // the file could not be written; the failure is logged
 };
 
 // Puts `names` into `working`, logs its base positions and writes it over the main

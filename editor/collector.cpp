@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "database/file_io.h"
+#include "editor/base_positions.h"
 
 namespace vestral {
 
@@ -44,72 +45,84 @@ std::string CollectedLine(char letter, const DtcEntry& entry) {
   return line;
 }
 
-bool Collect(const DtcDatabase& working, const std::string& outPath, bool all,
-             const std::vector<std::string>& codeList, LogSink& log, Questions& questions) {
-  log.INIT();
-  log.LOG("Collect base to file", kTabModeLineEnd, kWhite);
+namespace {
 
+// Every entry of the tables B, C, P, U.
+int32_t collectAll(const DtcDatabase& working, LogSink& log, std::string& text) {
+  size_t size = 0;
+  for (char letter : kTableOrder)
+    for (const DtcEntry& e : working.table(letter)->Entries)
+      size += 10 + e.Text.size() + e.Extension.size();
+  text.reserve(size);
+
+  int32_t written = 0;
+  log.LOG("Collect all database and all bases, ignore list", kTabModeLineEnd, kWhite);
+  for (char letter : kTableOrder) {
+    log.LOG(std::string("Collect ") + letter + " base", kTabModeLineEnd, kWhite);
+    const DtcTable& t = *working.table(letter);
+    for (int32_t i = 1; i <= t.upperBound(); ++i, ++written)
+      collectEntry(log, letter, t.Entries[i], text);
+  }
+  log.LOG("End collection", kTabModeLineEnd, kWhite);
+  return written;
+}
+
+// The codes of the list in list order; those absent go to `notFound`.
+int32_t collectList(const DtcDatabase& working, const std::vector<std::string>& codeList,
+                    LogSink& log, std::string& text, std::vector<std::string>& notFound) {
+  int32_t written = 0;
+  log.LOG("Collect list codes", kTabModeLineEnd, kWhite);
+  for (const std::string& listCode : codeList) {
+    log.LOG("FIND " + listCode, kTabModeTab, kWhite);
+    // A first character that names no table finds nothing, rather than searching
+    // whatever table an earlier code chose.
+    const DtcTable* t = listCode.empty() ? nullptr : working.table(listCode.front());
+    const std::string_view code =
+        listCode.size() >= 4 ? std::string_view(listCode).substr(listCode.size() - 4) : "";
+    int32_t j = 0;
+    if (t && FindEntry(*t, code, j)) {
+      log.LOG("FOUND", kTabModeTab, kWhite);
+      collectEntry(log, listCode.front(), t->Entries[j], text);
+      ++written;
+    } else {
+      notFound.push_back(listCode);
+      log.LOG("NOT FOUND", kTabModeTab, kWhite);
+      log.LOG("SKIPPED", kTabModeLineEnd, kWhite);
+    }
+  }
+  return written;
+}
+
+}  // namespace
+
+CollectResult Collect(const DtcDatabase& working, const std::string& outPath, bool all,
+                      const std::vector<std::string>& codeList, LogSink& log,
+                      Questions& questions) {
+  const OperationLog run(log);
+  log.LOG("Collect base to file", kTabModeLineEnd, kWhite);
+  CollectResult result;
   if (FileExists(outPath)) {
     log.LOG("Quary. File already exist. Owerwrite it?", kTabModeLineEnd, kWhite);
     const Button answer = questions.ask(
         {kCollectOverwriteQuestion, {Button::Yes, Button::No}, Button::No, Icon::Question, ""});
     if (answer != Button::Yes) {
       log.LOG("Cancelled", kTabModeLineEnd, kWhite);
-      log.DONE();
-      return false;
+      result.declined = true;
+      return result;
     }
   }
   // Refused before any entry is logged as collected.
-  if (Status s = CheckReplaceable(outPath); !s.ok()) {
-    LogError(log, s.message());
-    log.DONE();
-    return false;
-  }
-
+  result.status = CheckReplaceable(outPath);
   std::string text;
-  bool everyCodeFound = true;
-  if (all) {
-    size_t size = 0;
-    for (char letter : kTableOrder)
-      for (const DtcEntry& e : working.table(letter)->Entries)
-        size += 10 + e.Text.size() + e.Extension.size();
-    text.reserve(size);
-
-    log.LOG("Collect all database and all bases, ignore list", kTabModeLineEnd, kWhite);
-    for (char letter : kTableOrder) {
-      log.LOG(std::string("Collect ") + letter + " base", kTabModeLineEnd, kWhite);
-      const DtcTable& t = *working.table(letter);
-      for (int32_t i = 1; i <= t.upperBound(); ++i) collectEntry(log, letter, t.Entries[i], text);
-    }
-    log.LOG("End collection", kTabModeLineEnd, kWhite);
-  } else {
-    log.LOG("Collect list codes", kTabModeLineEnd, kWhite);
-    for (const std::string& listCode : codeList) {
-      log.LOG("FIND " + listCode, kTabModeTab, kWhite);
-      // A first character that names no table finds nothing, rather than searching
-      // whatever table an earlier code chose.
-      const DtcTable* t = listCode.empty() ? nullptr : working.table(listCode.front());
-      const std::string_view code =
-          listCode.size() >= 4 ? std::string_view(listCode).substr(listCode.size() - 4) : "";
-      int32_t j = 0;
-      if (t && FindEntry(*t, code, j)) {
-        log.LOG("FOUND", kTabModeTab, kWhite);
-        collectEntry(log, listCode.front(), t->Entries[j], text);
-      } else {
-        everyCodeFound = false;
-        log.LOG("NOT FOUND", kTabModeTab, kWhite);
-        log.LOG("SKIPPED", kTabModeLineEnd, kWhite);
-      }
-    }
+  if (result.status.ok())
+    result.written = all ? collectAll(working, log, text)
+                         : collectList(working, codeList, log, text, result.notFound);
+  if (result.status.ok()) result.status = ReplaceFile(outPath, text);
+  if (!result.status.ok()) {
+    LogError(log, result.status.message());
+    result.written = 0;
   }
-
-  if (Status s = ReplaceFile(outPath, text); !s.ok()) {
-    LogError(log, s.message());
-    log.DONE();
-    return false;
-  }
-  log.DONE();
-  return everyCodeFound;
+  return result;
 }
 
 }  // namespace vestral

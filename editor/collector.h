@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "database/dtc_database.h"
+#include "database/status.h"
 #include "log/log_sink.h"
 #include "platform/questions.h"
 
@@ -27,6 +28,17 @@ std::optional<char> FilterCodeKey(char key);
 // one trailing blank.
 std::string CollectedLine(char letter, const DtcEntry& entry);
 
+// What a run of Collect did. Done when the file was written with every entry asked
+// for; otherwise `declined`, `notFound` or `status` says why not.
+struct [[nodiscard]] CollectResult {
+  Status status;                      // the failure, in words naming the file and the problem
+  bool declined = false;              // the user kept the existing file
+  std::vector<std::string> notFound;  // the list codes skipped, in list order
+  int32_t written = 0;                // the entries the file holds
+
+  bool done() const { return status.ok() && !declined && notFound.empty(); }
+};
+
 // Writes entries of `working` to the text file `outPath` (code page 1251 bytes as
 // stored, lines ended by CR LF) and logs the whole run (INIT ... DONE).
 //  - all: every entry of the tables B, C, P, U in that order, each from position 1;
@@ -39,8 +51,7 @@ std::string CollectedLine(char letter, const DtcEntry& entry);
 // is built first and then put in place at once, so a destination that cannot be
 // written is reported in the log (light red, with the path and the reason) and never
 // left half written.
-// Returns true only when the file was written and, in list mode, every code was found.
-bool Collect(const DtcDatabase& working, const std::string& outPath, bool all,
-             const std::vector<std::string>& codeList, LogSink& log, Questions& questions);
+CollectResult Collect(const DtcDatabase& working, const std::string& outPath, bool all,
+                      const std::vector<std::string>& codeList, LogSink& log, Questions& questions);
 
 }  // namespace vestral

@@ -404,7 +404,8 @@ void FrmBaseEdit::CmdGenerate_Click() {
     // The paths are taken once: the boxes may be edited while the run lets events in.
     const std::string source = ToNativePath(TxtGSrc->text());
     const std::string dest = ToNativePath(TxtDst->text());
-    Generate(source, dest, *newLogWindow(), questions());
+    // The log window shows how the run ended; the window keeps nothing of it.
+    static_cast<void>(Generate(source, dest, *newLogWindow(), questions()));
   });
 }
 
@@ -414,7 +415,8 @@ void FrmBaseEdit::CmdCollect_Click() {
     // The list as it stands now; later additions or removals do not change this run.
     const std::vector<std::string> codes = codeList();
     const std::string out = ToNativePath(TxtCFile->text());
-    Collect(working_, out, ChkALL->isChecked(), codes, *newLogWindow(), questions());
+    static_cast<void>(
+        Collect(working_, out, ChkALL->isChecked(), codes, *newLogWindow(), questions()));
   });
 }
 
@@ -423,7 +425,8 @@ void FrmBaseEdit::CmdSync_Click() {
     // The working copy is left as it was read: Write notices that the file changed
     // since and asks before putting the older copy back.
     const std::string other = ToNativePath(TxtSyn->text());
-    Synchronize(mainPath_, other, ChkDirect->isChecked(), *newLogWindow(), questions());
+    static_cast<void>(
+        Synchronize(mainPath_, other, ChkDirect->isChecked(), *newLogWindow(), questions()));
   });
 }
 

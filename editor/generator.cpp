@@ -31,33 +31,186 @@ bool ParseSourceLine(std::string_view line, SourceLine& out) {
   return true;
 }
 
+namespace {
+
+// The lines of a source text one at a time, as SplitSourceLines describes them.
+class SourceLines {
+ public:
+  explicit SourceLines(std::string_view text) : text_(text) {}
+
+  bool next(std::string_view& line) {
+    if (at_ >= text_.size()) return false;
+    // find() of one character is memchr: each line end is found at memory speed. A CR
+    // before the next LF ends a line too.
+    const std::string_view rest = text_.substr(at_);
+    const size_t lf = std::min(rest.find('\n'), rest.size());
+    const size_t cr = rest.substr(0, lf).find('\r');
+    if (cr == std::string_view::npos) {
+      line = rest.substr(0, lf);
+      at_ += lf + 1;
+    } else {
+      line = rest.substr(0, cr);
+      at_ += cr + (cr + 1 < rest.size() && rest[cr + 1] == '\n' ? 2 : 1);
+    }
+    return true;
+  }
+
+ private:
+  std::string_view text_;
+  size_t at_ = 0;
+};
+
+}  // namespace
+
 std::vector<std::string_view> SplitSourceLines(std::string_view text) {
   std::vector<std::string_view> lines;
-  lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
-  const size_t n = text.size();
-  size_t start = 0;
-  // find() of one character is memchr: each line end is found at memory speed. A CR
-  // before the next LF ends a line too.
-  while (start < n) {
-    const size_t lf = std::min(text.find('\n', start), n);
-    const size_t cr = text.substr(start, lf - start).find('\r');
-    if (cr != std::string_view::npos) {
-      const size_t at = start + cr;
-      lines.push_back(text.substr(start, cr));
-      start = at + 1 < n && text[at + 1] == '\n' ? at + 2 : at + 1;
-      continue;
-    }
-    lines.push_back(text.substr(start, lf - start));
-    start = lf + 1;
-  }
+  SourceLines source(text);
+  for (std::string_view line; source.next(line);) lines.push_back(line);
   return lines;
 }
 
 namespace {
 
+constexpr size_t kTables = 4;  // P, C, B, U: the slots of TableSlot
+
+// Where a source stops the run.
+enum class SourceFault { kNone, kHead, kTable, kLongText, kLongExtension, kChanged };
+
+struct SourceStop {
+  SourceFault fault = SourceFault::kNone;
+  int32_t lineNo = 0;  // the line it stopped at
+  char letter = 0;     // the letter that names no table
+};
+
+// Hands every line of the source to `take(slot, line)` up to the first line the
+// generator stops at, and tells which line that is.
+template <typename Take>
+SourceStop walkSource(std::string_view text, Take&& take) {
+  SourceStop stop;
+  SourceLines lines(text);
+  for (std::string_view line; lines.next(line);) {
+    ++stop.lineNo;
+    SourceLine parsed;
+    const bool whole = ParseSourceLine(line, parsed);
+    const int slot = whole ? TableSlot(parsed.letter) : -1;
+    // The file's 16-bit counts cannot hold more; stop here rather than at the write.
+    if (!whole)
+      stop.fault = SourceFault::kHead;
+    else if (slot < 0)
+      stop.fault = SourceFault::kTable;
+    else if (parsed.text.size() > kMaxTextBytes)
+      stop.fault = SourceFault::kLongText;
+    else if (parsed.extension.size() > kMaxTextBytes)
+      stop.fault = SourceFault::kLongExtension;
+    if (stop.fault != SourceFault::kNone) {
+      stop.letter = parsed.letter;
+      return stop;
+    }
+    take(static_cast<size_t>(slot), parsed);
+  }
+  return stop;
+}
+
+// The log line of each source line taken: the sizes of the tables so far, then "Ok",
+// or "Extend" for an entry with an extension. Formatted only where the log shows it.
+class Progress {
+ public:
+  explicit Progress(LogSink& log) : log_(log), quiet_(log.writesNothing()) {}
+
+  void add(size_t slot, const SourceLine& line) {
+    ++counts_[slot];
+    if (quiet_) return;
+    static const std::string kOk = "Ok";
+    static const std::string kExtend = "Extend";
+    text_.clear();
+    char buf[16];
+    for (size_t k = 0; k < kTables; ++k) {
+      if (k > 0) text_ += '\t';
+      text_ += "PCBU"[k];
+      text_ += ':';
+      text_.append(buf, std::to_chars(std::begin(buf), std::end(buf), counts_[k]).ptr);
+    }
+    log_.LOG(text_, kTabModeTab, color::kBrightWhite);
+    if (line.extension.empty())
+      log_.LOG(kOk, kTabModeLineEnd, color::kLightBlue);
+    else
+      log_.LOG(kExtend, kTabModeLineEnd, color::kLightYellow);
+  }
+
+ private:
+  LogSink& log_;
+  const bool quiet_;
+  int32_t counts_[kTables] = {};
+  std::string text_;
+};
+
 void logSourceError(LogSink& log, const char* what, int32_t lineNo) {
   log.LOG(std::string(what) + std::to_string(lineNo) + " of source file.", kTabModeLineEnd,
           color::kLightRed);
+}
+
+// Logs why the source stopped the run, and what that leaves of it.
+Status reportStop(const SourceStop& stop, const std::string& source, LogSink& log,
+                  Questions& questions) {
+  const int32_t n = stop.lineNo;
+  switch (stop.fault) {
+    case SourceFault::kNone: return Status::OK();
+    case SourceFault::kHead:
+      logSourceError(log, "Source error. Code lench is missing. See line ", n);
+      break;
+    case SourceFault::kTable: {
+      logSourceError(log, "Script error. This database absense in database. See line ", n);
+      questions.ask({"No table in the database [" + std::string(1, stop.letter) + "] on line " +
+                         std::to_string(n),
+                     {Button::Ok},
+                     Button::Ok,
+                     Icon::Critical,
+                     ""});
+      break;
+    }
+    case SourceFault::kLongText:
+      logSourceError(log, "Source error. Description is longer than 65535 bytes. See line ", n);
+      break;
+    case SourceFault::kLongExtension:
+      logSourceError(log, "Source error. Extension is longer than 65535 bytes. See line ", n);
+      break;
+    case SourceFault::kChanged: {
+      Status s = Status::IOError("\"" + source + "\" changed while it was read");
+      LogError(log, s.message());
+      return s;
+    }
+  }
+  return Status::Corruption("\"" + source + "\" line " + std::to_string(n) +
+                            " is no entry the generator can store");
+}
+
+// The record of the source's entries, written straight to its place: a first pass
+// sizes every table and finds the line the run stops at, a second writes and logs each
+// entry. A run the source stops gets the empty database, after the log has shown the
+// lines before that one.
+SourceStop buildRecord(std::string_view text, LogSink& log, std::string& bytes) {
+  const DtcDatabase empty = EmptyDatabase();
+  const std::string_view names[kTables] = {empty.P.Name, empty.C.Name, empty.B.Name, empty.U.Name};
+  RecordWriter::Shape shapes[kTables];
+  for (size_t k = 0; k < kTables; ++k) shapes[k] = {names[k], 1, 8};
+  const RecordWriter::Shape emptyShapes[kTables] = {shapes[0], shapes[1], shapes[2], shapes[3]};
+  SourceStop stop = walkSource(text, [&shapes](size_t slot, const SourceLine& line) {
+    ++shapes[slot].elements;
+    shapes[slot].bytes += ElementBytes(line.text, line.extension);
+  });
+  const bool complete = stop.fault == SourceFault::kNone;
+  RecordWriter writer(complete ? shapes : emptyShapes, bytes);
+  constexpr std::string_view kPlaceholderCode("\0\0\0\0", 4);
+  for (size_t k = 0; k < kTables; ++k) writer.put(static_cast<int>(k), kPlaceholderCode, {}, {});
+  Progress progress(log);
+  if (!complete && log.writesNothing()) return stop;
+  const SourceStop again = walkSource(text, [&](size_t slot, const SourceLine& line) {
+    if (complete) writer.put(static_cast<int>(slot), line.code, line.text, line.extension);
+    progress.add(slot, line);
+  });
+  // The file changed between the passes: what was sized is not what was written.
+  if (complete && !writer.complete()) stop = {SourceFault::kChanged, again.lineNo, 0};
+  return stop;
 }
 
 // Deleting a file marked read-only would throw away what its owner protected.
@@ -76,161 +229,91 @@ bool sameFile(const std::string& a, const std::string& b) {
   return !ec && same;
 }
 
-// "P:n<tab>C:n<tab>B:n<tab>U:n" without a temporary per number.
-void formatCounts(const ViewTable (&tables)[4], std::string& out) {
-  out.clear();
-  char buf[16];
-  for (int k = 0; k < 4; ++k) {
-    if (k > 0) out += '\t';
-    out += "PCBU"[k];
-    out += ':';
-    const auto r = std::to_chars(std::begin(buf), std::end(buf), tables[k].Entries.size() - 1);
-    out.append(buf, r.ptr);
-  }
+bool failed(LogSink& log, Status s, GenerateResult& result) {
+  LogError(log, s.message());
+  result.status = std::move(s);
+  return false;
 }
 
-// Adds every line of the source to `db`, logging each; false at the first line the
-// generator stops at (logged). The entries point into `text`.
-bool addSourceLines(std::string_view text, ViewTable (&db)[4], LogSink& log, Questions& questions) {
-  const std::string ok = "Ok";
-  const std::string extend = "Extend";
-  std::string counts;
-  const std::vector<std::string_view> lines = SplitSourceLines(text);
-  // Size each table once instead of growing it line by line.
-  size_t perTable[256] = {};
-  for (std::string_view line : lines)
-    if (!line.empty()) ++perTable[static_cast<unsigned char>(line[0])];
-  for (int t = 0; t < 4; ++t)
-    db[t].Entries.reserve(1 + perTable[static_cast<unsigned char>("PCBU"[t])]);
-
-  // A line's counts are formatted only where the log shows them.
-  const bool quiet = log.writesNothing();
-  int32_t lineNo = 0;
-  for (std::string_view line : lines) {
-    ++lineNo;
-    SourceLine parsed;
-    if (!ParseSourceLine(line, parsed)) {
-      logSourceError(log, "Source error. Code lench is missing. See line ", lineNo);
-      return false;
-    }
-    const int slot = TableSlot(parsed.letter);
-    if (slot < 0) {
-      logSourceError(log, "Script error. This database absense in database. See line ", lineNo);
-      MessageBox box;
-      box.text = "No table in the database [" + std::string(1, parsed.letter) + "] on line " +
-                 std::to_string(lineNo);
-      box.buttons = {Button::Ok};
-      box.defaultButton = Button::Ok;
-      box.icon = Icon::Critical;
-      questions.ask(box);
-      return false;
-    }
-    // The file's 16-bit counts cannot hold more; stop here rather than at the write.
-    if (parsed.text.size() > kMaxTextBytes) {
-      logSourceError(log, "Source error. Description is longer than 65535 bytes. See line ",
-                     lineNo);
-      return false;
-    }
-    if (parsed.extension.size() > kMaxTextBytes) {
-      logSourceError(log, "Source error. Extension is longer than 65535 bytes. See line ", lineNo);
-      return false;
-    }
-    const EntryView& e = db[slot].Entries.emplace_back(
-        EntryView{parsed.code.substr(0, 4), parsed.text, parsed.extension});
-
-    if (quiet) continue;
-    formatCounts(db, counts);
-    log.LOG(counts, kTabModeTab, color::kBrightWhite);
-    if (e.Extension.empty())
-      log.LOG(ok, kTabModeLineEnd, color::kLightBlue);
-    else
-      log.LOG(extend, kTabModeLineEnd, color::kLightYellow);
+// Read before anything is written, so an unreadable source costs nothing.
+bool readSource(const std::string& source, const std::string& dest, LogSink& log, FileBytes& text,
+                GenerateResult& result) {
+  if (!FileExists(source)) {
+    log.LOG(kSourceNotFound, kTabModeLineEnd, color::kBrightWhite);
+    result.status = CheckReadable(source);
+    result.sourceUnreadable = !result.status.ok();
+    if (result.status.ok()) result.status = Status::IOError("\"" + source + "\" was not found");
+    return false;
+  }
+  // Replacing the destination would replace the text we are about to read.
+  if (sameFile(source, dest))
+    return failed(log,
+                  Status::InvalidArgument(
+                      "\"" + dest + "\" is the source file itself; choose another destination"),
+                  result);
+  if (Status s = MapWholeFile(source, text); !s.ok()) {
+    result.sourceUnreadable = true;
+    return failed(log, std::move(s), result);
   }
   return true;
 }
 
-// The whole new file at once: the old one stays whole until this one is complete.
-Status store(const std::string& dest, const ViewTable (&db)[4]) {
-  std::string bytes;
-  if (Status s = SerializeTables(db, bytes); !s.ok()) return s;
-  return ReplaceFile(dest, bytes);
+// An existing destination: asks first, then locks it. The old file stays until the
+// new one replaces it whole.
+bool claimDestination(const std::string& dest, LogSink& log, Questions& questions, FileLock& lock,
+                      GenerateResult& result) {
+  if (FileExists(dest)) {
+    log.LOG(kEraseQuery, kTabModeTab, color::kGrey);
+    if (questions.ask(
+            {kRewriteQuestion, {Button::Yes, Button::No}, Button::No, Icon::Question, ""}) !=
+        Button::Yes) {
+      log.LOG("Abort", kTabModeNone, color::kBrightWhite);  // "Done" follows directly
+      result.declined = true;
+      return false;
+    }
+    if (isReadOnlyFile(dest))
+      return failed(log, Status::IOError("cannot rewrite \"" + dest + "\": the file is read-only"),
+                    result);
+    if (Status s = lock.lock(dest); !s.ok()) return failed(log, std::move(s), result);
+    log.LOG("Erase file", kTabModeLineEnd, color::kLightCyan);
+  }
+  log.LOG("Create new database", kTabModeTab, color::kBrightWhite);
+  if (Status s = CheckReplaceable(dest); !s.ok()) return failed(log, std::move(s), result);
+  log.LOG("OK", kTabModeLineEnd, color::kBrightWhite);
+  return true;
 }
 
 }  // namespace
 
-bool Generate(const std::string& source, const std::string& dest, LogSink& log,
-              Questions& questions) {
-  log.INIT();
+GenerateResult Generate(const std::string& source, const std::string& dest, LogSink& log,
+                        Questions& questions) {
+  const OperationLog run(log);
+  GenerateResult result;
+  // The entries point into the source until the new record is built.
+  FileBytes text;
+  if (!readSource(source, dest, log, text, result)) return result;
   // Held from the question to the last write, so no other writer slips in between.
   FileLock lock;
-  const bool done = [&] {
-    if (!FileExists(source)) {
-      log.LOG(kSourceNotFound, kTabModeLineEnd, color::kBrightWhite);
-      return false;
-    }
-    // Replacing the destination would replace the text we are about to read.
-    if (sameFile(source, dest)) {
-      LogError(log, "\"" + dest + "\" is the source file itself; choose another destination");
-      return false;
-    }
-    // Read before anything is written, so an unreadable source costs nothing. The
-    // entries point into it until the new record is built.
-    FileBytes text;
-    if (Status s = MapWholeFile(source, text); !s.ok()) {
-      LogError(log, s.message());
-      return false;
-    }
+  if (!claimDestination(dest, log, questions, lock, result)) return result;
 
-    if (FileExists(dest)) {
-      log.LOG(kEraseQuery, kTabModeTab, color::kGrey);
-      MessageBox box;
-      box.text = kRewriteQuestion;
-      box.buttons = {Button::Yes, Button::No};
-      box.defaultButton = Button::No;
-      box.icon = Icon::Question;
-      if (questions.ask(box) != Button::Yes) {
-        log.LOG("Abort", kTabModeNone, color::kBrightWhite);  // "Done" follows directly
-        return false;
-      }
-      if (isReadOnlyFile(dest)) {
-        LogError(log, "cannot rewrite \"" + dest + "\": the file is read-only");
-        return false;
-      }
-      if (Status s = lock.lock(dest); !s.ok()) {
-        LogError(log, s.message());
-        return false;
-      }
-      // The old file stays until the new one replaces it whole.
-      log.LOG("Erase file", kTabModeLineEnd, color::kLightCyan);
-    }
-
-    log.LOG("Create new database", kTabModeTab, color::kBrightWhite);
-    if (Status s = CheckReplaceable(dest); !s.ok()) {
-      LogError(log, s.message());
-      return false;
-    }
-    log.LOG("OK", kTabModeLineEnd, color::kBrightWhite);
-
-    DatabaseFile empty;
-    empty.clear();
-    ViewTable db[4];
-    ToViewTables(empty.view(), db);
-    LogBasePositions(log, db);
-    log.LOG(kBeginBanner, kTabModeLineEnd, color::kLightBlue);
-    const bool complete = addSourceLines(text.view(), db, log, questions);
-    // A run the source stopped leaves the empty database it began with.
-    if (!complete) ToViewTables(empty.view(), db);
-    if (Status s = store(dest, db); !s.ok()) {
-      LogError(log, s.message());
-      return false;
-    }
-    if (!complete) return false;
-    log.LOG(kEndBanner, kTabModeLineEnd, color::kLightBlue);
-    log.LOG("Created database file \"" + dest + "\"", kTabModeLineEnd, color::kBrightWhite);
-    return true;
-  }();
-  log.DONE();
-  return done;
+  LogBasePositions(log, {0, 0, 0, 0});
+  log.LOG(kBeginBanner, kTabModeLineEnd, color::kLightBlue);
+  std::string bytes;
+  const SourceStop stop = buildRecord(text.view(), log, bytes);
+  const Status stopped = reportStop(stop, source, log, questions);
+  // The whole new file at once: the old one stays whole until this one is complete.
+  if (Status s = ReplaceFile(dest, bytes); !s.ok()) {
+    failed(log, std::move(s), result);
+    return result;
+  }
+  if (!stopped.ok()) {
+    result.status = stopped;
+    return result;
+  }
+  result.entries = stop.lineNo;  // every line is an entry
+  log.LOG(kEndBanner, kTabModeLineEnd, color::kLightBlue);
+  log.LOG("Created database file \"" + dest + "\"", kTabModeLineEnd, color::kBrightWhite);
+  return result;
 }
 
 }  // namespace vestral

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "database/status.h"
 #include "log/log_sink.h"
 #include "platform/questions.h"
 
@@ -54,14 +55,24 @@ bool ParseSourceLine(std::string_view line, SourceLine& out);
 // byte, NUL included, is part of a line.
 std::vector<std::string_view> SplitSourceLines(std::string_view text);
 
+// What a run of Generate did. Done when the complete database was written; otherwise
+// `declined` or `status` says why not.
+struct [[nodiscard]] GenerateResult {
+  Status status;                  // the failure, in words naming the file and the problem
+  bool declined = false;          // the user kept the existing destination
+  bool sourceUnreadable = false;  // `status` tells why the source could not be read
+  int32_t entries = 0;            // the entries of the database written
+
+  bool done() const { return status.ok() && !declined; }
+};
+
 // Builds the database file `dest` from the source text `source` and logs the whole run
 // (INIT ... DONE) to `log`. An existing destination is replaced only after the user
 // answers Yes, and stays whole until the new file replaces it at once; it is locked
 // against other writers meanwhile. A bad source line stops the run with its line
 // number; the destination then holds the empty database. A destination that cannot be
-// written is reported in the log and nothing is claimed to be created. Returns true
-// only when the complete database was written.
-bool Generate(const std::string& source, const std::string& dest, LogSink& log,
-              Questions& questions);
+// written is reported in the log and nothing is claimed to be created.
+GenerateResult Generate(const std::string& source, const std::string& dest, LogSink& log,
+                        Questions& questions);
 
 }  // namespace vestral

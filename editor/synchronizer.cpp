@@ -1,8 +1,8 @@
 #include "editor/synchronizer.h"
 
 #include <algorithm>
+#include <cstring>
 
-#include "database/code_index.h"
 #include "database/file_io.h"
 #include "editor/base_positions.h"
 
@@ -12,17 +12,299 @@ namespace {
 
 constexpr LogColour kWhite = color::kBrightWhite;
 constexpr char kTableOrder[4] = {'B', 'C', 'P', 'U'};
-size_t slotOf(char letter) { return static_cast<size_t>(TableSlot(letter)); }
 
-std::string_view codeOf(const DtcEntry& e) { return e.code(); }
-std::string_view codeOf(const EntryView& e) { return e.code; }
-const DtcEntry& owned(const DtcEntry& e) { return e; }
 DtcEntry owned(const EntryView& e) {
   DtcEntry o;
   o.setCode(e.code);
   o.Text = e.Text;
   o.Extension = e.Extension;
   return o;
+}
+
+// Entries by position, as a table built in memory holds them.
+class OwnedEntries {
+ public:
+  explicit OwnedEntries(const std::vector<DtcEntry>& entries) : entries_(entries) {}
+  int32_t upperBound() const { return static_cast<int32_t>(entries_.size()) - 1; }
+  EntryView at(int32_t k) const {
+    const DtcEntry& e = entries_[static_cast<size_t>(k)];
+    return {e.code(), e.Text, e.Extension};
+  }
+  std::string_view code(int32_t k) const { return entries_[static_cast<size_t>(k)].code(); }
+  size_t totalBytes() const {
+    size_t bytes = 0;
+    for (const DtcEntry& e : entries_) bytes += ElementBytes(e.Text, e.Extension);
+    return bytes;
+  }
+
+ private:
+  const std::vector<DtcEntry>& entries_;
+};
+
+// Entries by position, as they lie in a file read in place.
+class FileEntries {
+ public:
+  explicit FileEntries(const TableView& table) : table_(table) {
+    offsets_.reserve(static_cast<size_t>(table.upperBound()) + 2);
+    const TableView::Range all = table.elements();
+    for (auto it = all.begin(); it != all.end(); ++it) offsets_.push_back(table.offsetOf(it));
+    offsets_.push_back(table.elementBytes().size());
+  }
+  int32_t upperBound() const { return table_.upperBound(); }
+  EntryView at(int32_t k) const { return table_.entryAt(offsets_[static_cast<size_t>(k)]); }
+  std::string_view code(int32_t k) const {
+    return table_.elementBytes().substr(offsets_[static_cast<size_t>(k)], 4);
+  }
+  size_t totalBytes() const { return table_.elementBytes().size(); }
+  // The elements `from` to `to` (inclusive) as the file holds them.
+  std::string_view bytes(int32_t from, int32_t to) const {
+    const size_t begin = offsets_[static_cast<size_t>(from)];
+    return table_.elementBytes().substr(begin, offsets_[static_cast<size_t>(to) + 1] - begin);
+  }
+
+ private:
+  TableView table_;
+  std::vector<size_t> offsets_;  // of every element, and the end of the last
+};
+
+// The codes of a table, each with its entry's position: the four code bytes in the
+// high half, so that ordering by the high half keeps one code's positions in order.
+using CodeKeys = std::vector<uint64_t>;
+
+// Memory the matching of one table reuses for the next.
+struct MatchScratch {
+  CodeKeys main, sync, spare;
+};
+
+template <typename Entries>
+void collectKeys(const Entries& entries, CodeKeys& keys) {
+  keys.clear();
+  for (int32_t k = 1; k <= entries.upperBound(); ++k) {
+    uint32_t code = 0;
+    std::memcpy(&code, entries.code(k).data(), 4);
+    keys.push_back(uint64_t{code} << 32 | static_cast<uint32_t>(k));
+  }
+}
+
+// Orders by code, one code's positions as they were: a stable radix sort of the high
+// half, four passes that each read and write memory in order.
+void sortByCode(CodeKeys& keys, CodeKeys& spare) {
+  spare.resize(keys.size());
+  for (int shift = 32; shift < 64; shift += 8) {
+    size_t start[257] = {};
+    for (uint64_t key : keys) ++start[((key >> shift) & 0xFF) + 1];
+    for (size_t b = 0; b < 256; ++b) start[b + 1] += start[b];
+    for (uint64_t key : keys) spare[start[(key >> shift) & 0xFF]++] = key;
+    keys.swap(spare);
+  }
+}
+
+// For every sync position: the first main position with its code, or, where the main
+// table lacks the code, the first sync position with it, negated. Both tables are
+// sorted once and walked side by side: on a large table that costs less than a hash
+// index, whose every look-up lands somewhere else in memory.
+template <typename Entries>
+std::vector<int32_t> matchCodes(const Entries& main, const Entries& sync, MatchScratch& scratch) {
+  collectKeys(main, scratch.main);
+  collectKeys(sync, scratch.sync);
+  sortByCode(scratch.main, scratch.spare);
+  sortByCode(scratch.sync, scratch.spare);
+  std::vector<int32_t> match(static_cast<size_t>(std::max(sync.upperBound(), 0)) + 1);
+  const CodeKeys& m = scratch.main;
+  const CodeKeys& s = scratch.sync;
+  const auto position = [](uint64_t key) { return static_cast<int32_t>(key & 0xFFFFFFFF); };
+  size_t at = 0;
+  for (size_t i = 0; i < s.size();) {
+    const uint64_t code = s[i] >> 32;
+    while (at < m.size() && (m[at] >> 32) < code) ++at;
+    const int32_t first =
+        at < m.size() && (m[at] >> 32) == code ? position(m[at]) : -position(s[i]);
+    for (; i < s.size() && (s[i] >> 32) == code; ++i)
+      match[static_cast<size_t>(position(s[i]))] = first;
+  }
+  return match;
+}
+
+enum class Outcome { kAdded, kIdentical, kChanged, kDeclined };
+
+// One table's merge, decided entry by entry and kept as where each merged entry comes
+// from, so that no text is copied before the result is written. The run, SyncTable
+// and the plan all decide through find() and apply(), so they cannot disagree.
+template <typename Entries>
+class TableMerge {
+ public:
+  TableMerge(Entries main, Entries sync, MatchScratch& scratch)
+      : main_(std::move(main)),
+        sync_(std::move(sync)),
+        match_(matchCodes(main_, sync_, scratch)),
+        bytes_(main_.totalBytes()) {
+    const int32_t mainUb = std::max(main_.upperBound(), 0);
+    merged_.reserve(static_cast<size_t>(mainUb + std::max(sync_.upperBound(), 0)) + 1);
+    for (int32_t k = 0; k <= mainUb; ++k) merged_.push_back({k, 0});
+  }
+
+  int32_t upperBound() const { return static_cast<int32_t>(merged_.size()) - 1; }
+  int32_t syncUpperBound() const { return sync_.upperBound(); }
+  EntryView syncEntry(int32_t i) const { return sync_.at(i); }
+  // Every merged element's bytes in a record, the placeholder included.
+  size_t bytes() const { return bytes_; }
+
+  // The merged position of the first entry with sync entry i's code, or 0. A code the
+  // main table lacks is found where its first sync entry was appended.
+  int32_t find(int32_t i) const {
+    const int32_t match = match_[static_cast<size_t>(i)];
+    if (match > 0) return match;
+    const int32_t appended = match_[static_cast<size_t>(-match)];
+    return appended > 0 ? appended : 0;
+  }
+
+  // Merges sync entry i (`s`) into position k (0: appended). In direct mode a change
+  // is made only after the user's OK.
+  Outcome apply(int32_t i, const EntryView& s, int32_t k, bool direct, Questions& questions) {
+    if (k == 0) {
+      merged_.push_back({-i, 0});
+      match_[static_cast<size_t>(i)] = upperBound();  // where later ones find the code
+      bytes_ += ElementBytes(s.Text, s.Extension);
+      return Outcome::kAdded;
+    }
+    const EntryView m = entry(k);
+    Source& source = merged_[static_cast<size_t>(k)];
+    if (!direct) {
+      if (m.Extension == s.Text) return Outcome::kIdentical;
+      source.extension = i;
+      bytes_ = bytes_ - m.Extension.size() + s.Text.size();
+      return Outcome::kChanged;
+    }
+    // The whole texts are compared: a changed text of the same length is a change.
+    if (m.Text == s.Text) return Outcome::kIdentical;
+    if (questions.ask(SyncConfirmation(owned(m), owned(s))) != Button::Ok)
+      return Outcome::kDeclined;
+    source = {-i, 0};
+    bytes_ = bytes_ - ElementBytes(m.Text, m.Extension) + ElementBytes(s.Text, s.Extension);
+    return Outcome::kChanged;
+  }
+
+  // The entry at merged position k.
+  EntryView entry(int32_t k) const {
+    const Source& source = merged_[static_cast<size_t>(k)];
+    EntryView e = source.entry >= 0 ? main_.at(source.entry) : sync_.at(-source.entry);
+    if (source.extension != 0) e.Extension = sync_.at(source.extension).Text;
+    return e;
+  }
+
+  // Writes the merged elements to the table in `slot`: runs of main entries the merge
+  // left alone are copied as the file holds them.
+  bool writeTo(RecordWriter& writer, int slot) const {
+    bool ok = true;
+    int32_t from = 0;  // the first main entry of the run not yet written
+    for (int32_t k = 0; k <= upperBound() + 1; ++k) {
+      if (k <= upperBound() && merged_[static_cast<size_t>(k)] == Source{k, 0}) continue;
+      if (k > from)
+        ok = writer.putRaw(slot, main_.bytes(from, k - 1), static_cast<uint32_t>(k - from)) && ok;
+      if (k <= upperBound()) {
+        const EntryView e = entry(k);
+        ok = writer.put(slot, e.code, e.Text, e.Extension) && ok;
+      }
+      from = k + 1;
+    }
+    return ok;
+  }
+
+ private:
+  struct Source {
+    int32_t entry;      // >= 0: that main position; < 0: sync position -entry
+    int32_t extension;  // 0: the entry's own; else the sync position whose Text it is
+    friend bool operator==(const Source&, const Source&) = default;
+  };
+
+  Entries main_;
+  Entries sync_;
+  // By sync position, what matchCodes() gives; the first sync entry of a code the main
+  // table lacks holds, once appended, the position it was appended at.
+  std::vector<int32_t> match_;
+  size_t bytes_;
+  std::vector<Source> merged_;
+};
+
+void count(SyncCounts& counts, Outcome outcome) {
+  switch (outcome) {
+    case Outcome::kAdded: ++counts.added; break;
+    case Outcome::kIdentical: ++counts.identical; break;
+    case Outcome::kChanged: ++counts.changed; break;
+    case Outcome::kDeclined: ++counts.declined; break;
+  }
+}
+
+// Merges every sync entry and logs each (what SyncTable describes).
+template <typename Entries>
+SyncCounts mergeLogged(LogSink& log, TableMerge<Entries>& merge, bool direct,
+                       Questions& questions) {
+  log.LOG("*********************** BEGIN *************************", kTabModeLineEnd,
+          color::kLightBlue);
+  // The lines of each entry are skipped, not built and dropped, when nothing shows them.
+  const bool quiet = log.writesNothing();
+  auto say = [&log, quiet](const char* text, TabMode mode, LogColour color) {
+    if (!quiet) log.LOG(text, mode, color);
+  };
+  SyncCounts counts;
+  counts.before = merge.upperBound();
+  for (int32_t i = 1; i <= merge.syncUpperBound(); ++i) {
+    const EntryView s = merge.syncEntry(i);
+    if (!quiet) log.LOG("FIND " + std::string(s.code), kTabModeTab, kWhite);
+    const int32_t k = merge.find(i);
+    if (k != 0) {
+      say("FOUND, ", kTabModeNone, color::kLightMagenta);
+      say(direct ? "Sync" : "Add", kTabModeTab, kWhite);
+    } else {
+      say("NOT FOUND, Create", kTabModeTab, color::kLightYellow);
+    }
+    const Outcome outcome = merge.apply(i, s, k, direct, questions);
+    count(counts, outcome);
+    if (direct && (outcome == Outcome::kIdentical || outcome == Outcome::kDeclined))
+      say("Skip", kTabModeNone, color::kLightCyan);
+    else
+      say("Complete", kTabModeTab, color::kLightGreen);
+    say("->", kTabModeLineEnd, color::kLightBlue);
+  }
+  log.LOG("***********************  END  *************************", kTabModeLineEnd,
+          color::kLightBlue);
+  counts.after = merge.upperBound();
+  return counts;
+}
+
+using FileMerge = TableMerge<FileEntries>;
+
+// The merged record, tables P, C, B, U, each element written once to its place.
+Status writeMerged(const std::string& path, const DatabaseView& main,
+                   const std::vector<FileMerge>& merges) {
+  RecordWriter::Shape shapes[4];
+  const FileMerge* bySlot[4] = {};
+  for (size_t t = 0; t < 4; ++t) {
+    const auto slot = static_cast<size_t>(TableSlot(kTableOrder[t]));
+    bySlot[slot] = &merges[t];
+    shapes[slot] = {main.table(kTableOrder[t])->Name,
+                    static_cast<uint32_t>(merges[t].upperBound() + 1), merges[t].bytes()};
+  }
+  std::string bytes;
+  RecordWriter writer(shapes, bytes);
+  bool ok = true;
+  for (int slot = 0; slot < 4; ++slot) ok = bySlot[slot]->writeTo(writer, slot) && ok;
+  if (!ok || !writer.complete())
+    return Status::Corruption("cannot write \"" + path + "\": the merged record came out wrong");
+  return OverwriteFromStart(path, bytes);
+}
+
+// Reads a database for the run and logs its base positions.
+Status openDatabase(DatabaseFile& file, const std::string& path, LogSink& log) {
+  if (Status s = file.read(path); !s.ok()) return s;
+  LogBasePositions(log, file.view());
+  return Status::OK();
+}
+
+SyncResult failed(LogSink& log, Status s, SyncResult result) {
+  LogError(log, s.message());
+  result.status = std::move(s);
+  return result;
 }
 
 }  // namespace
@@ -39,181 +321,106 @@ MessageBox SyncConfirmation(const DtcEntry& mainEntry, const DtcEntry& syncEntry
   return {std::move(text), {Button::Ok, Button::Cancel}, Button::Cancel, Icon::Question, ""};
 }
 
-namespace {
-
-// SyncTable's work over a table's entries (position 0 the placeholder), owned or read
-// in place. When `consumable` is given (the same entries as `sync`, which the caller
-// throws away afterwards), sync entries are moved rather than copied: each is visited
-// once, so nothing reads them again.
-template <typename Entry>
-void mergeTable(LogSink& log, std::vector<Entry>& main, const std::vector<Entry>& sync,
-                std::vector<Entry>* consumable, bool direct, Questions& questions) {
-  log.LOG("*********************** BEGIN *************************", kTabModeLineEnd,
-          color::kLightBlue);
-  // The Entries array of a table read from a file always exists; a table built in
-  // memory may lack it, and appending must not put an entry at the placeholder's place.
-  if (main.empty()) main.resize(1);
-  CodeIndex index(main);
-  // The lines of each entry are skipped, not built and dropped, when nothing shows them.
-  const bool quiet = log.writesNothing();
-  auto say = [&log, quiet](const char* text, TabMode mode, LogColour color) {
-    if (!quiet) log.LOG(text, mode, color);
-  };
-  const auto syncUb = static_cast<int32_t>(sync.size()) - 1;
-  if (syncUb > 0) main.reserve(main.size() + static_cast<size_t>(syncUb));
-  for (int32_t i = 1; i <= syncUb; ++i) {
-    const Entry& s = sync[i];
-    if (!quiet) log.LOG("FIND " + std::string(codeOf(s)), kTabModeTab, kWhite);
-    int32_t k = 0;
-    if (index.find(codeOf(s), k)) {
-      say("FOUND, ", kTabModeNone, color::kLightMagenta);
-      Entry& m = main[k];
-      if (direct) {
-        say("Sync", kTabModeTab, kWhite);
-        // The whole texts are compared: a changed text of the same length is a change.
-        if (m.Text != s.Text && questions.ask(SyncConfirmation(owned(m), owned(s))) == Button::Ok) {
-          // Same code, so the index stays right.
-          if (consumable)
-            m = std::move((*consumable)[i]);
-          else
-            m = s;
-          say("Complete", kTabModeTab, color::kLightGreen);
-        } else {
-          say("Skip", kTabModeNone, color::kLightCyan);
-        }
-      } else {
-        say("Add", kTabModeTab, kWhite);
-        if (consumable)
-          m.Extension = std::move((*consumable)[i].Text);
-        else
-          m.Extension = s.Text;
-        say("Complete", kTabModeTab, color::kLightGreen);
-      }
-    } else {
-      say("NOT FOUND, Create", kTabModeTab, color::kLightYellow);
-      // Not a conditional expression: with one const branch it would copy both ways.
-      if (consumable)
-        main.push_back(std::move((*consumable)[i]));
-      else
-        main.push_back(s);
-      index.appended(main.back(), static_cast<int32_t>(main.size()) - 1);
-      say("Complete", kTabModeTab, color::kLightGreen);
-    }
-    say("->", kTabModeLineEnd, color::kLightBlue);
-  }
-  log.LOG("***********************  END  *************************", kTabModeLineEnd,
-          color::kLightBlue);
-}
-
-}  // namespace
-
 void SyncTable(LogSink& log, DtcTable& main, const DtcTable& sync, bool direct,
                Questions& questions) {
-  mergeTable<DtcEntry>(log, main.Entries, sync.Entries, nullptr, direct, questions);
+  // A table built in memory may lack its Entries array; appending must not put an
+  // entry at the placeholder's place.
+  if (main.Entries.empty()) main.Entries.resize(1);
+  MatchScratch scratch;
+  TableMerge<OwnedEntries> merge{OwnedEntries(main.Entries), OwnedEntries(sync.Entries), scratch};
+  mergeLogged(log, merge, direct, questions);
+  std::vector<DtcEntry> merged;
+  merged.reserve(static_cast<size_t>(merge.upperBound()) + 1);
+  for (int32_t k = 0; k <= merge.upperBound(); ++k) merged.push_back(owned(merge.entry(k)));
+  main.Entries = std::move(merged);
 }
 
-bool Synchronize(const std::string& mainPath, const std::string& syncPath, bool direct,
-                 LogSink& log, Questions& questions) {
-  log.INIT();
+SyncResult Synchronize(const std::string& mainPath, const std::string& syncPath, bool direct,
+                       LogSink& log, Questions& questions) {
+  const OperationLog run(log);
   log.LOG("Synchronization databases ", kTabModeNone, kWhite);
   log.LOG(direct ? "Direct mode" : "Alternative value mode", kTabModeLineEnd, kWhite);
+  SyncResult result;
   if (!FileExists(syncPath)) {
     log.LOG("Synchro database not found", kTabModeLineEnd, kWhite);
-    log.DONE();
-    return false;
+    result.status = CheckReadable(syncPath);
+    result.otherUnreadable = !result.status.ok();
+    if (result.status.ok()) result.status = Status::IOError("\"" + syncPath + "\" was not found");
+    return result;
   }
 
-  auto fail = [&log](const Status& s) {
-    LogError(log, s.message());
-    log.DONE();
-    return false;
-  };
-
-  // Both files are read in place; the merged tables point into them, so no text is
-  // copied until the new record is built.
+  // Both files are read in place; the merge points into them, so no text is copied
+  // until the new record is written.
   DatabaseFile mainFile, syncFile;
-  ViewTable main[4], sync[4];
-  auto open = [&log](DatabaseFile& file, const std::string& path, ViewTable(&tables)[4]) {
-    if (Status s = file.read(path); !s.ok()) return s;
-    ToViewTables(file.view(), tables);
-    LogBasePositions(log, tables);
-    return Status::OK();
-  };
   log.LOG("Open main database", kTabModeLineEnd, kWhite);
   // Held from this read to the write, so another writer's merge is never lost.
   FileLock lock;
-  if (Status s = lock.lock(mainPath); !s.ok()) return fail(s);
-  if (Status s = open(mainFile, mainPath, main); !s.ok()) return fail(s);
+  if (Status s = lock.lock(mainPath); !s.ok()) return failed(log, std::move(s), result);
+  if (Status s = openDatabase(mainFile, mainPath, log); !s.ok())
+    return failed(log, std::move(s), result);
   log.LOG("Open Syncho database", kTabModeLineEnd, kWhite);
-  if (Status s = open(syncFile, syncPath, sync); !s.ok()) return fail(s);
-
-  for (char letter : kTableOrder) {
-    log.LOG(std::string("Synchronize ") + letter + " base:", kTabModeLineEnd, kWhite);
-    ViewTable& syncTable = sync[slotOf(letter)];
-    mergeTable(log, main[slotOf(letter)].Entries, syncTable.Entries, &syncTable.Entries, direct,
-               questions);
+  if (Status s = openDatabase(syncFile, syncPath, log); !s.ok()) {
+    result.otherUnreadable = !s.IsCorruption();
+    return failed(log, std::move(s), result);
   }
 
-  if (Status s = WriteDatabase(mainPath, main); !s.ok()) return fail(s);
-  log.LOG("Synchronization complete", kTabModeLineEnd, kWhite);
-  LogBasePositions(log, main);
-  log.DONE();
-  return true;
-}
-
-SyncTablePlan PlanSyncTable(const DtcTable& main, const DtcTable& sync, char letter, bool direct) {
-  SyncTablePlan plan;
-  plan.letter = letter;
-  plan.sizeBefore = std::max(main.upperBound(), 0);
-
-  // Only the compared text of each main entry matters; entries appended by the run
-  // are tracked by their sync position.
-  std::vector<std::string> compared;
-  compared.reserve(main.Entries.size());
-  for (const DtcEntry& e : main.Entries) compared.push_back(direct ? e.Text : e.Extension);
-  if (compared.empty()) compared.emplace_back();
-
-  CodeIndex index(main);
-  int32_t size = plan.sizeBefore;
-  for (int32_t i = 1; i <= sync.upperBound(); ++i) {
-    const DtcEntry& s = sync.Entries[i];
-    SyncPlanEntry p;
-    p.code = std::string(s.code());
-    p.syncIndex = i;
-    int32_t k = 0;
-    if (index.find(s.code(), k)) {
-      p.mainIndex = k;
-      p.mainText = compared[k];
-      p.syncText = s.Text;
-      if (compared[k] == s.Text) {
-        plan.identical.push_back(std::move(p));
-      } else {
-        compared[k] = s.Text;
-        plan.changed.push_back(std::move(p));
-      }
-    } else {
-      p.mainIndex = ++size;
-      index.appended(s, size);
-      compared.push_back(direct ? s.Text : s.Extension);
-      plan.added.push_back(std::move(p));
-    }
-  }
-  plan.sizeAfter = size;
-  return plan;
-}
-
-Status PlanSync(const std::string& mainPath, const std::string& syncPath, bool direct,
-                SyncPlan& plan) {
-  plan = SyncPlan{};
-  plan.direct = direct;
-  DtcDatabase main, sync;
-  if (Status s = ReadDatabase(mainPath, main); !s.ok()) return s;
-  if (Status s = ReadDatabase(syncPath, sync); !s.ok()) return s;
+  std::vector<FileMerge> merges;
+  merges.reserve(4);
+  MatchScratch scratch;
   for (size_t t = 0; t < 4; ++t) {
     const char letter = kTableOrder[t];
-    plan.tables[t] = PlanSyncTable(*main.table(letter), *sync.table(letter), letter, direct);
+    log.LOG(std::string("Synchronize ") + letter + " base:", kTabModeLineEnd, kWhite);
+    merges.emplace_back(FileEntries(*mainFile.view().table(letter)),
+                        FileEntries(*syncFile.view().table(letter)), scratch);
+    result.tables[t] = mergeLogged(log, merges.back(), direct, questions);
   }
-  return Status::OK();
+  if (Status s = writeMerged(mainPath, mainFile.view(), merges); !s.ok())
+    return failed(log, std::move(s), result);
+  log.LOG("Synchronization complete", kTabModeLineEnd, kWhite);
+  // Tables P, C, B, U from their merges in the order B, C, P, U.
+  LogBasePositions(log, {result.tables[2].after, result.tables[1].after, result.tables[0].after,
+                         result.tables[3].after});
+  return result;
+}
+
+SyncCounts SyncTablePlan::counts() const {
+  return {sizeBefore,
+          sizeAfter,
+          static_cast<int32_t>(added.size()),
+          static_cast<int32_t>(identical.size()),
+          static_cast<int32_t>(changed.size()),
+          0};
+}
+
+SyncTablePlan PlanSyncTable(const TableView& main, const TableView& sync, char letter,
+                            bool direct) {
+  // The plan's answer to every question.
+  class AnswerOk : public Questions {
+   public:
+    Button ask(const MessageBox&) override { return Button::Ok; }
+  } ok;
+  SyncTablePlan plan;
+  plan.letter = letter;
+  MatchScratch scratch;
+  FileMerge merge{FileEntries(main), FileEntries(sync), scratch};
+  plan.sizeBefore = merge.upperBound();
+  for (int32_t i = 1; i <= merge.syncUpperBound(); ++i) {
+    const EntryView s = merge.syncEntry(i);
+    const int32_t k = merge.find(i);
+    SyncPlanEntry p{std::string(s.code), i, k, {}, std::string(s.Text)};
+    if (k != 0) p.mainText = direct ? merge.entry(k).Text : merge.entry(k).Extension;
+    switch (merge.apply(i, s, k, direct, ok)) {
+      case Outcome::kAdded:
+        p.mainIndex = merge.upperBound();
+        plan.added.push_back(std::move(p));
+        break;
+      case Outcome::kIdentical: plan.identical.push_back(std::move(p)); break;
+      case Outcome::kChanged:
+      case Outcome::kDeclined: plan.changed.push_back(std::move(p)); break;
+    }
+  }
+  plan.sizeAfter = merge.upperBound();
+  return plan;
 }
 
 }  // namespace vestral

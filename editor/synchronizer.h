@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "database/database_view.h"
 #include "database/dtc_database.h"
 #include "database/status.h"
 #include "log/log_sink.h"
@@ -28,16 +29,35 @@ MessageBox SyncConfirmation(const DtcEntry& mainEntry, const DtcEntry& syncEntry
 void SyncTable(LogSink& log, DtcTable& main, const DtcTable& sync, bool direct,
                Questions& questions);
 
+// What a merge did to one table, or would do.
+struct SyncCounts {
+  int32_t before = 0;  // the main table's real entries before and after
+  int32_t after = 0;
+  int32_t added = 0;      // code absent from the main table: appended
+  int32_t identical = 0;  // found, and the entry stays as it is
+  int32_t changed = 0;    // found and changed: replaced (direct), extension set (alternative)
+  int32_t declined = 0;   // direct mode: a change the user cancelled
+  friend bool operator==(const SyncCounts&, const SyncCounts&) = default;
+};
+
+// What a run of Synchronize did. Done when the merged database was written; a change
+// the user declined in direct mode is part of a complete run.
+struct [[nodiscard]] SyncResult {
+  Status status;                       // the failure, in words naming the file and the problem
+  bool otherUnreadable = false;        // `status` tells why the sync file could not be opened
+  std::array<SyncCounts, 4> tables{};  // B, C, P, U
+
+  bool done() const { return status.ok(); }
+};
+
 // Merges the database file `syncPath` into the database file `mainPath` and logs the
 // whole run (INIT ... DONE): both files are read whole, the tables are merged in the
-// order B, C, P, U with SyncTable, and the result is written over the main file from
-// its first byte (never shortened). A missing sync file, a main or sync file that is
-// missing or not a database, or a main file that cannot be written is reported in
-// the log (light red for the last three) and leaves the main file as it was.
-// Returns true when the merged database was written; a change the user declined in
-// direct mode is part of a complete run.
-bool Synchronize(const std::string& mainPath, const std::string& syncPath, bool direct,
-                 LogSink& log, Questions& questions);
+// order B, C, P, U as SyncTable merges them, and the result is written over the main
+// file from its first byte (never shortened). A missing sync file, a main or sync file
+// that is missing or not a database, or a main file that cannot be written is reported
+// in the log (light red for the last three) and leaves the main file as it was.
+SyncResult Synchronize(const std::string& mainPath, const std::string& syncPath, bool direct,
+                       LogSink& log, Questions& questions);
 
 // What a run would do to one table, worked out without writing anything.
 struct SyncPlanEntry {
@@ -46,7 +66,7 @@ struct SyncPlanEntry {
   int32_t mainIndex = 0;  // position in the main table (for an addition: where it goes)
   // The main text the run compares, and the sync text it would take: in direct mode
   // the two Texts; in alternative value mode the main Extension and the sync Text.
-  // Empty for additions.
+  // For an addition, no main text and the sync entry's Text.
   std::string mainText;
   std::string syncText;
 };
@@ -60,20 +80,13 @@ struct SyncTablePlan {
   // Found, and the texts differ: direct mode asks and replaces on OK; alternative value
   // mode sets the Extension.
   std::vector<SyncPlanEntry> changed;
+
+  SyncCounts counts() const;
 };
 
-struct SyncPlan {
-  bool direct = false;
-  std::array<SyncTablePlan, 4> tables;  // B, C, P, U
-};
-
-// The plan of SyncTable, as if every question were answered OK (that matters only
-// when a code occurs more than once in the sync table). `main` is not changed.
-SyncTablePlan PlanSyncTable(const DtcTable& main, const DtcTable& sync, char letter, bool direct);
-
-// Reads both files and plans every table; nothing is written. An error names the file
-// and the problem (missing, not a database).
-Status PlanSync(const std::string& mainPath, const std::string& syncPath, bool direct,
-                SyncPlan& plan);
+// The plan of one table, decided by the same steps as the run, with every question
+// answered OK (that matters only when a code occurs more than once in the sync table,
+// and only in direct mode).
+SyncTablePlan PlanSyncTable(const TableView& main, const TableView& sync, char letter, bool direct);
 
 }  // namespace vestral

@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   NullSink log;
   ScriptedQuestions questions;
-  const bool ok = Generate(source, dest, log, questions);
+  const GenerateResult result = Generate(source, dest, log, questions);
+  const bool ok = result.done();
 
   DtcDatabase db;
   if (!ReadDatabase(dest, db).ok()) {
@@ -53,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         SplitSourceLines(std::string_view(reinterpret_cast<const char*>(data), size)).size();
     const size_t entries = static_cast<size_t>(db.P.upperBound() + db.C.upperBound() +
                                                db.B.upperBound() + db.U.upperBound());
-    if (entries != lines) std::abort();
+    if (entries != lines || static_cast<size_t>(result.entries) != lines) std::abort();
   }
   return 0;
 }

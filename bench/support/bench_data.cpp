@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <unordered_set>
 
@@ -195,8 +196,8 @@ std::string BenchScratchFile(const std::string& name) {
 const DatabaseView& InPlaceDatabase(const DtcDatabase& db) {
   auto* file = new DatabaseFile;  // kept for the program's life, as the views it gives
   std::string bytes;
-  SerializeDatabase(db, bytes);
-  file->assign(std::move(bytes), "reference");
+  if (!SerializeDatabase(db, bytes).ok() || !file->assign(std::move(bytes), "reference").ok())
+    std::abort();  // the reference data always fits
   return file->view();
 }
 
