@@ -10,10 +10,7 @@ namespace {
 using testing::entry;
 
 TEST(SearchEntries, EveryWordMustOccurInTextOrExtensionAsTheFoldSays) {
-  // Folds ASCII and the Cyrillic capitals, as the callers' table does for these bytes.
-  FoldTable fold = IdentityFold();
-  for (int c = 'A'; c <= 'Z'; ++c) fold[c] = static_cast<unsigned char>(c + 32);
-  for (int c = 0xC0; c <= 0xDF; ++c) fold[c] = static_cast<unsigned char>(c + 32);
+  const FoldTable fold = Cp1251CaseFold();
   DtcDatabase entries = EmptyDatabase();
   entries.U.Entries.push_back(entry("0100", "Lost communication with ECM"));
   entries.P.Entries.push_back(entry("0130", "O2 Sensor 1", "\xE4\xE0\xF2\xF7\xE8\xEA"));  // датчик

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 
 namespace vestral::testing {
@@ -12,10 +13,8 @@ namespace vestral::testing {
 class TempDir {
  public:
   TempDir() {
-    std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() /
-            ("vestral-test-" + std::to_string(rd()) + std::to_string(rd()));
-    std::filesystem::create_directories(path_);
+    std::string name = (std::filesystem::temp_directory_path() / "vestral-test-XXXXXX").string();
+    if (::mkdtemp(name.data())) path_ = name;
   }
   ~TempDir() {
     std::error_code ec;
