@@ -41,12 +41,10 @@ inline DtcDatabase ReadBack(const std::string& path) {
   return ReadDatabase(path, db).ok() ? db : DtcDatabase{};
 }
 
-// "Датчик" in code page 1251.
-inline const std::string kDatchik = "\xC4\xE0\xF2\xF7\xE8\xEA";
+inline const std::string kDatchik = "\xC4\xE0\xF2\xF7\xE8\xEA";  // "Датчик" in code page 1251
 
-// P, named "Силовая": P0100 twice (the first is found), a Cyrillic text and extension
-// ("ремонт"), a text holding a tab and a line break, an upper-case Cyrillic extension
-// ("ДАТЧИК"); one entry in each other table, U0100 "ЁЛКА".
+// P "Силовая": P0100 twice, Cyrillic text and extension ("ремонт"), a text with a tab and
+// a line break, an extension "ДАТЧИК"; one entry in each other table, U0100 "ЁЛКА".
 inline DtcDatabase Codes() {
   DtcDatabase db = EmptyDatabase();
   db.P.Name = "\xD1\xE8\xEB\xEE\xE2\xE0\xFF";

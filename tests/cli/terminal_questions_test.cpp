@@ -16,13 +16,12 @@ TEST(TerminalQuestions, AnswersByTheRulesAndSaysWhatItAnswered) {
   using enum AnswerMode;
   using enum Button;
   const MessageBox yesNo = box({Yes, No}, No), okCancel = box({Ok, Cancel}, Ok);
-  // "Ош" in code page 1251, in a box that only informs.
-  const MessageBox notice = box({Ok}, Ok, "No table [\xCE\xF8]\r\non line 3");
+  const MessageBox notice = box({Ok}, Ok, "No table [\xCE\xF8]\r\non line 3");  // "Ош": informs
   const std::tuple<AnswerMode, bool, const char*, MessageBox, Button, const char*> rules[] = {
       // mode, a terminal, typed, the box, the answer, standard error (nullptr: unchecked)
       {kYes, true, "n\n", yesNo, Yes, ""},                            // --yes wins over a terminal
       {kYes, false, "", box({Cancel, No}, Cancel), Cancel, nullptr},  // else the default
-      {kNo, false, "", yesNo, No, ""},
+      {kNo, false, "", box({Yes, No}, Yes), No, ""},
       {kNo, false, "", box({Ok, Yes}, Yes), Yes, nullptr},
       // Without a terminal nobody consents, whatever the box's default.
       {kAsk, false, "y\n", box({Yes, No}, Yes, "Exists?", "Editor"), No,

@@ -1,6 +1,5 @@
-// Both readers of a database file, the whole record into memory and the view that reads
-// in place, refuse bad bytes before allocating from them, with one message naming the
-// file, the byte offset and what was expected.
+// Both readers, into memory and in place, refuse bad bytes before allocating from them,
+// with one message naming the file, the byte offset and what was expected.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -31,8 +30,8 @@ class ReadDatabaseTest : public ::testing::Test {
     DtcDatabase db = EmptyDatabase();
     const Status whole = ReadDatabase(path, db);
     EXPECT_EQ(whole.IsCorruption(), corrupt) << whole.ToString();
-    EXPECT_THAT(whole.message(), HasSubstr("\"" + path + "\""));
-    EXPECT_THAT(whole.message(), HasSubstr(problem));
+    EXPECT_THAT(whole.message(),
+                ::testing::AllOf(HasSubstr("\"" + path + "\""), HasSubstr(problem)));
     EXPECT_EQ(db, DtcDatabase{});
     DatabaseFile file;
     EXPECT_TRUE(file.assign(valid_, "memory").ok());

@@ -30,8 +30,6 @@ class ReadOnlyFile {
     std::filesystem::permissions(path_, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add, ec);
   }
-  ReadOnlyFile(const ReadOnlyFile&) = delete;
-  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
   bool ok() const { return ok_; }
 

@@ -18,12 +18,8 @@ class TempDir {
   }
   ~TempDir() {
     std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(path_, ec);
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
 
   std::string path() const { return path_.string(); }
   std::string file(const std::string& name) const { return (path_ / name).string(); }
