@@ -8,7 +8,6 @@
 
 #include "cli/cli.h"
 #include "cli/command.h"
-#include "support/child_process.h"
 #include "support/entries.h"
 #include "support/temp_dir.h"
 
@@ -21,14 +20,17 @@ struct Outcome {
   std::string out, err;
 };
 
-// `vestral ARGS...` run in this process with `input` on standard input and no terminal.
-inline Outcome Vestral(const std::vector<std::string>& args, const std::string& input = {}) {
+// `vestral ARGS...` run in this process with `input` on standard input; a terminal
+// nowhere unless `inTerminal` / `outTerminal` say so.
+inline Outcome Vestral(const std::vector<std::string>& args, const std::string& input = {},
+                       std::span<const CommandSpec* const> commands = AllCommands(),
+                       bool inTerminal = false, bool outTerminal = false) {
   Outcome r;
   {
-    TextOutput out(r.out), err(r.err);
+    TextOutput out(r.out, outTerminal), err(r.err);
     std::istringstream in(input);
-    CliStreams streams{out, err, in, false};
-    r.status = RunCommandLine(args, AllCommands(), streams);
+    CliStreams streams{out, err, in, inTerminal};
+    r.status = RunCommandLine(args, commands, streams);
   }
   return r;
 }
@@ -39,12 +41,10 @@ inline DtcDatabase ReadBack(const std::string& path) {
   return ReadDatabase(path, db).ok() ? db : DtcDatabase{};
 }
 
-// "Датчик" in code page 1251.
-inline const std::string kDatchik = "\xC4\xE0\xF2\xF7\xE8\xEA";
+inline const std::string kDatchik = "\xC4\xE0\xF2\xF7\xE8\xEA";  // "Датчик" in code page 1251
 
-// P, named "Силовая": P0100 twice (the first is found), a Cyrillic text and extension
-// ("ремонт"), a text holding a tab and a line break, an upper-case Cyrillic extension
-// ("ДАТЧИК"); one entry in each other table, U0100 "ЁЛКА".
+// P "Силовая": P0100 twice, Cyrillic text and extension ("ремонт"), a text with a tab and
+// a line break, an extension "ДАТЧИК"; one entry in each other table, U0100 "ЁЛКА".
 inline DtcDatabase Codes() {
   DtcDatabase db = EmptyDatabase();
   db.P.Name = "\xD1\xE8\xEB\xEE\xE2\xE0\xFF";
@@ -60,9 +60,8 @@ inline DtcDatabase Codes() {
   return db;
 }
 
-// A folder holding a file for every role a command gives a path: {main} Codes(),
-// {other} a database to merge, {damaged} two entries the checker removes, {src} a
-// source text, {out} a text already there; {new} names no file yet.
+// A file for every role a command gives a path: {main} Codes(), {other} a database to
+// merge, {damaged} one the checker mends, {src} a source text, {out} a text; {new} none.
 class CliFiles : public ::testing::Test {
  protected:
   void SetUp() override {

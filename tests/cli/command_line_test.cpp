@@ -1,6 +1,9 @@
 #include "cli/command.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "cli/cli_test.h"
 #include "platform/program_paths.h"
@@ -34,52 +37,38 @@ const CommandSpec* const kCommands[] = {&kDemo, &kPlain};
 Outcome run(const std::vector<std::string>& args, bool inTerminal = false,
             bool outTerminal = false) {
   seenDatabase = "not run";
-  Outcome r;
-  {
-    TextOutput out(r.out, outTerminal), err(r.err);
-    std::istringstream in("y\n");
-    CliStreams streams{out, err, in, inTerminal};
-    r.status = RunCommandLine(args, kCommands, streams);
-  }
-  return r;
+  return testing::Vestral(args, "y\n", kCommands, inTerminal, outTerminal);
 }
 
 // Without --db the main database; none for a command without one, or when the option
-// standing for it is given. Questions are asked on a terminal, else answered No.
-TEST(CommandLine, RunsTheCommandWithItsDatabaseAndAnswers) {
-  const std::tuple<std::vector<std::string>, bool, std::string, int> cases[] = {
-      {{"demo", "--db", "/x.DAT", "--yes"}, false, "/x.DAT", kExitOk},
-      {{"demo", "--no"}, true, MainDatabasePath(), kExitFailure},
-      {{"plain"}, true, "", kExitOk},
-      {{"demo", "--input", "f"}, false, "", kExitFailure},
-  };
-  for (const auto& [args, terminal, database, status] : cases) {
-    const Outcome r = run(args, terminal);
-    EXPECT_EQ(r.status, status) << args[1];
-    EXPECT_EQ(seenDatabase, database) << args[1];
-  }
-  EXPECT_THAT(run({"demo"}).err, HasSubstr("Overwrite?\nvestral: answered No: no terminal"));
-}
-
-// A question resets the log's colour before it appears.
-TEST(CommandLine, QuietAndColourDecideTheLog) {
-  const std::string plain = "LOG v. 1.0\nQuary.\nDone\n";
+// standing for it is given. Questions are asked on a terminal, else answered No. A
+// question resets the log's colour before it appears. Usage errors are the commands' test.
+TEST(CommandLine, RunsTheCommandWithItsDatabaseAnswersAndLog) {
+  const std::string main = MainDatabasePath(), plain = "LOG v. 1.0\nQuary.\nDone\n";
   const std::string coloured = "\x1b[92mLOG v. 1.0\n\x1b[97mQuary.\n\x1b[0m\x1b[91mDone\x1b[0m\n";
   const bool colours = !std::getenv("NO_COLOR") && std::getenv("TERM") != std::string("dumb");
-  const std::tuple<const char*, bool, std::string> cases[] = {
-      {"-q", true, ""},
-      {"--color=never", true, plain},
-      {"--color=always", false, coloured},
-      {"--color=auto", false, plain},
-      {"--color=auto", true, colours ? coloured : plain}};
-  for (const auto& [option, terminal, log] : cases)
-    EXPECT_EQ(run({"demo", option}, false, terminal).out, log) << option << terminal;
-}
-
-// Usage errors are the commands' test.
-TEST(CommandLine, AFailureEscapingACommandIsReported) {
-  const Outcome r = run({"demo", "--explode"});
-  EXPECT_EQ(r.err + std::to_string(r.status), "vestral: unexpected failure: boom\n1");
+  const std::tuple<std::vector<std::string>, bool, bool, std::string, int, std::string, const char*>
+      cases[] = {
+          // arguments, input and output a terminal, the database seen, status, log, error
+          {{"demo", "--db", "/x.DAT", "--yes"}, false, false, "/x.DAT", 0, plain, ""},
+          {{"demo", "--no"}, true, false, main, 1, plain, ""},
+          {{"plain"}, true, false, "", 0, plain, ""},
+          {{"demo", "--input", "f"}, false, false, "", 1, plain, ""},
+          {{"demo"}, false, false, main, 1, plain, "Overwrite?\nvestral: answered No: no terminal"},
+          {{"demo", "-q"}, false, true, main, 1, "", ""},
+          {{"demo", "--color=never"}, false, true, main, 1, plain, ""},
+          {{"demo", "--color=always"}, false, false, main, 1, coloured, ""},
+          {{"demo", "--color=auto"}, false, false, main, 1, plain, ""},
+          {{"demo", "--color=auto"}, false, true, main, 1, colours ? coloured : plain, ""},
+          {{"demo", "--explode"}, false, false, main, 1, "", "vestral: unexpected failure: boom\n"},
+      };
+  for (const auto& [args, in, out, database, status, log, err] : cases) {
+    const Outcome r = run(args, in, out);
+    EXPECT_EQ(r.status, status) << args.back();
+    EXPECT_EQ(seenDatabase, database) << args.back();
+    EXPECT_EQ(r.out, log) << args.back() << out;
+    EXPECT_THAT(r.err, HasSubstr(err)) << args.back();
+  }
 }
 
 // Output lost (a full disk, a closed pipe) turns success into a failure.
@@ -97,36 +86,50 @@ TEST(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
 // The layout of a command's help is the option parser's test.
 TEST(CommandLine, HelpAndVersion) {
   for (const char* help : {"--help", "-h", "help"})
-    EXPECT_THAT(testing::Vestral({help}).out,
-                HasSubstr("\nCommands:\n  lookup    Look codes up in the database, as the lookup "
-                          "window does\n  create    Write a new, empty database file\n"));
-  EXPECT_THAT(testing::Vestral({"--help"}).out,
-              HasSubstr("\n  main database     " + MainDatabasePath() + "\n"));
+    EXPECT_THAT(
+        testing::Vestral({help}).out,
+        ::testing::AllOf(HasSubstr("\nCommands:\n  lookup    Look codes up in the database, "
+                                   "as the lookup window does\n  create    Write a new, "
+                                   "empty database file\n"),
+                         HasSubstr("\n  main database     " + MainDatabasePath() + "\n")));
   EXPECT_THAT(testing::Vestral({"sync", "--db", "x", "-h", "y"}).out,
               ::testing::StartsWith(
                   "Usage: vestral sync [--db FILE] OTHER [--direct] [--dry-run] [--yes|--no]\n"
                   "Merge another database file into the main one\n\nOptions:\n"
-                  "  -h, --help      Show this help.\n  -q, --quiet     Write no log.\n"
-                  "  --color <when>  Colour the log: auto (when standard output is a terminal),\n"
-                  "                  always or never.\n  --db <FILE>     The database file "
-                  "(default: the main database; `vestral\n                  --help` names it).\n"
-                  "  --yes           Answer every question with Yes (or OK).\n"
-                  "  --no            Answer every question with No (or Cancel).\n  --direct  "));
+                  "  -h, --help      Show this help.\n"));
 }
 
 // The program itself: a program feeding codes one by one gets each answer while its
 // input is still open; the command, waiting there, has mapped no Qt library.
-TEST(Program, AnswersLineByLineWithoutQt) {
-  testing::TempDir dir;
-  ASSERT_TRUE(WriteDatabase(dir.file("codes.DAT"), testing::Codes()).ok());
-  testing::ChildProcess p({VESTRAL_BINARY, "lookup", "--db", dir.file("codes.DAT"), "-"});
-  p.write("b1000\n");
-  EXPECT_EQ(p.readOut(30), "B1000\tbody\tBody sensor\toxygen\n");
-  const std::string maps = testing::ReadBytes("/proc/" + std::to_string(p.pid()) + "/maps");
+using Program = testing::CliFiles;
+TEST_F(Program, AnswersLineByLineWithoutQt) {
+  int in[2], out[2];  // close-on-exec: the program must not hold our ends open
+  ASSERT_EQ(::pipe2(in, O_CLOEXEC) | ::pipe2(out, O_CLOEXEC), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(in[0], 0);
+    ::dup2(out[1], 1);
+    ::execl(VESTRAL_BINARY, VESTRAL_BINARY, "lookup", "--db", main_.c_str(), "-", nullptr);
+    ::_exit(127);
+  }
+  ::close(in[0]);
+  ::close(out[1]);
+  ASSERT_EQ(::write(in[1], "b1000\n", 6), 6);
+  std::string answer;
+  char buf[64];
+  pollfd p{out[0], POLLIN, 0};
+  for (ssize_t n = 1; n > 0 && answer.size() < 30 && ::poll(&p, 1, 10000) == 1;)
+    if ((n = ::read(out[0], buf, sizeof buf)) > 0) answer.append(buf, static_cast<size_t>(n));
+  EXPECT_EQ(answer, "B1000\tbody\tBody sensor\toxygen\n");
+  const std::string maps = testing::ReadBytes("/proc/" + std::to_string(child) + "/maps");
   EXPECT_THAT(maps, HasSubstr("libstdc++"));
   for (const char* library : {"libQt6", "libicu", "libX11", "libfontconfig"})
     EXPECT_THAT(maps, ::testing::Not(HasSubstr(library)));
-  EXPECT_EQ(p.finish().exitCode, kExitOk);
+  ::close(in[1]);
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  ::close(out[0]);
+  EXPECT_EQ(status, 0);
 }
 
 }  // namespace

@@ -5,9 +5,8 @@
 namespace vestral {
 namespace {
 
-// A run as the log window shows it: a tab, a line end or nothing behind each piece; text from code
-// page 1251 with control characters as '?'; in colour, a sequence at each change of colour, the
-// terminal's own colour again after "Done". Pausing (before a question) is the command line's test.
+// As the log window shows it: a tab, a line end or nothing behind each piece; code page 1251
+// text, control characters as '?'; in colour a sequence at each change, the terminal's after Done.
 TEST(TerminalSink, ShowsTheRunAsTheLogWindowDoes) {
   for (bool colour : {false, true}) {
     std::string text;

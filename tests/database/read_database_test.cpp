@@ -1,6 +1,5 @@
-// Both readers of a database file, the whole record into memory and the view that reads
-// in place, refuse bad bytes before allocating from them, with one message naming the
-// file, the byte offset and what was expected.
+// Both readers, into memory and in place, refuse bad bytes before allocating from them,
+// with one message naming the file, the byte offset and what was expected.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -31,8 +30,8 @@ class ReadDatabaseTest : public ::testing::Test {
     DtcDatabase db = EmptyDatabase();
     const Status whole = ReadDatabase(path, db);
     EXPECT_EQ(whole.IsCorruption(), corrupt) << whole.ToString();
-    EXPECT_THAT(whole.message(), HasSubstr("\"" + path + "\""));
-    EXPECT_THAT(whole.message(), HasSubstr(problem));
+    EXPECT_THAT(whole.message(),
+                ::testing::AllOf(HasSubstr("\"" + path + "\""), HasSubstr(problem)));
     EXPECT_EQ(db, DtcDatabase{});
     DatabaseFile file;
     EXPECT_TRUE(file.assign(valid_, "memory").ok());
@@ -64,7 +63,6 @@ TEST_F(ReadDatabaseTest, DamagedCountsAreRefusedBeforeAnythingIsAllocated) {
       {12, 2, 0, "at byte 12, table P: expected dimension count 1, found 0"},
       {12, 2, 2, "at byte 12, table P: expected dimension count 1, found 2"},
       {14, 4, 0xFFFFFFFF, "at byte 14, table P: 4294967295 elements need at least 34359738360"},
-      {14, 4, 1000, "at byte 14, table P: 1000 elements need at least 8000 bytes"},
       {14, 4, static_cast<uint32_t>((valid_.size() - 22) / 8), "bytes remain"},  // just too many
       {14, 4, 0, "at byte 14, table P: expected at least 1 element (the placeholder), found 0"},
       {18, 4, 1, "at byte 18, table P: expected lower bound 0, found 1"},

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 
 namespace vestral::testing {
@@ -12,19 +13,13 @@ namespace vestral::testing {
 class TempDir {
  public:
   TempDir() {
-    std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() /
-            ("vestral-test-" + std::to_string(rd()) + std::to_string(rd()));
-    std::filesystem::create_directories(path_);
+    std::string name = (std::filesystem::temp_directory_path() / "vestral-test-XXXXXX").string();
+    if (::mkdtemp(name.data())) path_ = name;
   }
   ~TempDir() {
     std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(path_, ec);
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
 
   std::string path() const { return path_.string(); }
   std::string file(const std::string& name) const { return (path_ / name).string(); }
