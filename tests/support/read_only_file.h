@@ -24,6 +24,8 @@ class ReadOnlyFile {
     if (writable()) immutable_ = setImmutable(true);
     ok_ = !writable();
   }
+  ReadOnlyFile(const ReadOnlyFile&) = delete;  // a copy would restore the permissions twice
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
   ~ReadOnlyFile() {
     if (immutable_) setImmutable(false);
     std::error_code ec;

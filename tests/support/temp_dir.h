@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,8 +15,11 @@ class TempDir {
  public:
   TempDir() {
     std::string name = (std::filesystem::temp_directory_path() / "vestral-test-XXXXXX").string();
-    if (::mkdtemp(name.data())) path_ = name;
+    if (!::mkdtemp(name.data())) std::abort();  // no test may write beside its folder
+    path_ = name;
   }
+  TempDir(const TempDir&) = delete;  // a copy would remove the folder twice
+  TempDir& operator=(const TempDir&) = delete;
   ~TempDir() {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
