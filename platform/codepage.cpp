@@ -73,36 +73,43 @@ bool LooksLikeUtf8(std::string_view bytes) {
   return multibyte;
 }
 
-std::string Utf8ToCp1251(std::string_view text) {
-  std::string out;
+namespace {
+
+// One conversion for both callers: strict refuses a malformed sequence or a character
+// the code page lacks; lenient passes a malformed byte through and shows a missing
+// character as '?'.
+bool toCp1251(std::string_view text, bool strict, std::string& out) {
+  out.clear();
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     char32_t c = 0;
     const size_t n = DecodeUtf8(text.substr(i), c);
     if (n == 0) {
+      if (strict) return false;
       out += text[i++];
-    } else {
-      out += cp1251Of(c);
-      i += n;
+      continue;
     }
+    // The unassigned byte stands for the C1 control of its number, as other converters
+    // take it.
+    const char b = strict && c == 0x98 ? '\x98' : cp1251Of(c);
+    if (strict && b == '?' && c != '?') return false;
+    out += b;
+    i += n;
   }
+  return true;
+}
+
+}  // namespace
+
+std::string Utf8ToCp1251(std::string_view text) {
+  std::string out;
+  toCp1251(text, false, out);
   return out;
 }
 
 bool Utf8ToCp1251Exactly(std::string_view text, std::string& out) {
   std::string bytes;
-  bytes.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    char32_t c = 0;
-    const size_t n = DecodeUtf8(text.substr(i), c);
-    if (n == 0) return false;
-    // The unassigned byte stands for the C1 control of its number, as other converters
-    // take it.
-    const char b = c == 0x98 ? '\x98' : cp1251Of(c);
-    if (b == '?' && c != '?') return false;
-    bytes += b;
-    i += n;
-  }
+  if (!toCp1251(text, true, bytes)) return false;
   out = std::move(bytes);
   return true;
 }
