@@ -20,8 +20,7 @@ struct Outcome {
   std::string out, err;
 };
 
-// `vestral ARGS...` run in this process with `input` on standard input; a terminal
-// nowhere unless `inTerminal` / `outTerminal` say so.
+// `vestral ARGS...` run in this process; a terminal nowhere unless the flags say so.
 inline Outcome Vestral(const std::vector<std::string>& args, const std::string& input = {},
                        std::span<const CommandSpec* const> commands = AllCommands(),
                        bool inTerminal = false, bool outTerminal = false) {
@@ -35,7 +34,6 @@ inline Outcome Vestral(const std::vector<std::string>& args, const std::string& 
   return r;
 }
 
-// The database stored at `path`; the default one when it cannot be read.
 inline DtcDatabase ReadBack(const std::string& path) {
   DtcDatabase db;
   return ReadDatabase(path, db).ok() ? db : DtcDatabase{};
@@ -43,8 +41,7 @@ inline DtcDatabase ReadBack(const std::string& path) {
 
 inline const std::string kDatchik = "\xC4\xE0\xF2\xF7\xE8\xEA";  // "Датчик" in code page 1251
 
-// P "Силовая": P0100 twice, Cyrillic text and extension ("ремонт"), a text with a tab and
-// a line break, an extension "ДАТЧИК"; one entry in each other table, U0100 "ЁЛКА".
+// P "Силовая" with P0100 twice, Cyrillic, a tab and a line break; U0100 "ЁЛКА".
 inline DtcDatabase Codes() {
   DtcDatabase db = EmptyDatabase();
   db.P.Name = "\xD1\xE8\xEB\xEE\xE2\xE0\xFF";
@@ -60,8 +57,7 @@ inline DtcDatabase Codes() {
   return db;
 }
 
-// A file for every role a command gives a path: {main} Codes(), {other} a database to
-// merge, {damaged} one the checker mends, {src} a source text, {out} a text; {new} none.
+// {main} Codes(), {other} to merge, {damaged} to mend, {src} a source, {out} a text; no {new}.
 class CliFiles : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -91,8 +87,8 @@ class CliFiles : public ::testing::Test {
     words.pop_back();
     return words;
   }
-  Outcome run(std::string_view line, const std::string& input = {}) const {
-    return Vestral(args(line), input);
+  Outcome run(std::string_view line, const std::string& in = {}) const {
+    return Vestral(args(line), in);
   }
 
   TempDir dir_;

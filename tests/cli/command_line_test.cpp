@@ -40,9 +40,7 @@ Outcome run(const std::vector<std::string>& args, bool inTerminal = false,
   return testing::Vestral(args, "y\n", kCommands, inTerminal, outTerminal);
 }
 
-// Without --db the main database; none for a command without one, or when the option
-// standing for it is given. Questions are asked on a terminal, else answered No. A
-// question resets the log's colour before it appears. Usage errors are the commands' test.
+// Without --db the main database; none for a command without one or given its input.
 TEST(CommandLine, RunsTheCommandWithItsDatabaseAnswersAndLog) {
   const std::string main = MainDatabasePath(), plain = "LOG v. 1.0\nQuary.\nDone\n";
   const std::string coloured = "\x1b[92mLOG v. 1.0\n\x1b[97mQuary.\n\x1b[0m\x1b[91mDone\x1b[0m\n";
@@ -71,7 +69,6 @@ TEST(CommandLine, RunsTheCommandWithItsDatabaseAnswersAndLog) {
   }
 }
 
-// Output lost (a full disk, a closed pipe) turns success into a failure.
 TEST(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
   std::string errText;
   {
@@ -83,7 +80,6 @@ TEST(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
   EXPECT_EQ(errText, "vestral: cannot write to standard output\n");
 }
 
-// The layout of a command's help is the option parser's test.
 TEST(CommandLine, HelpAndVersion) {
   for (const char* help : {"--help", "-h", "help"})
     EXPECT_THAT(
@@ -99,8 +95,7 @@ TEST(CommandLine, HelpAndVersion) {
                   "  -h, --help      Show this help.\n"));
 }
 
-// The program itself: a program feeding codes one by one gets each answer while its
-// input is still open; the command, waiting there, has mapped no Qt library.
+// Each answer comes while the input is still open, and no Qt library is mapped.
 using Program = testing::CliFiles;
 TEST_F(Program, AnswersLineByLineWithoutQt) {
   int in[2], out[2];  // close-on-exec: the program must not hold our ends open
@@ -112,8 +107,7 @@ TEST_F(Program, AnswersLineByLineWithoutQt) {
     ::execl(VESTRAL_BINARY, VESTRAL_BINARY, "lookup", "--db", main_.c_str(), "-", nullptr);
     ::_exit(127);
   }
-  ::close(in[0]);
-  ::close(out[1]);
+  ::close(in[0]), ::close(out[1]);
   ASSERT_EQ(::write(in[1], "b1000\n", 6), 6);
   std::string answer;
   char buf[64];

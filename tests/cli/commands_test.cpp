@@ -1,6 +1,3 @@
-// What each command hands over, prints and returns; what the operations behind them log
-// and write is their own tests'.
-
 #include "cli/cli_test.h"
 #include "cli/entry_output.h"
 #include "platform/program_paths.h"
@@ -18,9 +15,7 @@ const std::string kC0123 = "C0123\tchassis\tДатчик of the chassis\t\n";
 
 using Commands = CliFiles;
 
-// Lookup: one line a code, the first of two equal codes, a text's tabs and line breaks kept
-// off the line's own, the range of an absent code; JSON with keys sorted, four blanks a
-// level, null for what is absent. Usage errors stop before any file is read or written.
+// Usage errors stop before any file is read or written.
 TEST_F(Commands, PrintAndReturn) {
   const std::tuple<const char*, int, std::string, std::string> cases[] = {
       // command line, status, standard output, the start of standard error
@@ -120,7 +115,6 @@ TEST_F(Commands, CheckRemovesDamageOnlyWithWrite) {
   EXPECT_EQ(ReadBack(damaged_).P.Entries.size() + ReadBack(damaged_).B.Entries.size(), 3u);
 }
 
-// Codes as the editor's code box takes them: upper-cased, other characters dropped (said).
 TEST_F(Commands, CollectWritesTheWholeDatabaseOrTheCodesInTheOrderGiven) {
   EXPECT_EQ(run("collect --db {main} {new}").status, kExitOk);
   EXPECT_THAT(ReadBytes(fresh_), EndsWith("P0130 Oxygen sensor circuit | \xC4\xC0\xD2\xD7\xC8\xCA"
@@ -153,8 +147,6 @@ TEST_F(Commands, CreateAndGenerateWriteNewDatabases) {
   EXPECT_EQ(ReadBack(main_), Codes());
 }
 
-// The merge, its log and its questions are the synchronizer's test; here the mode and
-// the answers handed over, and the plan of a dry run.
 TEST_F(Commands, SyncMergesByModeAndAnswer) {
   const std::string before = ReadBytes(main_);
   const Outcome r = run("sync --db {main} {other} --dry-run --direct --yes");

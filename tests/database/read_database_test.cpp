@@ -24,8 +24,7 @@ class ReadDatabaseTest : public ::testing::Test {
     ASSERT_TRUE(SerializeDatabase(db, valid_).ok());
   }
 
-  // Both readers refuse the file at `path` with one message naming it and holding
-  // `problem`, and keep nothing of what they held. False at a failure.
+  // Both readers refuse `path`, naming it and `problem`, and keep nothing.
   bool refused(const std::string& path, const std::string& problem, bool corrupt = false) {
     DtcDatabase db = EmptyDatabase();
     const Status whole = ReadDatabase(path, db);
@@ -56,8 +55,7 @@ TEST_F(ReadDatabaseTest, EveryTruncationIsRefused) {
 }
 
 TEST_F(ReadDatabaseTest, DamagedCountsAreRefusedBeforeAnythingIsAllocated) {
-  // P's name count is at 0, the name "powertrain", the dimension count at 12, the element
-  // count at 14, the lower bound at 18, the placeholder at 22, the first text count at 34.
+  // Counts: name at 0, dimensions at 12, elements at 14, lower bound 18, first text 34.
   const std::tuple<size_t, int, uint32_t, std::string> cases[] = {
       // where, how many bytes (little-endian), the value put there, the problem
       {12, 2, 0, "at byte 12, table P: expected dimension count 1, found 0"},
