@@ -56,12 +56,13 @@ TEST(FrmLOG, RefusesToCloseDuringARunAndStartsAgainEmptyOnceClosed) {
   QTimer::singleShot(0, [&fired] { fired = true; });
   // A log that never let events run would go on to the end.
   int lines = 0;
-  for (; !fired && lines < 1'000'000; ++lines) log.LOG("P0100", kTabModeNone, color::kLightYellow);
+  for (; !fired && lines < 1'000'000; ++lines)
+    log.LOG("P0100", kTabModeLineEnd, color::kLightYellow);
   EXPECT_LT(lines, 1'000'000);
   log.DONE();
   run(log, {{"first", kTabModeLineEnd, color::kBrightWhite}});
   std::string many;
-  while (lines-- > 0) many += "P0100";
+  while (lines-- > 0) many += "P0100\r\n";
   EXPECT_EQ(log.text(), "LOG v. 1.0\r\nwaiting\r\n" + many + "DoneLOG v. 1.0\r\nfirst\r\nDone");
   ASSERT_TRUE(log.isVisible() && log.close()) << "on screen after the run, until closed";
   run(log, {{"new", kTabModeTab, color::kLightYellow}});
