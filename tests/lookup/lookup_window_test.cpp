@@ -1,9 +1,13 @@
 #include "lookup/lookup_window.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <optional>
+#include <string_view>
 
+#include "lookup/editor_gate.h"
 #include "lookup/lookup.h"
 #include "support/entries.h"
 #include "support/temp_dir.h"
@@ -15,23 +19,19 @@ using testing::entry;
 using testing::TempDir;
 
 TEST(KeyFilters, PassUpperCaseAndDiscardTheRest) {
+  const auto model = [](int c, std::string_view keep) {
+    const int up = c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+    return c == 8 ? 8 : up > 0 && up < 128 && keep.find(char(up)) != keep.npos ? up : 0;
+  };
   for (int c = -1; c <= 256; ++c) {
-    int hex = 0, letter = 0;
-    if (c == 8) hex = letter = 8;
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')) hex = c;
-    if (c >= 'a' && c <= 'f') hex = c - 'a' + 'A';
-    if ((c >= '0' && c <= '9') || c == ' ' || c == 'P' || c == 'C' || c == 'B' || c == 'U')
-      letter = c;
-    if (c == 'p' || c == 'c' || c == 'b' || c == 'u') letter = c - 'a' + 'A';
-    EXPECT_EQ(FilterHexKey(c), hex) << c;
-    EXPECT_EQ(FilterLetterKey(c), letter) << c;
+    EXPECT_EQ(FilterHexKey(c), model(c, "0123456789ABCDEF")) << c;
+    EXPECT_EQ(FilterLetterKey(c), model(c, "0123456789 PCBU")) << c;
   }
 }
 
 // Only where nothing is at all is a new database written; what is there is read as it
 // is, and a dangling link is reported.
 TEST(LoadMainDatabase, CreatesAnEmptyDatabaseOnlyWhenNothingIsThere) {
-  namespace fs = std::filesystem;
   TempDir dir;
   const std::string path = dir.file("vestral.DAT"), link = dir.file("link.DAT");
   DatabaseFile db;
@@ -45,10 +45,57 @@ TEST(LoadMainDatabase, CreatesAnEmptyDatabaseOnlyWhenNothingIsThere) {
   EXPECT_FALSE(created);
   EXPECT_EQ(ToDatabase(db.view()), stored);
 
-  fs::create_symlink(dir.file("gone.DAT"), link);
+  std::filesystem::create_symlink(dir.file("gone.DAT"), link);
   EXPECT_FALSE(LoadMainDatabase(link, db).ok());
-  EXPECT_FALSE(fs::exists(dir.file("gone.DAT")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("gone.DAT")));
   EXPECT_EQ(ToDatabase(db.view()), EmptyDatabase()) << "nothing is left of the last load";
+}
+
+TEST(EditorGate, OnlyEscWithExactlyCtrlAndAltIsTheGateKey) {
+  for (int key : {0, 13, 26, 27, 28, 65})
+    for (int shift = 0; shift < 8; ++shift)
+      EXPECT_EQ(IsEditorGateKey(key, shift), key == 27 && shift == 6) << key << " " << shift;
+}
+
+TEST(EditorGate, FollowsTheSettingInTheIniFileReadAfreshEachTime) {
+  const std::string query = "[Main]\nEditor=QUERY\n";
+  const struct {
+    std::optional<std::string> ini;  // none: no file
+    std::optional<Button> answer;    // none: the box is closed, its default answers
+    bool open;
+    std::string events;
+  } cases[] = {
+      {"[main]\n editor = Enabled \n", {}, true, ""},
+      {query, Button::Yes, true, "0Editor query|1Editor showed|"},
+      {query, Button::No, false, "0Editor query|1Editor aborted|"},
+      {query, {}, false, "0Editor query|1Editor aborted|"},
+      {"[Main]\nEditor=ENABLED2\n", {}, false, "0Editor locked|"},
+      {std::nullopt, {}, false, "0Editor locked|"},
+      // Neither may hang the window: each is no setting at once.
+      {"<fifo>", {}, false, "0Editor locked|"},
+      {"<zero>", {}, false, "0Editor locked|"},
+  };
+  // One file for every case: nothing of an earlier reading may stick.
+  TempDir dir;
+  const std::string ini = dir.file("vestral.ini");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.ini.value_or("no file"));
+    std::filesystem::remove(ini);
+    if (c.ini == "<fifo>")
+      ::mkfifo(ini.c_str(), 0600);
+    else if (c.ini == "<zero>")
+      std::filesystem::create_symlink("/dev/zero", ini);
+    else if (c.ini)
+      testing::WriteBytes(ini, *c.ini);
+    ScriptedQuestions questions;
+    if (c.answer) questions.push(*c.answer);
+    std::string events;  // each status, after the number of questions asked before it
+    auto status = [&](const std::string& s) {
+      events += std::to_string(questions.asked().size()) + s + "|";
+    };
+    EXPECT_EQ(RunEditorGate(ini, questions, status), c.open);
+    EXPECT_EQ(events, c.events);
+  }
 }
 
 }  // namespace
