@@ -257,7 +257,40 @@ void syncFolder(const std::string& folder) {
   if (dir.get() >= 0) ::fsync(dir.get());
 }
 
+// Keeps the file open as `oldFile` (status `old`) as the ".bak" of `target`: a second
+// name for the same file where the file system allows one, so nothing is copied, else
+// a copy with the old file's owner, group and mode. Either way the ".bak" is replaced
+// whole, by the rules of any replaced file.
+Status keepBackup(const Fd& oldFile, const struct stat& old, const fs::path& target,
+                  const std::string& path) {
+  const std::string bakPath = target.string() + ".bak";
+  const fs::path bak = resolveLinks(bakPath);
+  const auto refused = [&path](const Status& why) {
+    return leftAsItWas(path, "no copy of the previous file can be kept (" + why.message() + ")");
+  };
+  struct stat bakOld {};
+  bool bakExists = false;
+  if (Status s = checkTarget(bakPath, bak, bakOld, bakExists); !s.ok()) return refused(s);
+  const std::string folder = folderOf(bak);
+  Temp link;
+  link.fd.reset(::dup(oldFile.get()));
+  if (link.fd.get() >= 0 && linkIn(link, folder, bak, bakPath).ok()) return Status::OK();
+  std::string bytes;
+  Temp copy;
+  Status s = readOpenFile(oldFile, old, 0, SIZE_MAX, path, bytes);
+  if (s.ok()) s = makeTemp(bakPath, folder, copy);
+  if (s.ok()) s = writeAll(copy.fd.get(), bytes, bakPath);
+  if (s.ok()) s = keepOwnerAndMode(copy.fd.get(), old, bakPath);
+  if (s.ok() && ::fsync(copy.fd.get()) != 0)
+    s = Status::IOError("writing " + quoted(bakPath) + " failed: " + ErrnoText(errno));
+  if (s.ok()) s = linkIn(copy, folder, bak, bakPath);
+  dropTemp(copy);
+  return s.ok() ? s : refused(s);
+}
+
 }  // namespace
+
+std::string BackupPath(const std::string& path) { return resolveLinks(path).string() + ".bak"; }
 
 void SimulateFullDiskForTesting(int writes) { simulatedFullDiskWrites.store(writes); }
 
@@ -325,7 +358,8 @@ Status CheckReplaceable(const std::string& path) {
   return s;
 }
 
-Status ReplaceFile(const std::string& path, const std::string& bytes) {
+Status ReplaceFile(const std::string& path, const std::string& bytes,
+                   const ReplaceOptions& options) {
   const fs::path target = resolveLinks(path);
   struct stat old {};
   bool exists = false;
@@ -341,13 +375,22 @@ Status ReplaceFile(const std::string& path, const std::string& bytes) {
   // blocks are freed after it: the moment in which a kill can leave the temporary's
   // name behind stays two system calls wide, whatever the file's size.
   const Fd oldFile(exists ? ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1);
+  // Kept only once the new file is complete, so a failed write leaves the old copy too.
+  if (s.ok() && exists && options.keepBackup) {
+    if (oldFile.get() < 0)
+      s = leftAsItWas(path,
+                      "the previous file cannot be read to keep a copy (" + ErrnoText(errno) + ")");
+    else
+      s = keepBackup(oldFile, old, target, path);
+  }
   if (s.ok()) s = linkIn(tmp, folder, target, path);
   dropTemp(tmp);
   if (s.ok()) syncFolder(folder);
   return s;
 }
 
-Status OverwriteFromStart(const std::string& path, const std::string& bytes) {
+Status OverwriteFromStart(const std::string& path, const std::string& bytes,
+                          const ReplaceOptions& options) {
   std::error_code ec;
   if (fs::is_regular_file(path, ec)) {
     // Only the old bytes behind the new ones are kept, so only they are read: the
@@ -358,10 +401,10 @@ Status OverwriteFromStart(const std::string& path, const std::string& bytes) {
       std::string merged;
       merged.reserve(bytes.size() + tail.size());
       merged.append(bytes).append(tail);
-      return ReplaceFile(path, merged);
+      return ReplaceFile(path, merged, options);
     }
   }
-  return ReplaceFile(path, bytes);
+  return ReplaceFile(path, bytes, options);
 }
 
 FileLock::~FileLock() {

@@ -49,17 +49,32 @@ Status CheckReadable(const std::string& path);
 // Whether ReplaceFile could write the path, with its errors; writes nothing.
 Status CheckReplaceable(const std::string& path);
 
+// How a replace treats the file it replaces.
+struct ReplaceOptions {
+  // The old file is kept as BackupPath(path) (one generation) just before the new one
+  // takes its place: a hard link where the file system allows one, else a copy with
+  // the old file's owner, group and mode. A ".bak" that cannot be replaced (a folder,
+  // a special file) refuses the whole write. Nothing is kept when no file was there.
+  bool keepBackup = false;
+};
+
+// Where ReplaceOptions::keepBackup keeps the previous file: beside the file that is
+// replaced (a link's target), with ".bak" appended.
+std::string BackupPath(const std::string& path);
+
 // Makes the file at `path` hold exactly `bytes`, all or nothing: the bytes go to an
 // unnamed temporary file in the target's folder, which takes the old file's owner,
 // group and mode, is synced and then renamed over the target. A symbolic link is
 // followed: its target is replaced and the link stays. Refused before anything is
 // written: a read-only file, a folder, a device, pipe or socket, a missing folder, a
 // folder where no temporary file can be made, an owner that cannot be kept.
-Status ReplaceFile(const std::string& path, const std::string& bytes);
+Status ReplaceFile(const std::string& path, const std::string& bytes,
+                   const ReplaceOptions& options = {});
 
 // Like ReplaceFile, but bytes of the old file behind the end of `bytes` stay in
 // place: the file is written from its first byte and never shortened.
-Status OverwriteFromStart(const std::string& path, const std::string& bytes);
+Status OverwriteFromStart(const std::string& path, const std::string& bytes,
+                          const ReplaceOptions& options = {});
 
 // An advisory lock on a file for a read-modify-write: a second holder waits a short
 // while and then gives up, with an error saying another program uses the file. The

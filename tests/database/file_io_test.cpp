@@ -86,6 +86,33 @@ TEST_F(FileWrites, AKilledWriterLeavesOneWholeFileAndNoTemporary) {
   }
 }
 
+// The file a write replaces stays as ".bak", one generation, with its mode; a write
+// that fails or cannot keep the copy changes neither file.
+TEST_F(FileWrites, AKeptCopyHoldsThePreviousFileOnlyOnceTheNewOneIsComplete) {
+  const ReplaceOptions keep{.keepBackup = true};
+  const std::string bak = path + ".bak";
+  EXPECT_EQ(BackupPath(path), bak);
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  ASSERT_TRUE(ReplaceFile(path, "second", keep).ok());
+  ASSERT_TRUE(ReplaceFile(path, "third", keep).ok());
+  EXPECT_EQ(ReadBytes(bak), "second");
+  struct stat st {};
+  ASSERT_EQ(::stat(bak.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+  SimulateFullDiskForTesting(1);
+  EXPECT_FALSE(ReplaceFile(path, "fourth", keep).ok());
+  std::filesystem::remove(bak);
+  std::filesystem::create_directory(bak);
+  const Status s = ReplaceFile(path, "fifth", keep);
+  EXPECT_TRUE(s.message().starts_with("cannot write \"" + path +
+                                      "\": no copy of the previous file can be kept ("))
+      << s.message();
+  EXPECT_EQ(ReadBytes(path), "third");
+  EXPECT_TRUE(ReplaceFile(dir.file("new.DAT"), "first", keep).ok());
+  EXPECT_FALSE(std::filesystem::exists(dir.file("new.DAT.bak")));
+}
+
 TEST_F(FileWrites, ASecondLockHolderWaitsThenGivesUp) {
   FileLock first, second;
   ASSERT_TRUE(first.lock(path).ok());
