@@ -8,7 +8,8 @@ namespace vestral {
 namespace {
 
 constexpr ArgumentSpec kArguments[] = {
-    {"CODE", "A code in hex form (0100) or letter form (P0100), any case; every entry with it goes.",
+    {"CODE",
+     "A code in hex form (0100) or letter form (P0100), any case; every entry with it goes.",
      "CODE..."},
 };
 

@@ -31,8 +31,8 @@ bool inCodePage(const char* which, const std::string& typed, std::string& out,
   char32_t c = 0;
   const size_t n = DecodeUtf8(std::string_view(typed).substr(at), c);
   if (n == 0) {
-    problem = std::string("the ") + which + " is no UTF-8 text (byte " + std::to_string(at + 1) +
-              ")";
+    problem =
+        std::string("the ") + which + " is no UTF-8 text (byte " + std::to_string(at + 1) + ")";
     return false;
   }
   char hex[16];
@@ -49,7 +49,8 @@ int run(CommandContext& ctx) {
                               : "give the code and one description (quote a text of "
                                 "several words)");
   const CodeArgument code = ParseCodeArgument(ctx.args[0]);
-  if (!code.ok()) return ctx.usageError(QuotedInput(ctx.args[0]) + " is not a code: " + code.problem);
+  if (!code.ok())
+    return ctx.usageError(QuotedInput(ctx.args[0]) + " is not a code: " + code.problem);
   EntryEdit edit{code.letterForm[0], code.letterForm.substr(1), {}, {}};
   std::string problem;
   if (!inCodePage("description", ctx.args[1], edit.text, problem)) return ctx.usageError(problem);
@@ -65,15 +66,17 @@ int run(CommandContext& ctx) {
   const SetEntryResult r = SetEntry(ctx.databasePath, edit, ctx.questions);
   if (!r.status.ok()) return ctx.fail(r.status.message());
   const std::string in = " in \"" + ctx.databasePath + "\"";
-  const std::string kept = "; the previous file is kept as \"" + BackupPath(ctx.databasePath) + "\"\n";
+  const std::string kept =
+      "; the previous file is kept as \"" + BackupPath(ctx.databasePath) + "\"\n";
   switch (r.outcome) {
-    case EditOutcome::kAdded: ctx.out.write("Added " + code.letterForm + " to \"" + ctx.databasePath + "\"" + kept); break;
+    case EditOutcome::kAdded:
+      ctx.out.write("Added " + code.letterForm + " to \"" + ctx.databasePath + "\"" + kept);
+      break;
     case EditOutcome::kChanged: ctx.out.write("Changed " + code.letterForm + in + kept); break;
     case EditOutcome::kUnchanged:
       ctx.out.write(code.letterForm + in + " already holds these texts; nothing was written\n");
       break;
-    case EditOutcome::kDeclined:
-      return ctx.fail(code.letterForm + in + " was left as it was");
+    case EditOutcome::kDeclined: return ctx.fail(code.letterForm + in + " was left as it was");
   }
   return kExitOk;
 }

@@ -24,8 +24,8 @@ int run(CommandContext& ctx) {
     return ctx.usageError(ctx.args.empty()
                               ? "this copy has no default database beside it; name the new one"
                               : "the file name is empty");
-  const UpdateResult r =
-      UpdateDatabase(ctx.databasePath, incoming, ctx.options.isSet("dry-run"), ctx.log, ctx.questions);
+  const UpdateResult r = UpdateDatabase(ctx.databasePath, incoming, ctx.options.isSet("dry-run"),
+                                        ctx.log, ctx.questions);
   if (!r.done()) return ctx.fail(r.status.message());
   return kExitOk;
 }

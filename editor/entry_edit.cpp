@@ -52,8 +52,9 @@ MessageBox ChangeEntryQuestion(char letter, const DtcEntry& before, const DtcEnt
                                const std::string& path) {
   std::string text = letterForm(letter, before) + " in " + quoted(path) +
                      " holds other texts. Replace them?\r\n\r\nDescription now:  " + before.Text +
-                     "\r\nDescription new:  " + after.Text + "\r\nSecond text now:  " +
-                     before.Extension + "\r\nSecond text new:  " + after.Extension;
+                     "\r\nDescription new:  " + after.Text +
+                     "\r\nSecond text now:  " + before.Extension +
+                     "\r\nSecond text new:  " + after.Extension;
   if (after.Extension == before.Extension) text += " (unchanged)";
   return {std::move(text), {Button::Yes, Button::No}, Button::No, Icon::Question, ""};
 }
@@ -80,8 +81,7 @@ SetEntryResult SetEntry(const std::string& path, const EntryEdit& edit, Question
     result.before = entry;
     result.after.Extension = edit.extension.value_or(entry.Extension);
     if (result.after == entry) return false;
-    if (questions.ask(ChangeEntryQuestion(edit.letter, entry, result.after, path)) !=
-        Button::Yes) {
+    if (questions.ask(ChangeEntryQuestion(edit.letter, entry, result.after, path)) != Button::Yes) {
       result.outcome = EditOutcome::kDeclined;
       return false;
     }
@@ -107,7 +107,8 @@ RemoveEntriesResult RemoveEntries(const std::string& path, const std::vector<std
           std::stable_partition(table.Entries.begin() + 1, table.Entries.end(),
                                 [&](const DtcEntry& e) { return e.code() != code.substr(1); });
       if (gone == table.Entries.end()) result.absent.push_back(code);
-      for (auto it = gone; it != table.Entries.end(); ++it) result.removed.push_back({code[0], *it});
+      for (auto it = gone; it != table.Entries.end(); ++it)
+        result.removed.push_back({code[0], *it});
       table.Entries.erase(gone, table.Entries.end());
     }
     if (result.removed.empty()) return false;
@@ -118,8 +119,9 @@ RemoveEntriesResult RemoveEntries(const std::string& path, const std::vector<std
       text += "\r\n" + letterForm(r.letter, r.entry) + "  " + r.entry.Text +
               (r.entry.Extension.empty() ? "" : " | " + r.entry.Extension);
     result.declined =
-        questions.ask({std::move(text), {Button::Yes, Button::No}, Button::No, Icon::Question,
-                       ""}) != Button::Yes;
+        questions.ask(
+            {std::move(text), {Button::Yes, Button::No}, Button::No, Icon::Question, ""}) !=
+        Button::Yes;
     if (result.declined) return false;
     db = std::move(kept);
     return true;

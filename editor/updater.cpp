@@ -109,8 +109,7 @@ struct Row {
 void logList(LogSink& log, const std::vector<UpdateItem>& items, const char* heading,
              const char* why, std::initializer_list<Row> rows) {
   if (items.empty() || log.writesNothing()) return;
-  log.LOG(heading + (" (" + std::to_string(items.size()) + ")") + why, kTabModeLineEnd,
-          kHeading);
+  log.LOG(heading + (" (" + std::to_string(items.size()) + ")") + why, kTabModeLineEnd, kHeading);
   for (const UpdateItem& item : items) {
     log.LOG("  " + std::string(1, item.letter) + item.code, kTabModeLineEnd, kCode);
     for (const Row& row : rows)
@@ -265,8 +264,7 @@ UpdateResult UpdateDatabase(const std::string& databasePath, const std::string& 
   ApplyUpdate(yours, plan, result.conflictsTaken);
   const bool changed = !plan.added.empty() || !plan.updated.empty() ||
                        (result.conflictsTaken && !plan.conflicts.empty());
-  if (Status s = store(databasePath, yours, changed, incomingBytes, basePath, log, result);
-      !s.ok())
+  if (Status s = store(databasePath, yours, changed, incomingBytes, basePath, log, result); !s.ok())
     return failed(log, std::move(s), std::move(result));
   log.LOG("Update complete", kTabModeLineEnd, kHeading);
   return result;

@@ -48,8 +48,7 @@ TEST_F(EntryCommands, RefusalsLeaveTheDatabaseAsItWas) {
 TEST_F(EntryCommands, SetAndRemoveSayWhereThePreviousFileIsKept) {
   const std::string kept = "; the previous file is kept as \"" + main_ + ".bak\"\n";
   const std::tuple<const char*, int, std::string, std::string> cases[] = {
-      {"set --db {main} 0a81 Новый --ext второй", 0, "Added P0A81 to \"" + main_ + "\"" + kept,
-       ""},
+      {"set --db {main} 0a81 Новый --ext второй", 0, "Added P0A81 to \"" + main_ + "\"" + kept, ""},
       {"set --db {main} p0a81 Новый", 0,
        "P0A81 in \"" + main_ + "\" already holds these texts; nothing was written\n", ""},
       {"set --db {main} P0100 New --yes", 0, "Changed P0100 in \"" + main_ + "\"" + kept, ""},
@@ -58,8 +57,7 @@ TEST_F(EntryCommands, SetAndRemoveSayWhereThePreviousFileIsKept) {
   };
   for (const auto& [line, status, out, err] : cases) {
     const Outcome r = run(line);
-    EXPECT_EQ(r.out + r.err + std::to_string(r.status), out + err + std::to_string(status))
-        << line;
+    EXPECT_EQ(r.out + r.err + std::to_string(r.status), out + err + std::to_string(status)) << line;
   }
   DtcDatabase expected = Codes();
   expected.P.Entries[1].Text = "New";
@@ -72,15 +70,16 @@ TEST_F(EntryCommands, UpdateListsThenMergesAndKeepsTheNewBase) {
   const std::string before = ReadBytes(main_);
   const Outcome dry = run("update --db {main} {other} --dry-run");
   EXPECT_EQ(dry.status, kExitOk);
-  EXPECT_THAT(dry.out, HasSubstr("\nNo kept base \"" + main_ + ".base\": only codes the new "
+  EXPECT_THAT(dry.out, HasSubstr("\nNo kept base \"" + main_ +
+                                 ".base\": only codes the new "
                                  "default adds are taken"));
   EXPECT_THAT(dry.out, HasSubstr("\n2 added, 0 updated, 0 kept, 0 in conflict, 0 dropped by the "
                                  "new default, 1 differing, 1 already the same\nDry run"));
   EXPECT_EQ(ReadBytes(main_), before);
   const Outcome r = run("update --db {main} {other}");
   EXPECT_EQ(r.status, kExitOk);
-  EXPECT_THAT(r.out, ::testing::EndsWith("Kept base now \"" + main_ +
-                                         ".base\"\nUpdate complete\nDone\n"));
+  EXPECT_THAT(r.out,
+              ::testing::EndsWith("Kept base now \"" + main_ + ".base\"\nUpdate complete\nDone\n"));
   EXPECT_EQ(ReadBytes(main_ + ".bak"), before);
   EXPECT_EQ(ReadBytes(main_ + ".base"), ReadBytes(other_));
   EXPECT_EQ(ReadBack(main_).C.Entries.back(), entry("0200", "Chassis"));

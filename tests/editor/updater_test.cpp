@@ -43,8 +43,9 @@ DtcDatabase databaseOf(const char* Row::*column) {
     const std::string_view texts = row.*column;
     if (texts == "-") continue;
     const size_t bar = texts.find('|');
-    db.P.Entries.push_back(entry(row.code, std::string(texts.substr(0, bar)),
-                                 bar == std::string_view::npos ? "" : std::string(texts.substr(bar + 1))));
+    db.P.Entries.push_back(
+        entry(row.code, std::string(texts.substr(0, bar)),
+              bar == std::string_view::npos ? "" : std::string(texts.substr(bar + 1))));
   }
   return db;
 }
@@ -129,7 +130,8 @@ TEST_F(Update, WithoutABaseOnlyAddsAndListsTheDifferences) {
   DtcDatabase expected = databaseOf(&Row::yours);
   for (const Row& row : kRows) {
     EXPECT_EQ(listOf(dry.plan, row.code), row.listWithoutBase) << row.code;
-    if (row.listWithoutBase == std::string_view("added")) expected.P.Entries.push_back(entry(row.code, row.incoming));
+    if (row.listWithoutBase == std::string_view("added"))
+      expected.P.Entries.push_back(entry(row.code, row.incoming));
   }
   EXPECT_EQ(now, expected);
   EXPECT_EQ(ReadBytes(base_), ReadBytes(new_));

@@ -21,7 +21,8 @@ TEST(DefaultNotice, TellsWhenTheDefaultDiffersFromWhatTheDatabaseWasMadeFrom) {
   older.P.Entries.push_back(entry("0100", "MAF"));
   newer.P.Entries.push_back(entry("0100", "MAF", "ДМРВ"));
   std::string olderBytes, newerBytes;
-  ASSERT_TRUE(SerializeDatabase(older, olderBytes).ok() && SerializeDatabase(newer, newerBytes).ok());
+  ASSERT_TRUE(SerializeDatabase(older, olderBytes).ok() &&
+              SerializeDatabase(newer, newerBytes).ok());
   struct Case {
     const char* name;
     std::string base;  // "-": none
