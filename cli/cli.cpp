@@ -21,12 +21,16 @@ extern const CommandSpec kCollectCommand;
 extern const CommandSpec kSyncCommand;
 extern const CommandSpec kSearchCommand;
 extern const CommandSpec kLintCommand;
+extern const CommandSpec kSetCommand;
+extern const CommandSpec kRemoveCommand;
+extern const CommandSpec kUpdateCommand;
 
 namespace {
 
 const CommandSpec* const kCommands[] = {
     &kLookupCommand,  &kCreateCommand, &kGenerateCommand, &kCheckCommand,
     &kCollectCommand, &kSyncCommand,   &kSearchCommand,   &kLintCommand,
+    &kSetCommand,     &kRemoveCommand, &kUpdateCommand,
 };
 
 }  // namespace

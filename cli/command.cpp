@@ -66,7 +66,13 @@ void printOverview(std::span<const CommandSpec* const> commands, TextOutput& out
             "):\n  main database     " + files.database + "\n  ini file          " + files.ini +
             "\n");
   if (files.installed)
-    out.write("  default database  " + files.shippedDatabase + " (a new user starts from it)\n");
+    out.write("  default database  " + files.shippedDatabase +
+              " (a new user starts from it; vestral update takes it in)\n");
+  else if (!files.defaultDatabase.empty())
+    out.write("  default database  " + files.defaultDatabase + " (vestral update takes it in)\n");
+  if (!files.database.empty())
+    out.write("  kept base         " + KeptBasePath(files.database) +
+              " (the default the database was made from or last updated to)\n");
 }
 
 void printCommandHelp(const CommandSpec& c, const OptionParser& parser, TextOutput& out) {

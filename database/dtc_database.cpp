@@ -237,11 +237,12 @@ Status ReadDatabase(const std::string& path, DtcDatabase& db) {
   return ParseDatabase(bytes.view(), path, db);
 }
 
-Status WriteDatabase(const std::string& path, const DtcDatabase& db) {
+Status WriteDatabase(const std::string& path, const DtcDatabase& db,
+                     const ReplaceOptions& options) {
   std::string bytes;
   if (Status s = SerializeDatabase(db, bytes); !s.ok())
     return Status::InvalidArgument("cannot write \"" + path + "\": " + s.message());
-  return OverwriteFromStart(path, bytes);
+  return OverwriteFromStart(path, bytes, options);
 }
 
 bool FindEntry(const DtcTable& table, std::string_view code, int32_t& index) {

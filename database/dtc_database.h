@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "database/file_io.h"
 #include "database/status.h"
 
 namespace vestral {
@@ -119,7 +120,8 @@ Status ReadDatabase(const std::string& path, DtcDatabase& db);
 
 // Stores `db` from the file's first byte. The file is never shortened: bytes behind
 // the new record stay. The old file stays intact unless the whole new one is written.
-Status WriteDatabase(const std::string& path, const DtcDatabase& db);
+Status WriteDatabase(const std::string& path, const DtcDatabase& db,
+                     const ReplaceOptions& options = {});
 
 // First index from 1 whose Code equals `code` exactly (four characters); `index`
 // is written only on success.

@@ -290,7 +290,11 @@ Status keepBackup(const Fd& oldFile, const struct stat& old, const fs::path& tar
 
 }  // namespace
 
-std::string BackupPath(const std::string& path) { return resolveLinks(path).string() + ".bak"; }
+std::string BackupPath(const std::string& path) { return CompanionPath(path, ".bak"); }
+
+std::string CompanionPath(const std::string& path, std::string_view suffix) {
+  return resolveLinks(path).string().append(suffix);
+}
 
 void SimulateFullDiskForTesting(int writes) { simulatedFullDiskWrites.store(writes); }
 

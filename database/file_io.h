@@ -62,6 +62,10 @@ struct ReplaceOptions {
 // replaced (a link's target), with ".bak" appended.
 std::string BackupPath(const std::string& path);
 
+// A file kept beside the one at `path` (beside a link's target, so every link to a
+// shared file finds the same one), named by appending `suffix`.
+std::string CompanionPath(const std::string& path, std::string_view suffix);
+
 // Makes the file at `path` hold exactly `bytes`, all or nothing: the bytes go to an
 // unnamed temporary file in the target's folder, which takes the old file's owner,
 // group and mode, is synced and then renamed over the target. A symbolic link is

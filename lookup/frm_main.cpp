@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "lookup/code_conversion.h"
+#include "lookup/default_notice.h"
 #include "lookup/editor_gate.h"
 #include "lookup/lookup_window.h"
 #include "lookup/program_picture_qt.h"
@@ -228,6 +229,9 @@ void FrmMain::Form_Load() {
     box.icon = Icon::Critical;
     questions_->ask(box);
   }
+  // Once per start, on the line under the hint; it outlasts the hint until a lookup.
+  notice_ = NewerDefaultNotice(databasePath_, CurrentProgramFiles().defaultDatabase);
+  if (!notice_.empty()) setUsrText(kStartupHintText + notice_);
   TS->start();
 }
 
@@ -245,7 +249,7 @@ void FrmMain::FIND(const std::string& Val) {
 
 void FrmMain::TS_Timer() {
   TS->stop();
-  if (HintStillShown(ToCp1251Lossy(TxtUSR->toPlainText()))) setUsrText("");
+  if (HintStillShown(ToCp1251Lossy(TxtUSR->toPlainText()))) setUsrText(notice_);
 }
 
 void FrmMain::Txt4_Change() {

@@ -78,6 +78,7 @@ class FrmMain : public QWidget {
   Questions* questions_;
   std::function<void()> showEditor_;
   DatabaseFile db_;
+  std::string notice_;  // that the default database changed; empty when it did not
 };
 
 }  // namespace vestral

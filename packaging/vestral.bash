@@ -5,7 +5,7 @@ _vestral() {
 
   if ((cword == 1)); then
     mapfile -t COMPREPLY < <(compgen -W "lookup create generate check collect sync search lint
-      --editor --help --version" -- "$cur")
+      set remove update --editor --help --version" -- "$cur")
     return
   fi
 
@@ -18,7 +18,7 @@ _vestral() {
       mapfile -t COMPREPLY < <(compgen -W "auto always never" -- "$cur")
       return
       ;;
-    --code) return ;;
+    --code | --ext) return ;;
   esac
 
   local options="--quiet --color= --help"
@@ -30,6 +30,9 @@ _vestral() {
     collect) options+=" --db --code --yes --no" ;;
     sync) options+=" --db --direct --dry-run --yes --no" ;;
     lint) options+=" --db --source" ;;
+    set) options+=" --db --ext --yes --no" ;;
+    remove) options+=" --db --yes --no" ;;
+    update) options+=" --db --dry-run --yes --no" ;;
     *) return ;;
   esac
   if [[ $cur == -* ]]; then
@@ -37,9 +40,10 @@ _vestral() {
     [[ ${COMPREPLY[*]} == *= ]] && compopt -o nospace
     return
   fi
-  # lookup takes codes and search takes words; the others take files.
+  # lookup, set and remove take codes (set a text too) and search takes words; the
+  # others take files.
   case ${words[1]} in
-    lookup | search) ;;
+    lookup | search | set | remove) ;;
     *) _filedir ;;
   esac
 }

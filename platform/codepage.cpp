@@ -75,26 +75,24 @@ bool LooksLikeUtf8(std::string_view bytes) {
 
 namespace {
 
-// One conversion for both callers: strict refuses a malformed sequence or a character
-// the code page lacks; lenient passes a malformed byte through and shows a missing
-// character as '?'.
-bool toCp1251(std::string_view text, bool strict, std::string& out) {
+// One conversion for every caller: strict refuses a malformed sequence or a character
+// the code page lacks, and says where in `refusedAt`; lenient passes a malformed byte
+// through and shows a missing character as '?'.
+bool toCp1251(std::string_view text, bool strict, std::string& out, size_t* refusedAt = nullptr) {
   out.clear();
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     char32_t c = 0;
     const size_t n = DecodeUtf8(text.substr(i), c);
-    if (n == 0) {
-      if (strict) return false;
-      out += text[i++];
-      continue;
-    }
     // The unassigned byte stands for the C1 control of its number, as other converters
     // take it.
-    const char b = strict && c == 0x98 ? '\x98' : cp1251Of(c);
-    if (strict && b == '?' && c != '?') return false;
+    const char b = n == 0 ? text[i] : strict && c == 0x98 ? '\x98' : cp1251Of(c);
+    if (strict && (n == 0 || (b == '?' && c != '?'))) {
+      if (refusedAt) *refusedAt = i;
+      return false;
+    }
     out += b;
-    i += n;
+    i += n == 0 ? 1 : n;
   }
   return true;
 }
@@ -112,6 +110,13 @@ bool Utf8ToCp1251Exactly(std::string_view text, std::string& out) {
   if (!toCp1251(text, true, bytes)) return false;
   out = std::move(bytes);
   return true;
+}
+
+size_t FirstNotInCp1251(std::string_view text) {
+  std::string bytes;
+  size_t at = std::string_view::npos;
+  if (toCp1251(text, true, bytes, &at)) return std::string_view::npos;
+  return at;
 }
 
 char32_t Cp1251ToUnicode(unsigned char byte) {

@@ -34,4 +34,8 @@ std::string Utf8ToCp1251(std::string_view text);
 // UTF-8 or holds a character the code page lacks.
 [[nodiscard]] bool Utf8ToCp1251Exactly(std::string_view text, std::string& out);
 
+// Where Utf8ToCp1251Exactly refuses `text`: the byte offset of the first character the
+// code page lacks, or of the first byte that is no UTF-8; npos when it converts.
+[[nodiscard]] size_t FirstNotInCp1251(std::string_view text);
+
 }  // namespace vestral

@@ -21,6 +21,7 @@ namespace vestral {
 namespace fs = std::filesystem;
 
 const char* const kShippedDatabase = VESTRAL_SHIPPED_DATABASE;
+const char* const kBuildDefaultDatabase = "generic-codes.DAT";
 
 namespace {
 
@@ -99,10 +100,13 @@ ProgramFiles ChooseProgramFiles(const ProgramEnvironment& env) {
   if (!fs::is_regular_file(shipped, ec)) {
     files.database = SiblingPath(folder.string(), exe.filename().string(), ".DAT");
     files.ini = SiblingPath(folder.string(), exe.filename().string(), ".ini");
+    if (const fs::path built = folder / kBuildDefaultDatabase; fs::is_regular_file(built, ec))
+      files.defaultDatabase = built.string();
     return files;
   }
   files.installed = true;
   files.shippedDatabase = shipped.string();
+  files.defaultDatabase = files.shippedDatabase;
   const fs::path data = baseFolder(env.dataHome, env.home, ".local/share");
   const fs::path config = baseFolder(env.configHome, env.home, ".config");
   if (data.empty() || config.empty()) {
@@ -128,11 +132,16 @@ Status PrepareProgramFiles(const ProgramFiles& files) {
   if (Status s = makeFolders(folder); !s.ok()) return s;
   std::string bytes;
   if (Status s = ReadWholeFile(files.shippedDatabase, bytes); !s.ok()) return s;
-  if (Status s = ReplaceFile(files.database, bytes); !s.ok())
-    return Status::IOError("cannot copy the default database into \"" + folder.string() +
-                           "\": " + s.ToString());
+  // The base first: once the database is there no later start makes anything, so a
+  // base that failed after it would stay missing.
+  for (const std::string& path : {KeptBasePath(files.database), files.database})
+    if (Status s = ReplaceFile(path, bytes); !s.ok())
+      return Status::IOError("cannot copy the default database into \"" + folder.string() +
+                             "\": " + s.ToString());
   return Status::OK();
 }
+
+std::string KeptBasePath(const std::string& database) { return CompanionPath(database, ".base"); }
 
 const ProgramFiles& CurrentProgramFiles() {
   static const ProgramFiles files = ChooseProgramFiles(CurrentProgramEnvironment());

@@ -42,13 +42,25 @@ struct ProgramFiles {
   std::string database;
   std::string ini;
   std::string shippedDatabase;  // installed copies only
-  std::string problem;          // why the user's folders cannot be used; empty when they can
+  // The default database `update` brings in when given none: the shipped one of an
+  // installed copy, the one a build makes beside its program (kBuildDefaultDatabase);
+  // empty for an unpacked copy, which has neither.
+  std::string defaultDatabase;
+  std::string problem;  // why the user's folders cannot be used; empty when they can
 };
 ProgramFiles ChooseProgramFiles(const ProgramEnvironment& env);
 
+// The default database a build makes beside its program.
+extern const char* const kBuildDefaultDatabase;
+
+// The kept base of a database: a copy of the default database it was made from or
+// last updated to, which `update` merges against, beside it as "<database>.base".
+std::string KeptBasePath(const std::string& database);
+
 // Starts a new user of an installed copy from the shipped default database: makes the
-// data folder (mode 0700, as the XDG rules ask) and copies the database in, all or
-// nothing. Nothing happens for a portable copy or when the user has a database.
+// data folder (mode 0700, as the XDG rules ask) and copies the database in, and the
+// same bytes as its kept base, each all or nothing. Nothing happens for a portable
+// copy or when the user has a database.
 Status PrepareProgramFiles(const ProgramFiles& files);
 
 // The choice for this process, made once, and the main database and the ini file

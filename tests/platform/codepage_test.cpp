@@ -70,7 +70,9 @@ TEST(CodePage, ExactConversionRefusesWhatTheCodePageLacks) {
   for (const char* unfit : {"a\xE4\xB8\xAD", "\xC4\xE0", "x\xD0"}) {  // CJK, no UTF-8
     EXPECT_FALSE(Utf8ToCp1251Exactly(unfit, out)) << unfit;
     EXPECT_EQ(out, "a?\xA8\x98");
+    EXPECT_EQ(FirstNotInCp1251(unfit), unfit[0] == '\xC4' ? 0u : 1u) << unfit;
   }
+  EXPECT_EQ(FirstNotInCp1251("\xD0\x81\xC2\x98"), std::string_view::npos);
 }
 
 }  // namespace

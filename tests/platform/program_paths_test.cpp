@@ -48,11 +48,14 @@ TEST(ProgramFiles, APortableCopyKeepsItsFilesBesideItAndAnInstalledOneInXdgFolde
     EXPECT_EQ(files.database, at(database));
     EXPECT_EQ(files.ini, at(ini));
     EXPECT_EQ(files.problem, problem);
+    EXPECT_EQ(files.defaultDatabase, files.installed ? shipped.string() : "");
     EXPECT_EQ(problem.empty() ? "" : PrepareProgramFiles(files).message(), problem);
   }
 
   EXPECT_TRUE(PrepareProgramFiles(choose("a/b", "@/h", "", "")).ok());
   EXPECT_FALSE(fs::exists(at("@/a/b/dtc.DAT")));
+  testing::WriteBytes(at("@/a/b/generic-codes.DAT"), "built");  // a build folder's default
+  EXPECT_EQ(choose("a/b", "@/h", "", "").defaultDatabase, at("@/a/b/generic-codes.DAT"));
   const ProgramFiles files = choose("bin", "@/h", "", "");
   {
     testing::ReadOnlyFile home(at("@/h"), /*folder=*/true);
@@ -62,6 +65,8 @@ TEST(ProgramFiles, APortableCopyKeepsItsFilesBesideItAndAnInstalledOneInXdgFolde
   }
   ASSERT_TRUE(PrepareProgramFiles(files).ok());
   EXPECT_EQ(ReadBytes(files.database), "shipped");
+  EXPECT_EQ(ReadBytes(KeptBasePath(files.database)), "shipped");
+  EXPECT_EQ(KeptBasePath(files.database), files.database + ".base");
   struct stat st {};
   ASSERT_EQ(::stat(at("@/h/.local").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
