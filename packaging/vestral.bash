@@ -5,7 +5,7 @@ _vestral() {
 
   if ((cword == 1)); then
     mapfile -t COMPREPLY < <(compgen -W "lookup create generate check collect sync search lint
-      --editor --help --version" -- "$cur")
+      --editor --db --help --version" -- "$cur")
     return
   fi
 
@@ -23,6 +23,7 @@ _vestral() {
 
   local options="--quiet --color= --help"
   case ${words[1]} in
+    --editor | --db) options="--editor --db" ;;
     lookup | search) options+=" --db --json" ;;
     create) ;;
     generate) options+=" --yes --no" ;;
@@ -37,9 +38,9 @@ _vestral() {
     [[ ${COMPREPLY[*]} == *= ]] && compopt -o nospace
     return
   fi
-  # lookup takes codes and search takes words; the others take files.
+  # lookup takes codes and search takes words, the windows nothing; the others take files.
   case ${words[1]} in
-    lookup | search) ;;
+    lookup | search | --editor | --db) ;;
     *) _filedir ;;
   esac
 }
