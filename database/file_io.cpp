@@ -352,7 +352,7 @@ Status ReadWholeFileVersion(const std::string& path, std::string& out, FileVersi
     const FileVersion before = versionOf(st);
     // A file cut short while it is read fails the read; whether that was a writer at
     // work is told by its version.
-    const Status read = readOpenFile(fd, st, 0, SIZE_MAX, path, out);
+    Status read = readOpenFile(fd, st, 0, SIZE_MAX, path, out);
     if (unchangedSince(fd, path, before)) {
       if (read.ok()) version = before;
       return read;
