@@ -24,13 +24,7 @@ std::vector<std::string> windowsModulePaths() {
 int main(int argc, char** argv) {
   if (vestral::IsCliInvocation(argc, argv)) return vestral::RunCli(argc, argv);
   // Wrong usage is told here, on the terminal, before any window library loads.
-  vestral::WindowOptions options;
-  std::string error;
-  if (!vestral::ParseWindowOptions(std::vector<std::string>(argv + 1, argv + argc), options,
-                                   error)) {
-    std::fprintf(stderr, "vestral: %s\nTry `vestral --help`.\n", error.c_str());
-    return 2;
-  }
+  if (!vestral::WindowOptionsOf(argc, argv)) return 2;
   std::string tried;
   for (const std::string& path : windowsModulePaths()) {
     void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -6,8 +6,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "editor/frm_base_edit.h"
 #include "lookup/frm_main.h"
@@ -34,23 +34,18 @@ extern "C" __attribute__((visibility("default"))) int vestral_run_windows(int ar
                  "to look codes up without one, use `vestral lookup CODE`\n");
     return 1;
   }
-  vestral::WindowOptions options;
-  std::string error;
-  if (!vestral::ParseWindowOptions(std::vector<std::string>(argv + 1, argv + argc), options,
-                                   error)) {
-    std::fprintf(stderr, "vestral: %s\n", error.c_str());
-    return 2;
-  }
+  const std::optional<vestral::WindowOptions> options = vestral::WindowOptionsOf(argc, argv);
+  if (!options) return 2;
 
   QApplication app(argc, argv);
   QApplication::setWindowIcon(vestral::ProgramIcon());
 
   // With --db both windows use that file; the main database is made when missing, a
   // chosen one never is (a mistyped path is reported, not filled).
-  const bool chosen = !options.database.empty();
-  auto* lookup = chosen ? new vestral::FrmMain(options.database, vestral::IniFilePath())
+  const bool chosen = !options->database.empty();
+  auto* lookup = chosen ? new vestral::FrmMain(options->database, vestral::IniFilePath())
                         : new vestral::FrmMain;
-  const std::string database = chosen ? options.database : vestral::MainDatabasePath();
+  const std::string database = chosen ? options->database : vestral::MainDatabasePath();
   lookup->setAttribute(Qt::WA_DeleteOnClose);
   // Shown before the lookup window closes, so the program goes on with the editor.
   lookup->setShowEditor([database] {
@@ -59,7 +54,7 @@ extern "C" __attribute__((visibility("default"))) int vestral_run_windows(int ar
     editor->show();
   });
   lookup->show();
-  if (options.editor) {
+  if (options->editor) {
     // The same gate as Ctrl+Alt+Esc, once the window is up.
     QTimer::singleShot(0, lookup, [lookup] { lookup->runEditorGate(); });
   }

@@ -85,15 +85,14 @@ MessageBox ChangedSinceReadQuestion(const std::string& path) {
 }
 
 MessageBox UnwrittenChangesQuestion(const std::string& path) {
-  MessageBox box;
-  box.text = "The working copy read from \"" + path +
-             "\" has changes that are not written yet (entries, table names or what Check "
-             "removed).\r\n\r\nWrite them before the editor closes? No closes it without "
-             "them; Cancel keeps it open.";
-  box.buttons = {Button::Yes, Button::No, Button::Cancel};
-  box.defaultButton = Button::Cancel;
-  box.icon = Icon::Question;
-  return box;
+  return {"The working copy read from \"" + path +
+              "\" has changes that are not written yet (entries, table names or what Check "
+              "removed).\r\n\r\nWrite them before the editor closes? No closes it without "
+              "them; Cancel keeps it open.",
+          {Button::Yes, Button::No, Button::Cancel},
+          Button::Cancel,
+          Icon::Question,
+          ""};
 }
 
 WriteOutcome WriteMainDatabase(const std::string& path, DtcDatabase& working,

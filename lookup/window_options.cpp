@@ -1,5 +1,6 @@
 #include "lookup/window_options.h"
 
+#include <cstdio>
 #include <string_view>
 
 namespace vestral {
@@ -56,6 +57,16 @@ bool ParseWindowOptions(const std::vector<std::string>& args, WindowOptions& opt
     options.database = file;
   }
   return true;
+}
+
+std::optional<WindowOptions> WindowOptionsOf(int argc, char** argv) {
+  WindowOptions options;
+  std::string error;
+  if (ParseWindowOptions(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), options,
+                         error))
+    return options;
+  std::fprintf(stderr, "vestral: %s\nTry `vestral --help`.\n", error.c_str());
+  return std::nullopt;
 }
 
 }  // namespace vestral

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,5 +21,9 @@ bool IsWindowInvocation(const std::vector<std::string>& args);
 // twice, an unknown option, an argument where none belongs).
 bool ParseWindowOptions(const std::vector<std::string>& args, WindowOptions& options,
                         std::string& error);
+
+// The window arguments of this process; on wrong usage it says what is wrong on standard
+// error and gives none (the caller ends with the usage status, 2).
+std::optional<WindowOptions> WindowOptionsOf(int argc, char** argv);
 
 }  // namespace vestral
