@@ -1,6 +1,7 @@
 #include "lookup/window_options.h"
 
 #include <cstdio>
+#include <span>
 #include <string_view>
 
 namespace vestral {
@@ -62,8 +63,9 @@ bool ParseWindowOptions(const std::vector<std::string>& args, WindowOptions& opt
 std::optional<WindowOptions> WindowOptionsOf(int argc, char** argv) {
   WindowOptions options;
   std::string error;
-  if (ParseWindowOptions(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), options,
-                         error))
+  const std::span<char*> all(argv, static_cast<size_t>(argc));
+  if (ParseWindowOptions(std::vector<std::string>(all.begin() + (all.empty() ? 0 : 1), all.end()),
+                         options, error))
     return options;
   std::fprintf(stderr, "vestral: %s\nTry `vestral --help`.\n", error.c_str());
   return std::nullopt;
