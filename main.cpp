@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "lookup/window_options.h"
 #include "platform/program_paths.h"
 
 namespace {
@@ -22,6 +23,8 @@ std::vector<std::string> windowsModulePaths() {
 
 int main(int argc, char** argv) {
   if (vestral::IsCliInvocation(argc, argv)) return vestral::RunCli(argc, argv);
+  // Wrong usage is told here, on the terminal, before any window library loads.
+  if (!vestral::WindowOptionsOf(argc, argv)) return 2;
   std::string tried;
   for (const std::string& path : windowsModulePaths()) {
     void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

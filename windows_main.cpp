@@ -6,11 +6,14 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <optional>
+#include <string>
 
 #include "editor/frm_base_edit.h"
 #include "lookup/frm_main.h"
 #include "lookup/program_picture_qt.h"
+#include "lookup/window_options.h"
+#include "platform/program_paths.h"
 
 namespace {
 
@@ -31,21 +34,27 @@ extern "C" __attribute__((visibility("default"))) int vestral_run_windows(int ar
                  "to look codes up without one, use `vestral lookup CODE`\n");
     return 1;
   }
-  const bool editorAtOnce = argc >= 2 && std::strcmp(argv[1], "--editor") == 0;
+  const std::optional<vestral::WindowOptions> options = vestral::WindowOptionsOf(argc, argv);
+  if (!options) return 2;
 
   QApplication app(argc, argv);
   QApplication::setWindowIcon(vestral::ProgramIcon());
 
-  auto* lookup = new vestral::FrmMain;
+  // With --db both windows use that file; the main database is made when missing, a
+  // chosen one never is (a mistyped path is reported, not filled).
+  const bool chosen = !options->database.empty();
+  auto* lookup = chosen ? new vestral::FrmMain(options->database, vestral::IniFilePath())
+                        : new vestral::FrmMain;
+  const std::string database = chosen ? options->database : vestral::MainDatabasePath();
   lookup->setAttribute(Qt::WA_DeleteOnClose);
   // Shown before the lookup window closes, so the program goes on with the editor.
-  lookup->setShowEditor([] {
-    auto* editor = new vestral::FrmBaseEdit;
+  lookup->setShowEditor([database] {
+    auto* editor = new vestral::FrmBaseEdit(database);
     editor->setAttribute(Qt::WA_DeleteOnClose);
     editor->show();
   });
   lookup->show();
-  if (editorAtOnce) {
+  if (options->editor) {
     // The same gate as Ctrl+Alt+Esc, once the window is up.
     QTimer::singleShot(0, lookup, [lookup] { lookup->runEditorGate(); });
   }

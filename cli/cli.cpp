@@ -2,13 +2,13 @@
 
 #include <unistd.h>
 
-#include <cstring>
 #include <iostream>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
+#include "lookup/window_options.h"
 
 namespace vestral {
 
@@ -39,7 +39,7 @@ std::span<const CommandSpec* const> AllCommands() { return kCommands; }
 
 bool IsCliInvocation(int argc, char** argv) {
   const std::span<char*> all(argv, static_cast<size_t>(argc));
-  return all.size() >= 2 && std::strcmp(all[1], "--editor") != 0;
+  return !all.empty() && !IsWindowInvocation(std::vector<std::string>(all.begin() + 1, all.end()));
 }
 
 int RunCli(int argc, char** argv) {

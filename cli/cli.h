@@ -9,7 +9,8 @@ struct CommandSpec;
 // Every command `vestral` knows, in the order its help lists them.
 std::span<const CommandSpec* const> AllCommands();
 
-// True when argv[1] names a command (or --help / --version) rather than a window.
+// True when argv[1] names a command (or --help / --version) rather than the windows
+// (nothing, --editor or --db).
 bool IsCliInvocation(int argc, char** argv);
 
 // Runs `vestral COMMAND ...` headless and returns the exit status: 0 all done,

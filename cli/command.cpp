@@ -42,7 +42,8 @@ void printOverview(std::span<const CommandSpec* const> commands, TextOutput& out
       "Usage: vestral [COMMAND [OPTIONS] [ARGUMENTS]]\n"
       "\n"
       "Without a command vestral opens the lookup window; vestral --editor opens the\n"
-      "database editor (as far as the ini file beside the program allows).\n"
+      "database editor (as far as the ini file beside the program allows). With\n"
+      "--db FILE both windows use FILE instead of the main database.\n"
       "\n"
       "Commands:\n");
   size_t width = 0;

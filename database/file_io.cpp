@@ -317,6 +317,56 @@ Status CheckReadable(const std::string& path) {
   return openForReading(path, fd, st);
 }
 
+namespace {
+
+constexpr int kVersionedReadAttempts = 4;
+constexpr auto kVersionedReadPause = std::chrono::milliseconds(5);
+
+FileVersion versionOf(const struct stat& st) {
+  constexpr int64_t kNs = 1000000000;
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+          static_cast<uint64_t>(st.st_size), st.st_mtim.tv_sec * kNs + st.st_mtim.tv_nsec,
+          st.st_ctim.tv_sec * kNs + st.st_ctim.tv_nsec};
+}
+
+// True when the open file still has the version `before` and the path still names it.
+bool unchangedSince(const Fd& fd, const std::string& path, const FileVersion& before) {
+  struct stat after {};
+  struct stat named {};
+  return ::fstat(fd.get(), &after) == 0 && versionOf(after) == before &&
+         ::stat(path.c_str(), &named) == 0 && versionOf(named).sameFile(before);
+}
+
+}  // namespace
+
+Status CurrentFileVersion(const std::string& path, FileVersion& version) {
+  Fd fd;
+  struct stat st {};
+  if (Status s = openForReading(path, fd, st); !s.ok()) return s;
+  version = versionOf(st);
+  return Status::OK();
+}
+
+Status ReadWholeFileVersion(const std::string& path, std::string& out, FileVersion& version) {
+  for (int attempt = 0; attempt < kVersionedReadAttempts; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(kVersionedReadPause * attempt);
+    Fd fd;
+    struct stat st {};
+    if (Status s = openForReading(path, fd, st); !s.ok()) return s;
+    const FileVersion before = versionOf(st);
+    // A file cut short while it is read fails the read; whether that was a writer at
+    // work is told by its version.
+    Status read = readOpenFile(fd, st, 0, SIZE_MAX, path, out);
+    if (unchangedSince(fd, path, before)) {
+      if (read.ok()) version = before;
+      return read;
+    }
+  }
+  out.clear();
+  return Status::IOError(quoted(path) +
+                         " is being written by another program (it changed while it was read)");
+}
+
 FileBytes::~FileBytes() {
   if (map_) ::munmap(map_, mapSize_);
 }
@@ -411,6 +461,22 @@ Status OverwriteFromStart(const std::string& path, const std::string& bytes,
   return ReplaceFile(path, bytes, options);
 }
 
+namespace {
+
+// NFS clients lock a whole file for writing only through a descriptor open for writing
+// (an exclusive lock on one open for reading fails there). The file is known to be a
+// regular file by now; one we may not write keeps the descriptor for reading, and its
+// write is refused later with its own message.
+void preferWritable(const std::string& path, Fd& fd, const struct stat& held) {
+  Fd writable(::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
+  struct stat st {};
+  if (writable.get() >= 0 && ::fstat(writable.get(), &st) == 0 && st.st_dev == held.st_dev &&
+      st.st_ino == held.st_ino)
+    fd.reset(writable.release());
+}
+
+}  // namespace
+
 FileLock::~FileLock() {
   if (fd_ >= 0) ::close(fd_);
 }
@@ -423,6 +489,7 @@ Status FileLock::lock(const std::string& path) {
     Fd fd;
     struct stat held {};
     if (Status s = openForReading(path, fd, held); !s.ok()) return s;
+    preferWritable(path, fd, held);
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
       // A writer that finished while we waited renamed a new file over the one we
       // locked: lock that one instead.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,27 @@ Status ReadFileStart(const std::string& path, size_t limit, std::string& out);
 // Whether the file can be opened for reading, with ReadWholeFile's errors; reads
 // nothing.
 Status CheckReadable(const std::string& path);
+
+// One version of a file: which file the path led to (device, inode), its size and when
+// its bytes and its status last changed. Two looks that see the same version saw the
+// same bytes, as far as the file system's clock tells them apart.
+struct FileVersion {
+  uint64_t device = 0, inode = 0, size = 0;
+  int64_t modifiedNs = 0, changedNs = 0;  // since the epoch
+  bool sameFile(const FileVersion& o) const { return device == o.device && inode == o.inode; }
+  friend bool operator==(const FileVersion&, const FileVersion&) = default;
+};
+
+// The version the path names now, with ReadWholeFile's errors. The file is opened, not
+// only looked at: a network file system then asks its server, so a change made on
+// another machine is seen.
+Status CurrentFileVersion(const std::string& path, FileVersion& version);
+
+// Reads the whole file into memory (never mapped: a mapped file cut short under its
+// reader kills the reader) together with the version it had from before the first byte
+// to after the last. A file that changes meanwhile is read again, a few times, and then
+// reported as being written.
+Status ReadWholeFileVersion(const std::string& path, std::string& out, FileVersion& version);
 
 // Whether ReplaceFile could write the path, with its errors; writes nothing.
 Status CheckReplaceable(const std::string& path);

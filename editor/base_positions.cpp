@@ -84,6 +84,17 @@ MessageBox ChangedSinceReadQuestion(const std::string& path) {
   return box;
 }
 
+MessageBox UnwrittenChangesQuestion(const std::string& path) {
+  return {"The working copy read from \"" + path +
+              "\" has changes that are not written yet (entries, table names or what Check "
+              "removed).\r\n\r\nWrite them before the editor closes? No closes it without "
+              "them; Cancel keeps it open.",
+          {Button::Yes, Button::No, Button::Cancel},
+          Button::Cancel,
+          Icon::Question,
+          ""};
+}
+
 WriteOutcome WriteMainDatabase(const std::string& path, DtcDatabase& working,
                                const TableNames& names, FileStamp& stamp, LogSink& log,
                                Questions& questions) {

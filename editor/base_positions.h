@@ -89,4 +89,8 @@ WriteOutcome WriteMainDatabase(const std::string& path, DtcDatabase& working,
 // The question Write asks when the file changed since it was read.
 MessageBox ChangedSinceReadQuestion(const std::string& path);
 
+// The question closing the editor asks while the working copy holds changes not
+// written: Yes writes them first, No closes without them, Cancel (the default) stays.
+MessageBox UnwrittenChangesQuestion(const std::string& path);
+
 }  // namespace vestral

@@ -19,6 +19,7 @@
 
 #include "editor/checker.h"
 #include "editor/collector.h"
+#include "editor/frm_entries.h"
 #include "editor/generator.h"
 #include "editor/synchronizer.h"
 #include "log/frm_log.h"
@@ -105,6 +106,8 @@ constexpr ControlLayout kControls[] = {
     {kFrmM, Kind::kButton, "CmdMBRead", "Read", {840, 1410, 735, 375}},
     {kFrmM, Kind::kButton, "CmdMBWrite", "Write", {1590, 1410, 735, 375}},
     {kFrmM, Kind::kButton, "CmdCheck", "Check", {2340, 1410, 735, 375}},
+    // Opens the entries window; in the row of Read, Write and Check, where nothing stood.
+    {kFrmM, Kind::kButton, "CmdEntries", "Entries", {3090, 1410, 735, 375}},
     {kFrmM, Kind::kList, "LST", "", {4290, 240, 1290, 1620}},
     {kFrmM, Kind::kCodeBox, "TxtCode", "", {5595, 240, 1185, 285}},
     {kFrmM, Kind::kButton, "CmdAdd", "<---", {5595, 525, 1185, 285}},
@@ -129,8 +132,9 @@ constexpr ControlLayout kControls[] = {
 };
 
 // What only a read working copy serves; Read itself is enabled the other way round.
-constexpr const char* kReadStateControls[] = {
-    "CmdMBWrite", "CmdCheck", "TxtB", "TxtC", "TxtP", "TxtU", "CmdAdd", "CmdRemove", "CmdCollect"};
+constexpr const char* kReadStateControls[] = {"CmdMBWrite", "CmdCheck",  "CmdEntries", "TxtB",
+                                              "TxtC",       "TxtP",      "TxtU",       "CmdAdd",
+                                              "CmdRemove",  "CmdCollect"};
 
 QGroupBox* makeFrame(const FrameLayout& layout, QWidget* window) {
   auto* box = new QGroupBox(QString::fromLatin1(layout.caption), window);
@@ -278,6 +282,7 @@ void FrmBaseEdit::connectControls() {
       {"CmdMBRead", &FrmBaseEdit::CmdMBRead_Click},
       {"CmdMBWrite", &FrmBaseEdit::CmdMBWrite_Click},
       {"CmdCheck", &FrmBaseEdit::CmdCheck_Click},
+      {"CmdEntries", &FrmBaseEdit::CmdEntries_Click},
       {"CmdAdd", &FrmBaseEdit::CmdAdd_Click},
       {"CmdRemove", &FrmBaseEdit::CmdRemove_Click},
       {"CmdCollect", &FrmBaseEdit::CmdCollect_Click},
@@ -327,6 +332,8 @@ std::vector<std::string> FrmBaseEdit::codeList() const {
 
 void FrmBaseEdit::setReadState(bool read) {
   read_ = read;
+  // Edits made now would be dropped by the next Read: the window waits for it.
+  if (!read && entries_) entries_->hide();
   CmdMBRead->setEnabled(!read);
   for (const char* name : kReadStateControls)
     findChild<QWidget*>(QLatin1String(name))->setEnabled(read);
@@ -355,6 +362,8 @@ TableNames FrmBaseEdit::tableNamesFromBoxes() const {
 void FrmBaseEdit::runOperation(const std::function<void()>& body) {
   if (busy_) return;
   BusyScope scope(busy_);
+  // The operation may change the working copy under the entries window's rows.
+  if (entries_) entries_->suspend();
   try {
     body();
   } catch (const std::exception& e) {
@@ -363,6 +372,7 @@ void FrmBaseEdit::runOperation(const std::function<void()>& body) {
       log->DONE();
     }
   }
+  if (entries_) entries_->resume();
 }
 
 void FrmBaseEdit::CmdMBRead_Click() {
@@ -370,6 +380,7 @@ void FrmBaseEdit::CmdMBRead_Click() {
     FrmLOG* log = newLogWindow();
     // A file that cannot be read leaves the editor in the not-read state.
     if (!ReadMainDatabase(mainPath_, working_, stamp_, *log)) return;
+    entriesChanged_ = false;
     showTableNames();
     setReadState(true);
   });
@@ -381,7 +392,10 @@ void FrmBaseEdit::CmdMBWrite_Click() {
     const WriteOutcome outcome =
         WriteMainDatabase(mainPath_, working_, tableNamesFromBoxes(), stamp_, *log, questions());
     // Declined or failed: the edited names stay, ready for another try.
-    if (outcome == WriteOutcome::kWritten) setReadState(false);
+    if (outcome == WriteOutcome::kWritten) {
+      entriesChanged_ = false;
+      setReadState(false);
+    }
     // Declined because the file changed on disk: reading it again, dropping the
     // edits, is the other way on.
     if (outcome == WriteOutcome::kDeclined) CmdMBRead->setEnabled(true);
@@ -395,7 +409,7 @@ void FrmBaseEdit::CmdCheck_Click() {
   if (!read_) return;
   runOperation([this] {
     // The removals stay in memory until Write.
-    CheckDatabase(working_, *newLogWindow());
+    if (CheckDatabase(working_, *newLogWindow()).removed > 0) entriesChanged_ = true;
   });
 }
 
@@ -428,6 +442,24 @@ void FrmBaseEdit::CmdSync_Click() {
     static_cast<void>(
         Synchronize(mainPath_, other, ChkDirect->isChecked(), *newLogWindow(), questions()));
   });
+}
+
+void FrmBaseEdit::CmdEntries_Click() {
+  if (!read_ || busy_) return;
+  if (!entries_)
+    entries_ = new FrmEntries(
+        working_, [this]() -> Questions& { return questions(); },
+        [this] { entriesChanged_ = true; }, this);
+  entries_->show();
+  entries_->raise();
+  entries_->activateWindow();
+}
+
+bool FrmBaseEdit::unwrittenChanges() const {
+  if (!read_) return false;
+  const TableNames names = tableNamesFromBoxes();
+  return entriesChanged_ || names.B != working_.B.Name || names.C != working_.C.Name ||
+         names.P != working_.P.Name || names.U != working_.U.Name;
 }
 
 void FrmBaseEdit::CmdAdd_Click() {
@@ -472,6 +504,15 @@ void FrmBaseEdit::closeEvent(QCloseEvent* event) {
   if (busy_) {
     event->ignore();
     return;
+  }
+  if (unwrittenChanges()) {
+    const Button answer = questions().ask(UnwrittenChangesQuestion(mainPath_));
+    if (answer == Button::Yes) CmdMBWrite_Click();
+    // Written, the editor is back in the not-read state; declined or failed, it stays.
+    if (answer == Button::Cancel || (answer == Button::Yes && read_)) {
+      event->ignore();
+      return;
+    }
   }
   event->accept();
 }

@@ -22,10 +22,13 @@ class QPushButton;
 
 namespace vestral {
 
+class FrmEntries;
+
 // The database editor: reads the main database into a working copy whose table
 // names can be edited and written back, and hosts the other editor operations.
 // Operations never overlap: while one runs (its log lets window events through)
-// every other operation button does nothing and the window refuses to close.
+// every other operation button does nothing and the window refuses to close. Closing
+// with changes not written asks first.
 class FrmBaseEdit : public QWidget {
   Q_OBJECT
 
@@ -58,6 +61,8 @@ class FrmBaseEdit : public QWidget {
   void CmdMBRead_Click();
   void CmdMBWrite_Click();
   void CmdCheck_Click();
+  // Opens the entries window on the working copy (read state only).
+  void CmdEntries_Click();
   void CmdGenerate_Click();
   void CmdCollect_Click();
   void CmdSync_Click();
@@ -79,6 +84,8 @@ class FrmBaseEdit : public QWidget {
   void setReadState(bool read);
   void showTableNames();
   TableNames tableNamesFromBoxes() const;
+  // True when the working copy or the name boxes hold what Write has not stored.
+  bool unwrittenChanges() const;
 
   // The controls the handlers use, named as the window's parts are known.
   QGroupBox* FrmM = nullptr;
@@ -100,6 +107,8 @@ class FrmBaseEdit : public QWidget {
   DtcDatabase working_;
   FileStamp stamp_;
   bool read_ = false;
+  bool entriesChanged_ = false;  // entries added, changed or removed since Read or Write
+  QPointer<FrmEntries> entries_;
   bool busy_ = false;
   QPointer<FrmLOG> log_;
   std::unique_ptr<Questions> messageBoxes_;

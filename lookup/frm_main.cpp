@@ -115,7 +115,8 @@ FrmMain::FrmMain(std::string databasePath, std::string iniPath, Questions* quest
                           Qt::MSWindowsFixedSizeDialogHint),
       databasePath_(std::move(databasePath)),
       iniPath_(std::move(iniPath)),
-      questions_(questions) {
+      questions_(questions),
+      db_(databasePath_) {
   if (!questions_) {
     ownQuestions_ = std::make_unique<MessageBoxQuestions>(this);
     questions_ = ownQuestions_.get();
@@ -126,11 +127,13 @@ FrmMain::FrmMain(std::string databasePath, std::string iniPath, Questions* quest
 
 namespace {
 
-// A new user of an installed copy starts from the shipped database. When that fails
-// the window still opens on the path and reports the database as it always does.
+// A new user of an installed copy starts from the shipped database, a portable copy
+// from an empty one. When that fails the window still opens on the path and reports
+// the database as it always does.
 std::string preparedMainDatabase() {
-  if (const Status ready = PrepareMainDatabase(); !ready.ok())
-    std::fprintf(stderr, "vestral: %s\n", ready.ToString().c_str());
+  Status ready = PrepareMainDatabase();
+  if (ready.ok()) ready = CreateMissingDatabase(MainDatabasePath());
+  if (!ready.ok()) std::fprintf(stderr, "vestral: %s\n", ready.ToString().c_str());
   return MainDatabasePath();
 }
 
@@ -218,12 +221,12 @@ void FrmMain::buildResultControls() {
 }
 
 void FrmMain::Form_Load() {
-  const Status s = LoadMainDatabase(databasePath_, db_);
+  const Status& s = db_.refresh();
   if (!s.ok()) {
     MessageBox box;
     box.text = ToCp1251Lossy(FromNativePath(s.message()) +
-                             "\n\nEvery code will be reported absent until the program "
-                             "is started with a usable database.");
+                             "\n\nEach lookup shows the problem until the file can be "
+                             "used again.");
     box.buttons = {Button::Ok};
     box.defaultButton = Button::Ok;
     box.icon = Icon::Critical;
@@ -236,7 +239,7 @@ void FrmMain::Form_Load() {
 }
 
 void FrmMain::FIND(const std::string& Val) {
-  const FindDisplay d = DescribeFind(db_.view(), Val);
+  const FindDisplay d = DescribeFindNow(db_, Val);
   LblCode->setText(FromCp1251(d.LblCode));
   LblItem->setText(FromCp1251(d.LblItem));
   LblBDesc->setText(FromCp1251(d.LblBDesc));

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "database/database_view.h"
+#include "lookup/followed_database.h"
 #include "platform/questions.h"
 
 class QLabel;
@@ -17,18 +17,19 @@ class QTimer;
 namespace vestral {
 
 // The lookup window: a code typed in hex form (Txt4) or letter form (Txt5) is
-// looked up in the main database, read whole at load and never written here.
+// looked up in the database as the file is at that moment; never written here.
 // Ctrl+Alt+Esc runs the editor gate, whichever box has the focus.
 class FrmMain : public QWidget {
   Q_OBJECT
 
  public:
-  // Loads `databasePath` (Form_Load). The gate reads `iniPath`; its question and
-  // the notice about an unusable database go to `questions` (message boxes over
-  // this window when null).
+  // Looks codes up in `databasePath` (Form_Load reads it first; nothing is created
+  // there). The gate reads `iniPath`; its question and the notice about an unusable
+  // database go to `questions` (message boxes over this window when null).
   explicit FrmMain(std::string databasePath, std::string iniPath, Questions* questions = nullptr,
                    QWidget* parent = nullptr);
-  // The paths beside the program.
+  // The main database (made when nothing is there) and the ini file, where this
+  // copy keeps them.
   explicit FrmMain(QWidget* parent = nullptr);
   ~FrmMain() override;
 
@@ -77,7 +78,7 @@ class FrmMain : public QWidget {
   std::unique_ptr<Questions> ownQuestions_;
   Questions* questions_;
   std::function<void()> showEditor_;
-  DatabaseFile db_;
+  FollowedDatabase db_;
   std::string notice_;  // that the default database changed; empty when it did not
 };
 

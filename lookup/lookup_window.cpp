@@ -48,21 +48,17 @@ FindDisplay DescribeFind(const DatabaseView& db, std::string_view Val) {
   return d;
 }
 
-Status LoadMainDatabase(const std::string& path, DatabaseFile& db, bool* created) {
+Status CreateMissingDatabase(const std::string& path, bool* created) {
   if (created) *created = false;
-  db.clear();
   // FileExists also says no for a folder or a file we may not read; only when
   // nothing is there at all may a new database be written.
-  if (!FileExists(path)) {
-    std::error_code ec;
-    const auto st = std::filesystem::symlink_status(path, ec);
-    const bool nothingThere = st.type() == std::filesystem::file_type::not_found;
-    if (nothingThere && !path.empty()) {
-      if (Status s = CreateDatabase(path); !s.ok()) return s;
-      if (created) *created = true;
-    }
-  }
-  return db.read(path);
+  if (FileExists(path)) return Status::OK();
+  std::error_code ec;
+  const auto st = std::filesystem::symlink_status(path, ec);
+  if (st.type() != std::filesystem::file_type::not_found || path.empty()) return Status::OK();
+  if (Status s = CreateDatabase(path); !s.ok()) return s;
+  if (created) *created = true;
+  return Status::OK();
 }
 
 }  // namespace vestral

@@ -41,11 +41,10 @@ struct FindDisplay {
 };
 FindDisplay DescribeFind(const DatabaseView& db, std::string_view Val);
 
-// Loads the main database into `db` (read in place: the window only reads it), first creating an
-// empty one when nothing at all is at `path`. A path that holds something that cannot be read as a
-// database (a damaged or foreign file, a folder, an unreadable file) is reported and never
-// overwritten. On any failure `db` is the empty database, so lookups report every
-// code absent. `created` tells whether a new file was written.
-Status LoadMainDatabase(const std::string& path, DatabaseFile& db, bool* created = nullptr);
+// Writes an empty database at `path` when nothing at all is there, as the lookup window
+// does for the main database before it opens. A path that holds anything (a damaged or
+// foreign file, a folder, an unreadable file, a dangling link) is left alone: reading it
+// reports the problem. `created` tells whether a new file was written.
+Status CreateMissingDatabase(const std::string& path, bool* created = nullptr);
 
 }  // namespace vestral

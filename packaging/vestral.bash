@@ -5,7 +5,7 @@ _vestral() {
 
   if ((cword == 1)); then
     mapfile -t COMPREPLY < <(compgen -W "lookup create generate check collect sync search lint
-      set remove update --editor --help --version" -- "$cur")
+      set remove update --editor --db --help --version" -- "$cur")
     return
   fi
 
@@ -23,6 +23,7 @@ _vestral() {
 
   local options="--quiet --color= --help"
   case ${words[1]} in
+    --editor | --db) options="--editor --db" ;;
     lookup | search) options+=" --db --json" ;;
     create) ;;
     generate) options+=" --yes --no" ;;
@@ -40,10 +41,10 @@ _vestral() {
     [[ ${COMPREPLY[*]} == *= ]] && compopt -o nospace
     return
   fi
-  # lookup, set and remove take codes (set a text too) and search takes words; the
-  # others take files.
+  # lookup, set and remove take codes (set a text too), search takes words, the windows
+  # nothing; the others take files.
   case ${words[1]} in
-    lookup | search | set | remove) ;;
+    lookup | search | set | remove | --editor | --db) ;;
     *) _filedir ;;
   esac
 }

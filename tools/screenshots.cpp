@@ -118,6 +118,15 @@ int main(int argc, char** argv) {
     list->addItems({QStringLiteral("P0100"), QStringLiteral("U0100")});
     ok = save(editor, out, "frm_base_edit.png") && ok;
     if (FrmLOG* log = editor.currentLog()) ok = save(*log, out, "frm_log_read.png") && ok;
+
+    editor.findChild<QPushButton*>(QStringLiteral("CmdEntries"))->click();
+    if (auto* entries = editor.findChild<QWidget*>(QStringLiteral("FrmEntries"))) {
+      entries->findChild<QLineEdit*>(QStringLiteral("TxtFilter"))->setText(QStringLiteral("p01"));
+      ok = save(*entries, out, "frm_entries.png") && ok;
+      entries->findChild<QPushButton*>(QStringLiteral("CmdEntryEdit"))->click();
+      if (auto* entry = entries->findChild<QWidget*>(QStringLiteral("FrmEntry")))
+        ok = save(*entry, out, "frm_entry.png") && ok;
+    }
   }
   {
     FrmLOG log;

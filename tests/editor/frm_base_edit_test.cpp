@@ -48,7 +48,8 @@ DtcDatabase database(bool other) {
 
 const std::vector<std::string> kList = {"P0100", "C9999", "U0100", "P0100"};
 // What a Read enables, and Write disables again.
-const QString kUnread = "TxtP TxtC TxtB TxtU CmdMBWrite CmdCheck CmdAdd CmdRemove CmdCollect";
+const QString kUnread =
+    "TxtP TxtC TxtB TxtU CmdMBWrite CmdCheck CmdEntries CmdAdd CmdRemove CmdCollect";
 
 // An editor on files as each run starts; the destinations exist, so each operation asks.
 class FrmBaseEditTest : public ::testing::Test {
