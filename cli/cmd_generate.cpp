@@ -27,12 +27,11 @@ int run(CommandContext& ctx) {
   const GenerateResult result = Generate(source, dest, ctx.log, ctx.questions);
   if (result.done()) return kExitOk;
   if (result.declined) return ctx.fail("\"" + dest + "\" exists and was left as it was");
-  // The log tells why; this line is for --quiet runs and for scripts reading stderr.
-  const std::string kept =
-      result.keptOld ? "; the old database \"" + dest + "\" was kept" : std::string();
-  if (result.sourceUnreadable) return ctx.fail(result.status.message() + kept);
-  if (result.keptOld) return ctx.fail("no database was built" + kept + "; the log tells why");
-  return ctx.fail("no complete database was built in \"" + dest + "\"; the log tells why");
+  // The log tells more; this line is for --quiet runs and for scripts reading stderr.
+  const std::string& why = result.status.message();
+  if (result.keptOld) return ctx.fail(why + "; the old database \"" + dest + "\" was kept");
+  if (result.sourceUnreadable) return ctx.fail(why);
+  return ctx.fail(why + "; no complete database was built in \"" + dest + "\"");
 }
 
 }  // namespace
