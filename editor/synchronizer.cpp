@@ -132,11 +132,12 @@ enum class Outcome { kAdded, kIdentical, kChanged, kDeclined };
 // different ones: how many per table and the first few.
 class SyncReplacements {
  public:
-  void add(char letter, std::string_view code, std::string_view before, std::string_view after) {
-    ++perTable_[static_cast<size_t>(std::find(kTableOrder, kTableOrder + 4, letter) - kTableOrder)];
+  // `table`: 0 to 3 for B, C, P, U.
+  void add(size_t table, std::string_view code, std::string_view before, std::string_view after) {
+    ++perTable_[table];
     if (first_.size() < kShown)
       first_.push_back(
-          {std::string(1, letter) + std::string(code), std::string(before), std::string(after)});
+          {kTableOrder[table] + std::string(code), std::string(before), std::string(after)});
   }
   int32_t total() const { return perTable_[0] + perTable_[1] + perTable_[2] + perTable_[3]; }
   MessageBox question() const;
@@ -298,7 +299,7 @@ class NoQuestions : public Questions {
 // Decides every sync entry in alternative value mode before anything is logged or
 // written, and notes each non-empty second text a run would replace.
 template <typename Entries>
-std::vector<Outcome> decideAlternative(TableMerge<Entries>& merge, char letter,
+std::vector<Outcome> decideAlternative(TableMerge<Entries>& merge, size_t table,
                                        SyncReplacements& replaced) {
   NoQuestions none;
   std::vector<Outcome> outcomes;
@@ -309,7 +310,7 @@ std::vector<Outcome> decideAlternative(TableMerge<Entries>& merge, char letter,
     const std::string_view before = k != 0 ? merge.entry(k).Extension : std::string_view();
     outcomes.push_back(merge.apply(i, s, k, false, none));
     if (outcomes.back() == Outcome::kChanged && !before.empty())
-      replaced.add(letter, s.code, before, s.Text);
+      replaced.add(table, s.code, before, s.Text);
   }
   return outcomes;
 }
@@ -395,8 +396,7 @@ bool replaceAsked(std::vector<FileMerge>& merges, std::array<std::vector<Outcome
                   const std::string& mainPath, LogSink& log, Questions& questions,
                   SyncResult& result) {
   SyncReplacements replaced;
-  for (size_t t = 0; t < 4; ++t)
-    decided[t] = decideAlternative(merges[t], kTableOrder[t], replaced);
+  for (size_t t = 0; t < 4; ++t) decided[t] = decideAlternative(merges[t], t, replaced);
   result.replacedTexts = replaced.total();
   if (result.replacedTexts == 0) return true;
   log.LOG("Replacing " + std::to_string(result.replacedTexts) +

@@ -160,8 +160,10 @@ TEST_F(Commands, CreateAndGenerateWriteNewDatabases) {
   WriteBytes(src_, "P0100 abc\r\n\r\n");  // an empty line stops the run, which keeps the old file
   const Outcome faulty = run("generate {src} {main} --yes");
   EXPECT_EQ(faulty.err + std::to_string(faulty.status),
-            "vestral: \"" + src_ + "\" line 2 is no entry the generator can store; the old "
-                "database \"" + main_ + "\" was kept\n1");
+            "vestral: \"" + src_ +
+                "\" line 2 is no entry the generator can store; the old "
+                "database \"" +
+                main_ + "\" was kept\n1");
   EXPECT_EQ(ReadBytes(main_), before);
   WriteBytes(src_, "P0100 Датчик\r\n");
   const Outcome lint = run("lint --source {src}");
