@@ -87,12 +87,14 @@ TEST(Collect, WritesWhatGenerateReadsBackAndLeavesOutWhatItsLineCannotCarry) {
   good.U.Entries.push_back(entry("0100", "\xD0\x94\xD0\xB0"));
   plain.P.Entries.push_back(entry("0100", "plain"));
   DtcDatabase bad = good, mixed = plain;
-  bad.B.Entries = {DtcEntry{}, entry("0001", "a|b"), entry("0002", "a", "b\rc"), entry("1 2", "x"),
-                   entry("0003", "a\nb")};
+  bad.B.Entries = {
+      DtcEntry{},        entry("0001", "a|b"),  entry("0002", "a", "b\rc"),
+      entry("1 2", "x"), entry("0003", "a\nb"), entry("0004", "a", std::string(65536, 'x'))};
   mixed.U = good.U;
   const std::string badNames =
       "B0001 the description holds a \"|\"\nB0002 a text holds a line end\nB1 2  the code holds a "
-      "blank or a line end\nB0003 a text holds a line end\n";
+      "blank or a line end\nB0003 a text holds a line end\nB0004 a text is longer than 65535 "
+      "bytes\n";
   const std::string utf8Name =
       "U0100 its code page 1251 text would be read back as UTF-8 (collect it as UTF-8)\n";
   const struct {
