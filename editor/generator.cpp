@@ -273,11 +273,12 @@ bool failed(LogSink& log, Status s, GenerateResult& result) {
   return false;
 }
 
-// A failed run leaves a destination that holds a file (or something it cannot tell)
+// A failed run leaves a destination that holds a file (or one it cannot look at)
 // exactly as it was, and says so; true when it did.
 bool keepOld(const std::string& dest, LogSink& log, GenerateResult& result) {
   std::error_code ec;
-  const bool held = fs::exists(dest, ec) || (ec && ec != std::errc::no_such_file_or_directory);
+  const bool held =
+      fs::is_regular_file(dest, ec) || (ec && ec != std::errc::no_such_file_or_directory);
   if (!held) return false;
   result.keptOld = true;
   log.LOG(Utf8ToCp1251("The old database \"" + dest + "\" was kept"), kTabModeLineEnd,

@@ -332,15 +332,15 @@ SyncCounts mergeLogged(LogSink& log, TableMerge<Entries>& merge, bool direct, Qu
   for (int32_t i = 1; i <= merge.syncUpperBound(); ++i) {
     const EntryView s = merge.syncEntry(i);
     if (!quiet) log.LOG("FIND " + std::string(s.code), kTabModeTab, kWhite);
-    const auto earlier = decided ? (*decided)[static_cast<size_t>(i) - 1] : Outcome::kAdded;
     const int32_t k = decided ? 0 : merge.find(i);
-    if (decided ? earlier != Outcome::kAdded : k != 0) {
+    const Outcome* earlier = decided ? &(*decided)[static_cast<size_t>(i) - 1] : nullptr;
+    if (earlier ? *earlier != Outcome::kAdded : k != 0) {
       say("FOUND, ", kTabModeNone, color::kLightMagenta);
       say(direct ? "Sync" : "Add", kTabModeTab, kWhite);
     } else {
       say("NOT FOUND, Create", kTabModeTab, color::kLightYellow);
     }
-    const Outcome outcome = decided ? earlier : merge.apply(i, s, k, direct, questions);
+    const Outcome outcome = earlier ? *earlier : merge.apply(i, s, k, direct, questions);
     count(counts, outcome);
     if (direct && (outcome == Outcome::kIdentical || outcome == Outcome::kDeclined))
       say("Skip", kTabModeNone, color::kLightCyan);
