@@ -213,8 +213,10 @@ class TableMerge {
   }
 
   // Merges sync entry i (`s`) into position k (0: appended). In direct mode a change
-  // is made only after the user's OK.
-  Outcome apply(int32_t i, const EntryView& s, int32_t k, bool direct, Questions& questions) {
+  // is made only after the user's OK. `replaced`, when given, receives the second text
+  // an alternative value change replaces.
+  Outcome apply(int32_t i, const EntryView& s, int32_t k, bool direct, Questions& questions,
+                std::string_view* replaced = nullptr) {
     if (k == 0) {
       merged_.push_back({-i, 0});
       match_[static_cast<size_t>(i)] = upperBound();  // where later ones find the code
@@ -225,6 +227,7 @@ class TableMerge {
     Source& source = merged_[static_cast<size_t>(k)];
     if (!direct) {
       if (m.Extension == s.Text) return Outcome::kIdentical;
+      if (replaced) *replaced = m.Extension;
       source.extension = i;
       bytes_ = bytes_ - m.Extension.size() + s.Text.size();
       return Outcome::kChanged;
@@ -306,9 +309,8 @@ std::vector<Outcome> decideAlternative(TableMerge<Entries>& merge, size_t table,
   outcomes.reserve(static_cast<size_t>(std::max(merge.syncUpperBound(), 0)));
   for (int32_t i = 1; i <= merge.syncUpperBound(); ++i) {
     const EntryView s = merge.syncEntry(i);
-    const int32_t k = merge.find(i);
-    const std::string_view before = k != 0 ? merge.entry(k).Extension : std::string_view();
-    outcomes.push_back(merge.apply(i, s, k, false, none));
+    std::string_view before;
+    outcomes.push_back(merge.apply(i, s, merge.find(i), false, none, &before));
     if (outcomes.back() == Outcome::kChanged && !before.empty())
       replaced.add(table, s.code, before, s.Text);
   }
@@ -330,17 +332,17 @@ SyncCounts mergeLogged(LogSink& log, TableMerge<Entries>& merge, bool direct, Qu
   SyncCounts counts;
   counts.before = merge.mainUpperBound();
   for (int32_t i = 1; i <= merge.syncUpperBound(); ++i) {
-    const EntryView s = merge.syncEntry(i);
-    if (!quiet) log.LOG("FIND " + std::string(s.code), kTabModeTab, kWhite);
-    const int32_t k = decided ? 0 : merge.find(i);
+    if (!quiet) log.LOG("FIND " + std::string(merge.syncEntry(i).code), kTabModeTab, kWhite);
     const Outcome* earlier = decided ? &(*decided)[static_cast<size_t>(i) - 1] : nullptr;
+    const int32_t k = earlier ? 0 : merge.find(i);
     if (earlier ? *earlier != Outcome::kAdded : k != 0) {
       say("FOUND, ", kTabModeNone, color::kLightMagenta);
       say(direct ? "Sync" : "Add", kTabModeTab, kWhite);
     } else {
       say("NOT FOUND, Create", kTabModeTab, color::kLightYellow);
     }
-    const Outcome outcome = earlier ? *earlier : merge.apply(i, s, k, direct, questions);
+    const Outcome outcome =
+        earlier ? *earlier : merge.apply(i, merge.syncEntry(i), k, direct, questions);
     count(counts, outcome);
     if (direct && (outcome == Outcome::kIdentical || outcome == Outcome::kDeclined))
       say("Skip", kTabModeNone, color::kLightCyan);
