@@ -110,8 +110,8 @@ report "vestral lookup - ($(wc -l <"$work/codes.txt") codes)" \
 stdin=/dev/null
 
 pair_kb=$(($(size_kb "$work/main.DAT") + $(size_kb "$work/other.DAT")))
-report "vestral sync --quiet (alternative value)" \
-  "$(peak_kb "$vestral" sync --quiet --db "$work/main.DAT" "$work/other.DAT")" "$pair_kb"
+report "vestral sync --quiet --yes (alternative value)" \
+  "$(peak_kb "$vestral" sync --quiet --yes --db "$work/main.DAT" "$work/other.DAT")" "$pair_kb"
 cp "$work/main.orig" "$work/main.DAT"
 report "vestral sync --quiet --direct --yes" \
   "$(peak_kb "$vestral" sync --quiet --direct --yes --db "$work/main.DAT" "$work/other.DAT")" \

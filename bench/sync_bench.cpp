@@ -20,9 +20,12 @@ namespace {
 
 using namespace vestral;
 
+// Agrees to every question: OK to each change, Yes to replacing second texts.
 class AnswerOk : public Questions {
  public:
-  Button ask(const MessageBox&) override { return Button::Ok; }
+  Button ask(const MessageBox& box) override {
+    return box.buttons.front() == Button::Yes ? Button::Yes : Button::Ok;
+  }
 };
 
 struct Pair {

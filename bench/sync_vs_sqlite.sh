@@ -51,10 +51,10 @@ if [ ! -x "$vestral" ]; then
   echo "skipped: $vestral is not built"
   exit 0
 fi
-# vestral: alternative value mode, the same effect as the upsert above; each run
-# starts from the same files.
+# vestral: alternative value mode, the same effect as the upsert above (--yes to
+# replacing the second texts it holds); each run starts from the same files.
 prepare="cp '$work/base.db' '$work/run.db'; cp '$work/main.DAT' '$work/run.DAT'"
 read -r v q ratio < <(paired_ms "$runs" \
-  "'$vestral' sync --db '$work/run.DAT' '$work/other.DAT' --quiet" \
+  "'$vestral' sync --db '$work/run.DAT' '$work/other.DAT' --quiet --yes" \
   "sqlite3 -init '$work/merge.sql' '$work/run.db' .quit" "$prepare")
 report_pair "sync (half the codes shared)" "$v" "$q" "$ratio" 0.20

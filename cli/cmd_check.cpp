@@ -1,5 +1,6 @@
 #include "cli/command.h"
 #include "database/file_io.h"
+#include "editor/base_positions.h"
 #include "editor/checker.h"
 
 namespace vestral {
@@ -8,8 +9,8 @@ namespace {
 
 constexpr OptionSpec kOptions[] = {
     {"", "write",
-     "Save the database back without the damaged entries. Without it the file is left as it "
-     "was, and damage found gives status 1."},
+     "Save the database back without the damaged entries, the previous file kept as FILE.bak. "
+     "Without it the file is left as it was, and damage found gives status 1."},
 };
 
 int run(CommandContext& ctx) {
@@ -28,8 +29,9 @@ int run(CommandContext& ctx) {
   if (!ctx.options.isSet("write"))
     return ctx.fail(count + " in \"" + ctx.databasePath +
                     "\"; the file was left as it was (--write removes them)");
-  if (const Status s = WriteDatabase(ctx.databasePath, db); !s.ok())
+  if (const Status s = WriteDatabase(ctx.databasePath, db, {.keepBackup = true}); !s.ok())
     return ctx.fail(s.ToString() + "; the " + count + " stay in the file");
+  if (!ctx.options.isSet("quiet")) ctx.out.write(KeptCopyText(ctx.databasePath) + "\n");
   return kExitOk;
 }
 

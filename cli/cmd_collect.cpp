@@ -13,6 +13,7 @@ constexpr OptionSpec kOptions[] = {
      "Collect this code (letter form, P0100); repeat for more, in the order wanted. Without "
      "--code the whole database is collected.",
      "CODE"},
+    {"", "utf8", "Write UTF-8 instead of code page 1251 (generate reads both)."},
 };
 constexpr ArgumentSpec kArguments[] = {
     {"OUT", "The text file to write (the generator's source format).", ""},
@@ -58,13 +59,21 @@ int run(CommandContext& ctx) {
   std::error_code ec;
   if (std::filesystem::equivalent(outPath, ctx.databasePath, ec))
     return ctx.fail("\"" + outPath + "\" is the database being collected; choose another file");
-  const CollectResult result = Collect(db, outPath, codes.empty(), codes, ctx.log, ctx.questions);
+  const CollectResult result =
+      Collect(db, outPath, codes.empty(), codes, ctx.log, ctx.questions, ctx.options.isSet("utf8"));
   if (result.done()) return kExitOk;
   if (result.declined) return ctx.fail("\"" + outPath + "\" exists and was left as it was");
+  if (!result.status.ok()) return ctx.fail("\"" + outPath + "\" was not written");
+  // Both kinds are reported; the file holds the other entries.
+  for (const UncarriedEntry& e : result.notCarried)
+    ctx.warn(Cp1251ToUtf8(e.code) + " was not collected: " + e.why +
+             ", so generate would not read it back");
   std::string absent;
   for (const std::string& code : result.notFound) absent += (absent.empty() ? "" : ", ") + code;
   if (!absent.empty()) return ctx.fail("not in the database, so not collected: " + absent);
-  return ctx.fail("\"" + outPath + "\" was not written");
+  return ctx.fail(std::to_string(result.notCarried.size()) +
+                  (result.notCarried.size() == 1 ? " entry was" : " entries were") +
+                  " left out of \"" + outPath + "\"; the others were written");
 }
 
 }  // namespace
@@ -72,7 +81,7 @@ int run(CommandContext& ctx) {
 extern const CommandSpec kCollectCommand;  // listed in cli.cpp
 const CommandSpec kCollectCommand{
     .name = "collect",
-    .synopsis = "[--db FILE] OUT [--code CODE]... [--yes|--no]",
+    .synopsis = "[--db FILE] OUT [--code CODE]... [--utf8] [--yes|--no]",
     .summary = "Write the database, or the codes named, out as source text",
     .features = CommandSpec::kDatabase | CommandSpec::kQuestions,
     .options = kOptions,

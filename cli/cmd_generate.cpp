@@ -7,9 +7,14 @@ namespace vestral {
 namespace {
 
 constexpr ArgumentSpec kArguments[] = {
-    {"SOURCE", "The source text: code page 1251, one entry a line (P0100 description | extension).",
+    {"SOURCE",
+     "The source text, one entry a line (P0100 description| second text): code page 1251, or "
+     "UTF-8, which is converted.",
      ""},
-    {"DEST", "The database file to build; an existing one is replaced only after Yes.", ""},
+    {"DEST",
+     "The database file to build; an existing one is replaced only after Yes, and kept as it "
+     "was when the run fails.",
+     ""},
 };
 
 int run(CommandContext& ctx) {
@@ -22,9 +27,11 @@ int run(CommandContext& ctx) {
   const GenerateResult result = Generate(source, dest, ctx.log, ctx.questions);
   if (result.done()) return kExitOk;
   if (result.declined) return ctx.fail("\"" + dest + "\" exists and was left as it was");
-  // The log tells why; this line is for --quiet runs and for scripts reading stderr.
-  if (result.sourceUnreadable) return ctx.fail(result.status.message());
-  return ctx.fail("no complete database was built in \"" + dest + "\"; the log tells why");
+  // The log tells more; this line is for --quiet runs and for scripts reading stderr.
+  const std::string& why = result.status.message();
+  if (result.keptOld) return ctx.fail(why + "; the old database \"" + dest + "\" was kept");
+  if (result.sourceUnreadable) return ctx.fail(why);
+  return ctx.fail(why + "; no complete database was built in \"" + dest + "\"");
 }
 
 }  // namespace

@@ -45,7 +45,11 @@ int run(CommandContext& ctx) {
   if (source) {
     file = ctx.options.value("source");
     if (file.empty()) return ctx.usageError("--source needs a file name");
-    if (const Status s = LintSource(file, findings); !s.ok()) return ctx.fail(s.ToString());
+    bool utf8 = false;
+    if (const Status s = LintSource(file, findings, &utf8); !s.ok()) return ctx.fail(s.ToString());
+    if (utf8)
+      ctx.out.write("\"" + file +
+                    "\" is UTF-8: read as generate reads it, converted to code page 1251\n");
   } else {
     DatabaseFile db;
     if (!ReadDatabaseOrReport(ctx, file, db)) return kExitFailure;

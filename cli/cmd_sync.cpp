@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "cli/command.h"
 #include "cli/entry_output.h"
 #include "editor/synchronizer.h"
@@ -8,8 +10,9 @@ namespace {
 
 constexpr OptionSpec kOptions[] = {
     {"", "direct",
-     "Direct mode: an entry whose text differs is replaced whole, each after a question. Without "
-     "it the sync text becomes the main entry's extension."},
+     "Direct mode: an entry whose text or second text differs is replaced whole, each after a "
+     "question. Without it the other description becomes the main entry's second text, after "
+     "one question when that replaces non-empty second texts."},
     {"", "dry-run", "Write nothing; print what the merge would add, leave and change."},
 };
 constexpr ArgumentSpec kArguments[] = {
@@ -47,8 +50,21 @@ void writeTablePlan(TextOutput& out, const SyncTablePlan& t, bool direct) {
     WriteFlatCp1251(out, e.mainText);
     out.write(direct ? "\n      sync text:  " : "\n      becomes:    ");
     WriteFlatCp1251(out, e.syncText);
+    if (direct && (!e.mainExtension.empty() || !e.syncExtension.empty())) {
+      out.write("\n      main second text:  ");
+      WriteFlatCp1251(out, e.mainExtension);
+      out.write("\n      sync second text:  ");
+      WriteFlatCp1251(out, e.syncExtension);
+    }
     out.write("\n");
   }
+}
+
+// The non-empty second texts alternative value mode would replace: a run asks first.
+int32_t replacedTexts(const SyncTablePlan& t) {
+  return static_cast<int32_t>(
+      std::count_if(t.changed.begin(), t.changed.end(),
+                    [](const SyncPlanEntry& e) { return !e.mainText.empty(); }));
 }
 
 int dryRun(CommandContext& ctx, const std::string& otherPath, bool direct) {
@@ -58,11 +74,17 @@ int dryRun(CommandContext& ctx, const std::string& otherPath, bool direct) {
   ctx.out.write("Merging \"" + otherPath + "\" into \"" + ctx.databasePath + "\" in " +
                 (direct ? "direct mode (each change asked)" : "alternative value mode") +
                 " would do this; nothing was written.\n");
-  for (char letter : {'B', 'C', 'P', 'U'})
-    writeTablePlan(
-        ctx.out,
-        PlanSyncTable(*main.view().table(letter), *sync.view().table(letter), letter, direct),
-        direct);
+  int32_t replaced = 0;
+  for (char letter : {'B', 'C', 'P', 'U'}) {
+    const SyncTablePlan plan =
+        PlanSyncTable(*main.view().table(letter), *sync.view().table(letter), letter, direct);
+    writeTablePlan(ctx.out, plan, direct);
+    if (!direct) replaced += replacedTexts(plan);
+  }
+  if (replaced > 0)
+    ctx.out.write("A run would replace " + std::to_string(replaced) +
+                  " non-empty second texts (each \"extension\" above that is not empty) and "
+                  "asks once before it does.\n");
   return kExitOk;
 }
 
@@ -77,6 +99,9 @@ int run(CommandContext& ctx) {
   const SyncResult result =
       Synchronize(ctx.databasePath, otherPath, direct, ctx.log, ctx.questions);
   if (result.done()) return kExitOk;
+  if (result.declined)
+    return ctx.fail("\"" + ctx.databasePath + "\" was left as it was: replacing " +
+                    std::to_string(result.replacedTexts) + " non-empty second texts was declined");
   if (result.otherUnreadable) return ctx.fail(result.status.message());
   return ctx.fail("\"" + ctx.databasePath + "\" was left as it was; the log tells why");
 }

@@ -1,8 +1,10 @@
 #include "editor/base_positions.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "database/file_io.h"
+#include "platform/codepage.h"
 
 namespace vestral {
 
@@ -72,6 +74,14 @@ bool ReadMainDatabase(const std::string& path, DtcDatabase& working, FileStamp& 
   return true;
 }
 
+std::string KeptCopyText(const std::string& path) {
+  return "The previous file is kept as \"" + BackupPath(path) + "\"";
+}
+
+void LogKeptCopy(LogSink& log, const std::string& path) {
+  log.LOG(Utf8ToCp1251(KeptCopyText(path)), kTabModeLineEnd, kHeadingColor);
+}
+
 MessageBox ChangedSinceReadQuestion(const std::string& path) {
   MessageBox box;
   box.text = "The main database \"" + path +
@@ -120,12 +130,15 @@ WriteOutcome WriteMainDatabase(const std::string& path, DtcDatabase& working,
     }
   }
 
-  if (Status s = WriteDatabase(path, working); !s.ok()) {
+  std::error_code ec;
+  const bool replacing = std::filesystem::exists(path, ec);
+  if (Status s = WriteDatabase(path, working, {.keepBackup = true}); !s.ok()) {
     LogError(log, s.message());
     return WriteOutcome::kFailed;
   }
   stamp = StampOfFile(path);
   log.LOG("Complete", kTabModeLineEnd, kHeadingColor);
+  if (replacing) LogKeptCopy(log, path);
   return WriteOutcome::kWritten;
 }
 

@@ -78,13 +78,19 @@ enum class [[nodiscard]] WriteOutcome{
 };
 
 // Puts `names` into `working`, logs its base positions and writes it over the main
-// database from the file's first byte (the file is never shortened). When the file
+// database from the file's first byte (the file is never shortened), keeping the
+// previous file as its ".bak" (BackupPath) and saying so last. When the file
 // no longer matches `stamp`, the user is asked first (Yes/No, No the default). After
 // a write `stamp` describes the file's new content. The file is locked against other
 // writers from the comparison to the write.
 WriteOutcome WriteMainDatabase(const std::string& path, DtcDatabase& working,
                                const TableNames& names, FileStamp& stamp, LogSink& log,
                                Questions& questions);
+
+// Where the copy of a replaced database is kept, in words ("The previous file is kept
+// as ..."), and that line logged (bright white) at the end of a run that replaced it.
+std::string KeptCopyText(const std::string& path);
+void LogKeptCopy(LogSink& log, const std::string& path);
 
 // The question Write asks when the file changed since it was read.
 MessageBox ChangedSinceReadQuestion(const std::string& path);

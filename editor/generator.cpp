@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 
 #include "database/database_view.h"
 #include "database/dtc_database.h"
 #include "database/file_io.h"
 #include "editor/base_positions.h"
+#include "platform/codepage.h"
 
 namespace vestral {
 
@@ -69,12 +71,41 @@ std::vector<std::string_view> SplitSourceLines(std::string_view text) {
   return lines;
 }
 
+SourceText DecodeSourceText(std::string_view bytes) {
+  static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  SourceText src;
+  src.bytes = bytes;
+  const bool marked = bytes.starts_with(kByteOrderMark);
+  if (!marked && !LooksLikeUtf8(bytes)) return src;
+  src.utf8 = true;
+  const std::string_view utf8 = marked ? bytes.substr(kByteOrderMark.size()) : bytes;
+  const size_t at = Utf8ToCp1251Prefix(utf8, src.converted);
+  if (at == utf8.size()) return src;
+  // Line ends convert to themselves, so the converted part tells the line and column.
+  (void)DecodeUtf8(utf8.substr(at), src.stopChar);
+  const size_t lineStart = src.converted.find_last_of("\r\n") + 1;  // 0 on the first line
+  src.stopColumn = static_cast<int32_t>(src.converted.size() - lineStart) + 1;
+  src.converted.resize(lineStart);
+  SourceLines before(src.converted);
+  for (std::string_view line; before.next(line);) ++src.stopLine;
+  ++src.stopLine;
+  return src;
+}
+
+std::string SourceText::stopReason() const {
+  std::string reason = "character " + std::to_string(stopColumn);
+  if (stopChar == 0) return reason + " is not UTF-8";
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(stopChar));
+  return reason + " (" + code + ") is not in code page 1251";
+}
+
 namespace {
 
 constexpr size_t kTables = 4;  // P, C, B, U: the slots of TableSlot
 
 // Where a source stops the run.
-enum class SourceFault { kNone, kHead, kTable, kLongText, kLongExtension, kChanged };
+enum class SourceFault { kNone, kHead, kTable, kLongText, kLongExtension, kNotCp1251, kChanged };
 
 struct SourceStop {
   SourceFault fault = SourceFault::kNone;
@@ -85,9 +116,9 @@ struct SourceStop {
 // Hands every line of the source to `take(slot, line)` up to the first line the
 // generator stops at, and tells which line that is.
 template <typename Take>
-SourceStop walkSource(std::string_view text, Take&& take) {
+SourceStop walkSource(const SourceText& source, Take&& take) {
   SourceStop stop;
-  SourceLines lines(text);
+  SourceLines lines(source.text());
   for (std::string_view line; lines.next(line);) {
     ++stop.lineNo;
     SourceLine parsed;
@@ -108,6 +139,7 @@ SourceStop walkSource(std::string_view text, Take&& take) {
     }
     take(static_cast<size_t>(slot), parsed);
   }
+  if (source.stopLine > 0) stop = {SourceFault::kNotCp1251, source.stopLine, 0};
   return stop;
 }
 
@@ -144,14 +176,13 @@ class Progress {
   std::string text_;
 };
 
-void logSourceError(LogSink& log, const char* what, int32_t lineNo) {
-  log.LOG(std::string(what) + std::to_string(lineNo) + " of source file.", kTabModeLineEnd,
-          color::kLightRed);
+void logSourceError(LogSink& log, const std::string& what, int32_t lineNo) {
+  log.LOG(what + std::to_string(lineNo) + " of source file.", kTabModeLineEnd, color::kLightRed);
 }
 
 // Logs why the source stopped the run, and what that leaves of it.
-Status reportStop(const SourceStop& stop, const std::string& source, LogSink& log,
-                  Questions& questions) {
+Status reportStop(const SourceStop& stop, const SourceText& text, const std::string& source,
+                  LogSink& log, Questions& questions) {
   const int32_t n = stop.lineNo;
   switch (stop.fault) {
     case SourceFault::kNone: return Status::OK();
@@ -174,6 +205,13 @@ Status reportStop(const SourceStop& stop, const std::string& source, LogSink& lo
     case SourceFault::kLongExtension:
       logSourceError(log, "Source error. Extension is longer than 65535 bytes. See line ", n);
       break;
+    case SourceFault::kNotCp1251: {
+      std::string reason = text.stopReason();
+      reason[0] = 'C';
+      logSourceError(log, "Source error. " + reason + ". See line ", n);
+      return Status::Corruption("\"" + source + "\" line " + std::to_string(n) + ": " +
+                                text.stopReason());
+    }
     case SourceFault::kChanged: {
       Status s = Status::IOError("\"" + source + "\" changed while it was read");
       LogError(log, s.message());
@@ -188,7 +226,7 @@ Status reportStop(const SourceStop& stop, const std::string& source, LogSink& lo
 // sizes every table and finds the line the run stops at, a second writes and logs each
 // entry. A run the source stops gets the empty database, after the log has shown the
 // lines before that one.
-SourceStop buildRecord(std::string_view text, LogSink& log, std::string& bytes) {
+SourceStop buildRecord(const SourceText& text, LogSink& log, std::string& bytes) {
   const DtcDatabase empty = EmptyDatabase();
   const std::string_view names[kTables] = {empty.P.Name, empty.C.Name, empty.B.Name, empty.U.Name};
   RecordWriter::Shape shapes[kTables];
@@ -235,6 +273,19 @@ bool failed(LogSink& log, Status s, GenerateResult& result) {
   return false;
 }
 
+// A failed run leaves a destination that holds a file (or one it cannot look at)
+// exactly as it was, and says so; true when it did.
+bool keepOld(const std::string& dest, LogSink& log, GenerateResult& result) {
+  std::error_code ec;
+  const bool held =
+      fs::is_regular_file(dest, ec) || (ec && ec != std::errc::no_such_file_or_directory);
+  if (!held) return false;
+  result.keptOld = true;
+  log.LOG(Utf8ToCp1251("The old database \"" + dest + "\" was kept"), kTabModeLineEnd,
+          color::kBrightWhite);
+  return true;
+}
+
 // Read before anything is written, so an unreadable source costs nothing.
 bool readSource(const std::string& source, const std::string& dest, LogSink& log, FileBytes& text,
                 GenerateResult& result) {
@@ -243,6 +294,7 @@ bool readSource(const std::string& source, const std::string& dest, LogSink& log
     result.status = CheckReadable(source);
     result.sourceUnreadable = !result.status.ok();
     if (result.status.ok()) result.status = Status::IOError("\"" + source + "\" was not found");
+    keepOld(dest, log, result);
     return false;
   }
   // Replacing the destination would replace the text we are about to read.
@@ -253,7 +305,9 @@ bool readSource(const std::string& source, const std::string& dest, LogSink& log
                   result);
   if (Status s = MapWholeFile(source, text); !s.ok()) {
     result.sourceUnreadable = true;
-    return failed(log, std::move(s), result);
+    failed(log, std::move(s), result);
+    keepOld(dest, log, result);
+    return false;
   }
   return true;
 }
@@ -290,26 +344,36 @@ GenerateResult Generate(const std::string& source, const std::string& dest, LogS
   const OperationLog run(log);
   GenerateResult result;
   // The entries point into the source until the new record is built.
-  FileBytes text;
-  if (!readSource(source, dest, log, text, result)) return result;
+  FileBytes file;
+  if (!readSource(source, dest, log, file, result)) return result;
+  const SourceText text = DecodeSourceText(file.view());
   // Held from the question to the last write, so no other writer slips in between.
   FileLock lock;
-  if (!claimDestination(dest, log, questions, lock, result)) return result;
+  if (!claimDestination(dest, log, questions, lock, result)) {
+    if (!result.declined) keepOld(dest, log, result);
+    return result;
+  }
 
   LogBasePositions(log, {0, 0, 0, 0});
+  if (text.utf8)
+    log.LOG("Source file is UTF-8: converted to code page 1251", kTabModeLineEnd,
+            color::kBrightWhite);
   log.LOG(kBeginBanner, kTabModeLineEnd, color::kLightBlue);
   std::string bytes;
-  const SourceStop stop = buildRecord(text.view(), log, bytes);
-  const Status stopped = reportStop(stop, source, log, questions);
+  const SourceStop stop = buildRecord(text, log, bytes);
+  const Status stopped = reportStop(stop, text, source, log, questions);
+  // A destination that held nothing gets the empty database.
+  if (!stopped.ok()) {
+    result.status = stopped;
+    if (keepOld(dest, log, result)) return result;
+  }
   // The whole new file at once: the old one stays whole until this one is complete.
   if (Status s = ReplaceFile(dest, bytes); !s.ok()) {
     failed(log, std::move(s), result);
+    keepOld(dest, log, result);
     return result;
   }
-  if (!stopped.ok()) {
-    result.status = stopped;
-    return result;
-  }
+  if (!stopped.ok()) return result;
   result.entries = stop.lineNo;  // every line is an entry
   log.LOG(kEndBanner, kTabModeLineEnd, color::kLightBlue);
   log.LOG("Created database file \"" + dest + "\"", kTabModeLineEnd, color::kBrightWhite);

@@ -55,23 +55,50 @@ bool ParseSourceLine(std::string_view line, SourceLine& out);
 // byte, NUL included, is part of a line.
 std::vector<std::string_view> SplitSourceLines(std::string_view text);
 
+// A source text as the generator reads it. Code page 1251 is taken as it stands; UTF-8
+// (a byte-order mark, or valid UTF-8 throughout with at least one multi-byte character,
+// which code page 1251 text almost never is) is converted to code page 1251.
+struct SourceText {
+  std::string_view bytes;  // the file as read, which the text points into unless converted
+  bool utf8 = false;
+  std::string converted;  // a UTF-8 source's text
+  // Where a UTF-8 source stopped converting, 0 when it converted whole: the line (from
+  // 1), the character within it (from 1) and that character, 0 when its bytes are no
+  // UTF-8; the converted text then holds the whole lines before that line.
+  int32_t stopLine = 0;
+  int32_t stopColumn = 0;
+  char32_t stopChar = 0;
+
+  // The code page 1251 text. REQUIRES: `bytes` still lives.
+  std::string_view text() const { return utf8 ? std::string_view(converted) : bytes; }
+  // Why the conversion stopped: "character 7 (U+65E5) is not in code page 1251", or
+  // "character 7 is not UTF-8".
+  std::string stopReason() const;
+};
+
+// Reads `bytes` as SourceText says.
+SourceText DecodeSourceText(std::string_view bytes);
+
 // What a run of Generate did. Done when the complete database was written; otherwise
 // `declined` or `status` says why not.
 struct [[nodiscard]] GenerateResult {
   Status status;                  // the failure, in words naming the file and the problem
   bool declined = false;          // the user kept the existing destination
   bool sourceUnreadable = false;  // `status` tells why the source could not be read
+  bool keptOld = false;           // failed, and the destination holds the file it held before
   int32_t entries = 0;            // the entries of the database written
 
   bool done() const { return status.ok() && !declined; }
 };
 
-// Builds the database file `dest` from the source text `source` and logs the whole run
-// (INIT ... DONE) to `log`. An existing destination is replaced only after the user
-// answers Yes, and stays whole until the new file replaces it at once; it is locked
-// against other writers meanwhile. A bad source line stops the run with its line
-// number; the destination then holds the empty database. A destination that cannot be
-// written is reported in the log and nothing is claimed to be created.
+// Builds the database file `dest` from the source text `source` (SourceText: code page
+// 1251 or UTF-8) and logs the whole run (INIT ... DONE) to `log`. An existing
+// destination is replaced only after the user answers Yes, and stays whole until the
+// new file replaces it at once; it is locked against other writers meanwhile. A bad
+// source line stops the run with its line number. A run that fails leaves a destination
+// that held a file exactly as it was, and says so; one that held nothing then gets the
+// empty database when the source stopped the run. A destination that cannot be written
+// is reported in the log and nothing is claimed to be created.
 GenerateResult Generate(const std::string& source, const std::string& dest, LogSink& log,
                         Questions& questions);
 

@@ -113,15 +113,14 @@ std::vector<LintFinding> LintDatabase(const DatabaseView& db) {
   return findings;
 }
 
-std::vector<LintFinding> LintSourceBytes(std::string_view bytes) {
+std::vector<LintFinding> LintSourceBytes(std::string_view bytes, bool* convertedFromUtf8) {
   std::vector<LintFinding> findings;
+  const SourceText source = DecodeSourceText(bytes);
+  if (convertedFromUtf8) *convertedFromUtf8 = source.utf8;
   if (bytes.find('\0') != std::string_view::npos) {
     findings.push_back({LintKind::kSourceNotCp1251, 0, 0, "", 0,
                         "the file holds NUL bytes: it is binary, not a text"});
-  } else if (LooksLikeUtf8(bytes)) {
-    findings.push_back({LintKind::kSourceNotCp1251, 0, 0, "", 0,
-                        "the file is UTF-8 text; convert it to code page 1251"});
-  } else if (bytes.find('\x98') != std::string_view::npos) {
+  } else if (!source.utf8 && bytes.find('\x98') != std::string_view::npos) {
     findings.push_back({LintKind::kSourceNotCp1251, 0, 0, "", 0,
                         "the file holds the byte 0x98, which code page 1251 does not define"});
   }
@@ -129,7 +128,7 @@ std::vector<LintFinding> LintSourceBytes(std::string_view bytes) {
   Linter linter(findings);
   int32_t counts[4] = {0, 0, 0, 0};
   int32_t lineNo = 0;
-  for (std::string_view line : SplitSourceLines(bytes)) {
+  for (std::string_view line : SplitSourceLines(source.text())) {
     ++lineNo;
     SourceLine parsed;
     if (!ParseSourceLine(line, parsed)) {
@@ -159,13 +158,17 @@ std::vector<LintFinding> LintSourceBytes(std::string_view bytes) {
     linter.entry({parsed.letter, ++counts[slot], lineNo}, parsed.code, parsed.text,
                  parsed.extension);
   }
+  // The generator stops converting here, so the lines behind are not read.
+  if (source.stopLine > 0)
+    findings.push_back({LintKind::kSourceError, 0, 0, "", source.stopLine, source.stopReason()});
   return findings;
 }
 
-Status LintSource(const std::string& path, std::vector<LintFinding>& findings) {
+Status LintSource(const std::string& path, std::vector<LintFinding>& findings,
+                  bool* convertedFromUtf8) {
   std::string bytes;
   if (Status s = ReadWholeFile(path, bytes); !s.ok()) return s;
-  findings = LintSourceBytes(bytes);
+  findings = LintSourceBytes(bytes, convertedFromUtf8);
   return Status::OK();
 }
 

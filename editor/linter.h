@@ -42,11 +42,14 @@ std::vector<LintFinding> LintDatabase(const DatabaseView& db);
 
 // Checks a source text as the generator would read it, without building anything:
 // the lines the generator would stop at, then every entry as LintDatabase would,
-// with the line that gives it. A file that is not code page 1251 (binary, UTF-8) is
-// one finding. Fails only when the file cannot be read.
-Status LintSource(const std::string& path, std::vector<LintFinding>& findings);
+// with the line that gives it. A UTF-8 source is converted first, as the generator
+// converts it (`convertedFromUtf8` tells), up to a character code page 1251 lacks; a
+// file that is no text at all (binary) is one finding. Fails only when the file cannot
+// be read.
+Status LintSource(const std::string& path, std::vector<LintFinding>& findings,
+                  bool* convertedFromUtf8 = nullptr);
 
 // The same for bytes already in memory.
-std::vector<LintFinding> LintSourceBytes(std::string_view bytes);
+std::vector<LintFinding> LintSourceBytes(std::string_view bytes, bool* convertedFromUtf8 = nullptr);
 
 }  // namespace vestral

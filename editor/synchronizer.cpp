@@ -5,6 +5,7 @@
 
 #include "database/file_io.h"
 #include "editor/base_positions.h"
+#include "platform/codepage.h"
 
 namespace vestral {
 
@@ -127,6 +128,58 @@ std::vector<int32_t> matchCodes(const Entries& main, const Entries& sync, MatchS
 
 enum class Outcome { kAdded, kIdentical, kChanged, kDeclined };
 
+// The non-empty second texts a run in alternative value mode would replace with
+// different ones: how many per table and the first few.
+class SyncReplacements {
+ public:
+  // `table`: 0 to 3 for B, C, P, U.
+  void add(size_t table, std::string_view code, std::string_view before, std::string_view after) {
+    ++perTable_[table];
+    if (first_.size() < kShown)
+      first_.push_back(
+          {kTableOrder[table] + std::string(code), std::string(before), std::string(after)});
+  }
+  int32_t total() const { return perTable_[0] + perTable_[1] + perTable_[2] + perTable_[3]; }
+  MessageBox question() const;
+
+ private:
+  static constexpr size_t kShown = 5;
+  struct Shown {
+    std::string code, before, after;
+  };
+  std::array<int32_t, 4> perTable_{};  // B, C, P, U
+  std::vector<Shown> first_;
+};
+
+// A text as a question shows it: on one line, cut when long.
+std::string shownText(std::string_view t) {
+  constexpr size_t kLongest = 100;
+  std::string out(t.substr(0, kLongest));
+  for (char& c : out)
+    if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+  if (t.size() > kLongest) out += '\x85';  // an ellipsis in code page 1251
+  return out;
+}
+
+MessageBox SyncReplacements::question() const {
+  const int32_t n = total();
+  std::string text =
+      "Alternative value mode puts the other database's description into the "
+      "second text of each entry both databases hold. " +
+      std::to_string(n) + (n == 1 ? " entry holds" : " entries hold") +
+      " a different second text, which would be lost:\r\n";
+  for (size_t t = 0; t < 4; ++t)
+    text += std::string(t == 0 ? "Per table: " : ", ") + kTableOrder[t] + " " +
+            std::to_string(perTable_[t]);
+  for (const Shown& s : first_)
+    text += "\r\n\r\n" + s.code + "\r\n    now:      " + shownText(s.before) +
+            "\r\n    becomes:  " + shownText(s.after);
+  if (static_cast<size_t>(n) > first_.size())
+    text += "\r\n\r\n... and " + std::to_string(n - static_cast<int32_t>(first_.size())) + " more";
+  text += "\r\n\r\nReplace these second texts? No leaves every file as it was.";
+  return {std::move(text), {Button::Yes, Button::No}, Button::No, Icon::Question, ""};
+}
+
 // One table's merge, decided entry by entry and kept as where each merged entry comes
 // from, so that no text is copied before the result is written. The run, SyncTable
 // and the plan all decide through find() and apply(), so they cannot disagree.
@@ -144,6 +197,7 @@ class TableMerge {
   }
 
   int32_t upperBound() const { return static_cast<int32_t>(merged_.size()) - 1; }
+  int32_t mainUpperBound() const { return std::max(main_.upperBound(), 0); }
   int32_t syncUpperBound() const { return sync_.upperBound(); }
   EntryView syncEntry(int32_t i) const { return sync_.at(i); }
   // Every merged element's bytes in a record, the placeholder included.
@@ -159,8 +213,10 @@ class TableMerge {
   }
 
   // Merges sync entry i (`s`) into position k (0: appended). In direct mode a change
-  // is made only after the user's OK.
-  Outcome apply(int32_t i, const EntryView& s, int32_t k, bool direct, Questions& questions) {
+  // is made only after the user's OK. `replaced`, when given, receives the second text
+  // an alternative value change replaces.
+  Outcome apply(int32_t i, const EntryView& s, int32_t k, bool direct, Questions& questions,
+                std::string_view* replaced = nullptr) {
     if (k == 0) {
       merged_.push_back({-i, 0});
       match_[static_cast<size_t>(i)] = upperBound();  // where later ones find the code
@@ -171,12 +227,14 @@ class TableMerge {
     Source& source = merged_[static_cast<size_t>(k)];
     if (!direct) {
       if (m.Extension == s.Text) return Outcome::kIdentical;
+      if (replaced) *replaced = m.Extension;
       source.extension = i;
       bytes_ = bytes_ - m.Extension.size() + s.Text.size();
       return Outcome::kChanged;
     }
-    // The whole texts are compared: a changed text of the same length is a change.
-    if (m.Text == s.Text) return Outcome::kIdentical;
+    // Both whole texts are compared: a changed text of the same length is a change, and
+    // so is a changed second text.
+    if (m.Text == s.Text && m.Extension == s.Extension) return Outcome::kIdentical;
     if (questions.ask(SyncConfirmation(owned(m), owned(s))) != Button::Ok)
       return Outcome::kDeclined;
     source = {-i, 0};
@@ -235,10 +293,35 @@ void count(SyncCounts& counts, Outcome outcome) {
   }
 }
 
-// Merges every sync entry and logs each (what SyncTable describes).
+// Alternative value mode asks nothing entry by entry.
+class NoQuestions : public Questions {
+ public:
+  Button ask(const MessageBox& box) override { return box.defaultButton; }
+};
+
+// Decides every sync entry in alternative value mode before anything is logged or
+// written, and notes each non-empty second text a run would replace.
 template <typename Entries>
-SyncCounts mergeLogged(LogSink& log, TableMerge<Entries>& merge, bool direct,
-                       Questions& questions) {
+std::vector<Outcome> decideAlternative(TableMerge<Entries>& merge, size_t table,
+                                       SyncReplacements& replaced) {
+  NoQuestions none;
+  std::vector<Outcome> outcomes;
+  outcomes.reserve(static_cast<size_t>(std::max(merge.syncUpperBound(), 0)));
+  for (int32_t i = 1; i <= merge.syncUpperBound(); ++i) {
+    const EntryView s = merge.syncEntry(i);
+    std::string_view before;
+    outcomes.push_back(merge.apply(i, s, merge.find(i), false, none, &before));
+    if (outcomes.back() == Outcome::kChanged && !before.empty())
+      replaced.add(table, s.code, before, s.Text);
+  }
+  return outcomes;
+}
+
+// Merges every sync entry and logs each (what SyncTable describes). With `decided` the
+// merge has been decided already and only its lines are logged.
+template <typename Entries>
+SyncCounts mergeLogged(LogSink& log, TableMerge<Entries>& merge, bool direct, Questions& questions,
+                       const std::vector<Outcome>* decided = nullptr) {
   log.LOG("*********************** BEGIN *************************", kTabModeLineEnd,
           color::kLightBlue);
   // The lines of each entry are skipped, not built and dropped, when nothing shows them.
@@ -247,18 +330,19 @@ SyncCounts mergeLogged(LogSink& log, TableMerge<Entries>& merge, bool direct,
     if (!quiet) log.LOG(text, mode, color);
   };
   SyncCounts counts;
-  counts.before = merge.upperBound();
+  counts.before = merge.mainUpperBound();
   for (int32_t i = 1; i <= merge.syncUpperBound(); ++i) {
-    const EntryView s = merge.syncEntry(i);
-    if (!quiet) log.LOG("FIND " + std::string(s.code), kTabModeTab, kWhite);
-    const int32_t k = merge.find(i);
-    if (k != 0) {
+    if (!quiet) log.LOG("FIND " + std::string(merge.syncEntry(i).code), kTabModeTab, kWhite);
+    const Outcome* earlier = decided ? &(*decided)[static_cast<size_t>(i) - 1] : nullptr;
+    const int32_t k = earlier ? 0 : merge.find(i);
+    if (earlier ? *earlier != Outcome::kAdded : k != 0) {
       say("FOUND, ", kTabModeNone, color::kLightMagenta);
       say(direct ? "Sync" : "Add", kTabModeTab, kWhite);
     } else {
       say("NOT FOUND, Create", kTabModeTab, color::kLightYellow);
     }
-    const Outcome outcome = merge.apply(i, s, k, direct, questions);
+    const Outcome outcome =
+        earlier ? *earlier : merge.apply(i, merge.syncEntry(i), k, direct, questions);
     count(counts, outcome);
     if (direct && (outcome == Outcome::kIdentical || outcome == Outcome::kDeclined))
       say("Skip", kTabModeNone, color::kLightCyan);
@@ -291,7 +375,7 @@ Status writeMerged(const std::string& path, const DatabaseView& main,
   for (int slot = 0; slot < 4; ++slot) ok = bySlot[slot]->writeTo(writer, slot) && ok;
   if (!ok || !writer.complete())
     return Status::Corruption("cannot write \"" + path + "\": the merged record came out wrong");
-  return OverwriteFromStart(path, bytes);
+  return OverwriteFromStart(path, bytes, {.keepBackup = true});
 }
 
 // Reads a database for the run and logs its base positions.
@@ -307,17 +391,44 @@ SyncResult failed(LogSink& log, Status s, SyncResult result) {
   return result;
 }
 
+// Alternative value mode decides every table first: when that would replace non-empty
+// second texts, the user is asked once before anything is logged as done or written.
+// False when the answer is No.
+bool replaceAsked(std::vector<FileMerge>& merges, std::array<std::vector<Outcome>, 4>& decided,
+                  const std::string& mainPath, LogSink& log, Questions& questions,
+                  SyncResult& result) {
+  SyncReplacements replaced;
+  for (size_t t = 0; t < 4; ++t) decided[t] = decideAlternative(merges[t], t, replaced);
+  result.replacedTexts = replaced.total();
+  if (result.replacedTexts == 0) return true;
+  log.LOG("Replacing " + std::to_string(result.replacedTexts) +
+              " non-empty second texts. Confirm please ... ",
+          kTabModeTab, color::kGrey);
+  if (questions.ask(replaced.question()) == Button::Yes) {
+    log.LOG("Replace", kTabModeLineEnd, color::kLightCyan);
+    return true;
+  }
+  log.LOG("Cancelled", kTabModeLineEnd, kWhite);
+  log.LOG(Utf8ToCp1251("No second text was replaced; \"" + mainPath + "\" was left as it was"),
+          kTabModeLineEnd, kWhite);
+  result.declined = true;
+  return false;
+}
+
 }  // namespace
 
 MessageBox SyncConfirmation(const DtcEntry& mainEntry, const DtcEntry& syncEntry) {
-  std::string text = "Confilm change:\r\n\r\n";
-  text += mainEntry.code();
-  text += "\r\n";
-  text += mainEntry.Text;
-  text += "\r\n\r\n TO \r\n\r\n";
-  text += syncEntry.code();
-  text += "\r\n";
-  text += syncEntry.Text;
+  // OK replaces the second text too, so it is shown whenever either entry has one.
+  const bool second = !mainEntry.Extension.empty() || !syncEntry.Extension.empty();
+  const auto lines = [second](const DtcEntry& e) {
+    std::string t(e.code());
+    t += "\r\n";
+    t += e.Text;
+    if (second) t += "\r\nSecond text: " + (e.Extension.empty() ? "(none)" : e.Extension);
+    return t;
+  };
+  std::string text =
+      "Confilm change:\r\n\r\n" + lines(mainEntry) + "\r\n\r\n TO \r\n\r\n" + lines(syncEntry);
   return {std::move(text), {Button::Ok, Button::Cancel}, Button::Cancel, Icon::Question, ""};
 }
 
@@ -367,12 +478,15 @@ SyncResult Synchronize(const std::string& mainPath, const std::string& syncPath,
   std::vector<FileMerge> merges;
   merges.reserve(4);
   MatchScratch scratch;
-  for (size_t t = 0; t < 4; ++t) {
-    const char letter = kTableOrder[t];
-    log.LOG(std::string("Synchronize ") + letter + " base:", kTabModeLineEnd, kWhite);
+  for (char letter : kTableOrder)
     merges.emplace_back(FileEntries(*mainFile.view().table(letter)),
                         FileEntries(*syncFile.view().table(letter)), scratch);
-    result.tables[t] = mergeLogged(log, merges.back(), direct, questions);
+  std::array<std::vector<Outcome>, 4> decided;
+  if (!direct && !replaceAsked(merges, decided, mainPath, log, questions, result)) return result;
+  for (size_t t = 0; t < 4; ++t) {
+    log.LOG(std::string("Synchronize ") + kTableOrder[t] + " base:", kTabModeLineEnd, kWhite);
+    result.tables[t] =
+        mergeLogged(log, merges[t], direct, questions, direct ? nullptr : &decided[t]);
   }
   if (Status s = writeMerged(mainPath, mainFile.view(), merges); !s.ok())
     return failed(log, std::move(s), result);
@@ -380,6 +494,7 @@ SyncResult Synchronize(const std::string& mainPath, const std::string& syncPath,
   // Tables P, C, B, U from their merges in the order B, C, P, U.
   LogBasePositions(log, {result.tables[2].after, result.tables[1].after, result.tables[0].after,
                          result.tables[3].after});
+  LogKeptCopy(log, mainPath);
   return result;
 }
 
@@ -407,8 +522,12 @@ SyncTablePlan PlanSyncTable(const TableView& main, const TableView& sync, char l
   for (int32_t i = 1; i <= merge.syncUpperBound(); ++i) {
     const EntryView s = merge.syncEntry(i);
     const int32_t k = merge.find(i);
-    SyncPlanEntry p{std::string(s.code), i, k, {}, std::string(s.Text)};
+    SyncPlanEntry p{std::string(s.code), i, k, {}, std::string(s.Text), {}, {}};
     if (k != 0) p.mainText = direct ? merge.entry(k).Text : merge.entry(k).Extension;
+    if (k != 0 && direct) {
+      p.mainExtension = merge.entry(k).Extension;
+      p.syncExtension = s.Extension;
+    }
     switch (merge.apply(i, s, k, direct, ok)) {
       case Outcome::kAdded:
         p.mainIndex = merge.upperBound();

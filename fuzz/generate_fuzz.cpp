@@ -50,8 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   if (ok) {
-    const size_t lines =
-        SplitSourceLines(std::string_view(reinterpret_cast<const char*>(data), size)).size();
+    const SourceText text =
+        DecodeSourceText(std::string_view(reinterpret_cast<const char*>(data), size));
+    const size_t lines = SplitSourceLines(text.text()).size();
     const size_t entries = static_cast<size_t>(db.P.upperBound() + db.C.upperBound() +
                                                db.B.upperBound() + db.U.upperBound());
     if (entries != lines || static_cast<size_t>(result.entries) != lines) std::abort();

@@ -28,7 +28,7 @@ _vestral() {
     create) ;;
     generate) options+=" --yes --no" ;;
     check) options+=" --db --write" ;;
-    collect) options+=" --db --code --yes --no" ;;
+    collect) options+=" --db --code --utf8 --yes --no" ;;
     sync) options+=" --db --direct --dry-run --yes --no" ;;
     lint) options+=" --db --source" ;;
     set) options+=" --db --ext --yes --no" ;;

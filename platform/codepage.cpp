@@ -119,6 +119,22 @@ size_t FirstNotInCp1251(std::string_view text) {
   return at;
 }
 
+size_t Utf8ToCp1251Prefix(std::string_view text, std::string& out) {
+  size_t at = text.size();
+  (void)toCp1251(text, true, out, &at);
+  return at;
+}
+
+std::string Cp1251ToUtf8Exactly(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (char b : bytes) {
+    const auto byte = static_cast<unsigned char>(b);
+    AppendUtf8(out, byte == 0x98 ? char32_t{0x98} : Cp1251ToUnicode(byte));
+  }
+  return out;
+}
+
 char32_t Cp1251ToUnicode(unsigned char byte) {
   if (byte < 0x80) return byte;
   if (byte >= 0xC0) return 0x0410 + (byte - 0xC0);

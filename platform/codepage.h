@@ -38,4 +38,13 @@ std::string Utf8ToCp1251(std::string_view text);
 // code page lacks, or of the first byte that is no UTF-8; npos when it converts.
 [[nodiscard]] size_t FirstNotInCp1251(std::string_view text);
 
+// Converts `text` (UTF-8) into `out` as far as Utf8ToCp1251Exactly would: returns where
+// it stopped (FirstNotInCp1251), or text.size() when all of it converted; `out` holds
+// the conversion of the bytes before.
+[[nodiscard]] size_t Utf8ToCp1251Prefix(std::string_view text, std::string& out);
+
+// Code page 1251 bytes as UTF-8, every byte kept: Utf8ToCp1251Exactly gives them back
+// (the unassigned 0x98 travels as U+0098).
+std::string Cp1251ToUtf8Exactly(std::string_view bytes);
+
 }  // namespace vestral

@@ -87,11 +87,11 @@ TEST_F(BadInput, FoldersPipesDevicesMissingFoldersAndEmptyPathsChangeNothing) {
 TEST_F(BadInput, AFailedWriteIsReportedAndLeavesTheOldFileIntact) {
   const std::tuple<const char*, std::string, bool, const char*, bool> cases[] = {
       // command line, {new} before ("": none), read-only (else full disk), problem, logged
-      {"sync --db {new} {other}", ReadBytes(main_), false, "no space left on device", true},
+      {"sync --yes --db {new} {other}", ReadBytes(main_), false, "no space left on device", true},
       {"collect --yes --db {main} {new}", ReadBytes(out_), false, "no space left", true},
       {"generate --yes {src} {new}", ReadBytes(main_), false, "no space left", true},
       {"generate {src} {new}", "", false, "no space left on device", true},
-      {"sync --db {new} {other}", ReadBytes(main_), true, "cannot write", true},
+      {"sync --yes --db {new} {other}", ReadBytes(main_), true, "cannot write", true},
       {"check --write --db {new}", ReadBytes(damaged_), true, "cannot write", false},
       {"collect --yes --db {main} {new}", ReadBytes(out_), true, "cannot write", true},
       {"generate --yes {src} {new}", ReadBytes(main_), true, "the file is read-only", true},
@@ -115,8 +115,9 @@ TEST_F(BadInput, AFailedWriteIsReportedAndLeavesTheOldFileIntact) {
 TEST_F(BadInput, WritersFollowALinkToALongName) {
   const std::string target = dir_.file(std::string(250, 'n'));
   fs::create_symlink(target, fresh_);
-  for (const char* line : {"sync --db {new} {other}", "check --write --db {new}",
-                           "collect --yes --db {main} {new}", "generate --yes {src} {new}"}) {
+  for (const char* line :
+       {"sync --db {new} {other}", "check --write --db {new}",
+        "collect --yes --db {main} {new} --code P0100", "generate --yes {src} {new}"}) {
     WriteBytes(target, ReadBytes(damaged_));
     EXPECT_EQ(run(line).status, kExitOk) << line;
     EXPECT_TRUE(fs::is_symlink(fresh_));
@@ -131,8 +132,8 @@ TEST_F(BadInput, ASyncWaitsForTheLockAndKeepsEveryChange) {
     FileLock held;
     ASSERT_TRUE(held.lock(main_).ok());
     if ((sync = ::fork()) == 0) {
-      ::execl(VESTRAL_BINARY, VESTRAL_BINARY, "sync", "-q", "--db", main_.c_str(), other_.c_str(),
-              nullptr);
+      ::execl(VESTRAL_BINARY, VESTRAL_BINARY, "sync", "-q", "--yes", "--db", main_.c_str(),
+              other_.c_str(), nullptr);
       ::_exit(127);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // it waits for the lock

@@ -1,3 +1,5 @@
+#include <filesystem>
+
 #include "cli/cli_test.h"
 #include "cli/entry_output.h"
 #include "platform/program_paths.h"
@@ -111,24 +113,34 @@ TEST_F(Commands, CheckRemovesDamageOnlyWithWrite) {
                                                   "\"; the file was left as it was (--write "
                                                   "removes them)\n1");
   EXPECT_EQ(ReadBytes(damaged_), before);
-  EXPECT_EQ(run("check --db {damaged} --write").status, kExitOk);
+  const Outcome w = run("check --db {damaged} --write");
+  EXPECT_EQ(w.status, kExitOk);
+  EXPECT_THAT(w.out, EndsWith("Done\nThe previous file is kept as \"" + damaged_ + ".bak\"\n"));
+  EXPECT_EQ(ReadBytes(damaged_ + ".bak"), before);
   EXPECT_EQ(ReadBack(damaged_).P.Entries.size() + ReadBack(damaged_).B.Entries.size(), 3u);
 }
 
+// An entry the source format cannot carry is named and left out; exit 1.
 TEST_F(Commands, CollectWritesTheWholeDatabaseOrTheCodesInTheOrderGiven) {
-  EXPECT_EQ(run("collect --db {main} {new}").status, kExitOk);
-  EXPECT_THAT(ReadBytes(fresh_), EndsWith("P0130 Oxygen sensor circuit | \xC4\xC0\xD2\xD7\xC8\xCA"
+  Outcome r = run("collect --db {main} {new}");
+  EXPECT_EQ(r.err + std::to_string(r.status),
+            "vestral collect: P0200 was not collected: a text holds a line end, so generate "
+            "would not read it back\nvestral: 1 entry was left out of \"" +
+                fresh_ + "\"; the others were written\n1");
+  EXPECT_THAT(ReadBytes(fresh_), EndsWith("P0130 Oxygen sensor circuit| \xC4\xC0\xD2\xD7\xC8\xCA"
                                           "\r\nU0100 \xA8\xCB\xCA\xC0\r\n"));
-  Outcome r = run("collect --db {main} {out} --yes --code u01009 --code=p0100 --code c0-1-2-3");
+  EXPECT_EQ(run("collect --db {main} {out} --yes --utf8 --code U0100").status, kExitOk);
+  EXPECT_EQ(ReadBytes(out_), "U0100 ЁЛКА\r\n");
+  r = run("collect --db {main} {out} --yes --code u01009 --code=p0100 --code c0-1-2-3");
   EXPECT_EQ(ReadBytes(out_),
-            "U0100 \xA8\xCB\xCA\xC0\r\nP0100 Mass air flow circuit | check wiring"
+            "U0100 \xA8\xCB\xCA\xC0\r\nP0100 Mass air flow circuit| check wiring"
             "\r\nC0123 " +
                 kDatchik + " of the chassis\r\n");
   EXPECT_EQ(r.err + std::to_string(r.status),
             "vestral collect: \"u01009\" is taken as U0100\n"
             "vestral collect: \"c0-1-2-3\" is taken as C0123\n0");
   r = run("collect --db {main} {out} --yes --code P0300 --code B1000 --code 00100");
-  EXPECT_EQ(ReadBytes(out_), "B1000 Body sensor | oxygen\r\n");
+  EXPECT_EQ(ReadBytes(out_), "B1000 Body sensor| oxygen\r\n");
   EXPECT_EQ(r.err + std::to_string(r.status),
             "vestral: not in the database, so not collected: P0300, 00100\n1");
   EXPECT_EQ(run("collect --db {main} {out} --no").err,
@@ -144,7 +156,21 @@ TEST_F(Commands, CreateAndGenerateWriteNewDatabases) {
   EXPECT_EQ(ReadBack(fresh_).B.Entries.back(), entry("1001", "abc", "def"));
   const Outcome unasked = run("generate {src} {main}");  // the existing file is kept
   EXPECT_THAT(unasked.err, EndsWith("vestral: \"" + main_ + "\" exists and was left as it was\n"));
-  EXPECT_EQ(ReadBack(main_), Codes());
+  const std::string before = ReadBytes(main_);
+  WriteBytes(src_, "P0100 abc\r\n\r\n");  // an empty line stops the run, which keeps the old file
+  const Outcome faulty = run("generate {src} {main} --yes");
+  EXPECT_EQ(faulty.err + std::to_string(faulty.status),
+            "vestral: \"" + src_ +
+                "\" line 2 is no entry the generator can store; the old "
+                "database \"" +
+                main_ + "\" was kept\n1");
+  EXPECT_EQ(ReadBytes(main_), before);
+  WriteBytes(src_, "P0100 Датчик\r\n");
+  const Outcome lint = run("lint --source {src}");
+  EXPECT_EQ(lint.out + std::to_string(lint.status),
+            "\"" + src_ + "\" is UTF-8: read as generate reads it, converted to code page 1251\n0");
+  EXPECT_THAT(run("generate {src} {new} --yes").out, HasSubstr("\nSource file is UTF-8"));
+  EXPECT_EQ(ReadBack(fresh_).P.Entries.back(), entry("0100", kDatchik));
 }
 
 TEST_F(Commands, SyncMergesByModeAndAnswer) {
@@ -159,20 +185,34 @@ TEST_F(Commands, SyncMergesByModeAndAnswer) {
                 "C0200  at 2  Chassis\nP base: 5 entries before, 6 after; 1 added, 1 "
                 "identical, 1 changed\n  added      P0300  at 6  Новый\n  identical  "
                 "P0A80  at 3\n  changed    P0100  at 1\n      main text:  Mass air "
-                "flow circuit\n      sync text:  CDE\nU base: 1 entry before, 1 after; "
+                "flow circuit\n      sync text:  CDE\n      main second text:  check wiring\n"
+                "      sync second text:  new ext\nU base: 1 entry before, 1 after; "
                 "0 added, 0 identical, 0 changed\n");
+  EXPECT_THAT(run("sync --db {main} {other} --dry-run").out,
+              EndsWith("becomes:    Датчик\nU base: 1 entry before, 1 after; 0 added, 0 identical, "
+                       "0 changed\nA run would replace 2 non-empty second texts (each "
+                       "\"extension\" above that is not empty) and asks once before it does.\n"));
   EXPECT_EQ(ReadBytes(main_), before);
-  for (const std::string options : {"", " --direct"}) {  // the last answers Cancel
+  // Alternative value mode replaces two second texts: without a terminal No keeps the file.
+  for (const std::string options : {"", " --yes", " --direct"}) {  // the last answers Cancel
     ASSERT_TRUE(WriteDatabase(main_, Codes()).ok());
+    std::filesystem::remove(main_ + ".bak");
+    const std::string was = ReadBytes(main_);
     const Outcome r = run("sync --db {main} {other}" + options);
-    EXPECT_EQ(r.status, kExitOk) << options;  // a declined change is part of a complete run
+    // A declined change is part of a complete run; declined second texts are not.
+    EXPECT_EQ(r.status, options.empty() ? kExitFailure : kExitOk) << options;
     EXPECT_EQ(r.err.find("vestral: answered Cancel") != std::string::npos, options == " --direct");
+    EXPECT_EQ(r.err.ends_with("vestral: \"" + main_ +
+                              "\" was left as it was: replacing 2 "
+                              "non-empty second texts was declined\n"),
+              options.empty());
     DtcDatabase expected = Codes();
-    if (options.empty()) expected.P.Entries[1].Extension = "CDE";
-    if (options.empty()) expected.P.Entries[3].Extension = kDatchik;
+    if (options == " --yes") expected.P.Entries[1].Extension = "CDE";
+    if (options == " --yes") expected.P.Entries[3].Extension = kDatchik;
     expected.P.Entries.push_back(entry("0300", "\xCD\xEE\xE2\xFB\xE9", "x"));
     expected.C.Entries.push_back(entry("0200", "Chassis"));
-    EXPECT_EQ(ReadBack(main_), expected) << options;
+    EXPECT_EQ(ReadBack(main_), options.empty() ? Codes() : expected) << options;
+    EXPECT_EQ(ReadBytes(main_ + ".bak"), options.empty() ? "" : was) << options;
   }
 }
 

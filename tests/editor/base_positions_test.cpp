@@ -56,6 +56,7 @@ TEST(WriteMainDatabase, WritesAfterAskingWhenTheFileChangedSinceTheRead) {
     ASSERT_TRUE(answer == Button::Cancel || WriteDatabase(path, filled(5, "TEXT")).ok());
     ASSERT_TRUE(DeleteEntry(working.P, 2) && DeleteEntry(written.P, 2));
     ScriptedQuestions questions{answer};
+    const std::string before = ReadBytes(path);
     log = RecordingSink();
     written.B.Name = "", written.P.Name = "\xCF\xF0\xE8\xE2\xEE\xE4", written.U.Name = name;
     EXPECT_EQ(WriteMainDatabase(path, working, {"", "chassis", written.P.Name, name}, stamp, log,
@@ -65,8 +66,12 @@ TEST(WriteMainDatabase, WritesAfterAskingWhenTheFileChangedSinceTheRead) {
       expected.replace(at, 2, path);
     EXPECT_THAT(ColouredLog(log),
                 HasSubstr("[10]LOG v. 1.0\n[15]Write main database\n" + positions(4) + expected));
-    ASSERT_TRUE(ReadDatabase(path, back).ok());
     const bool wrote = outcome == WriteOutcome::kWritten;
+    EXPECT_EQ(ColouredLog(log).ends_with("[15]Complete\nThe previous file is kept as \"" + path +
+                                         ".bak\"\n[12]Done"),
+              wrote);
+    EXPECT_EQ(ReadBytes(path + ".bak"), wrote ? before : "");
+    ASSERT_TRUE(ReadDatabase(path, back).ok());
     EXPECT_EQ(back, wrote ? written : filled(5, answer == Button::Cancel ? "text" : "TEXT"));
     EXPECT_EQ(stamp == StampOf(ReadBytes(path)), wrote || answer == Button::Cancel);
     ASSERT_EQ(questions.asked().size(), answer == Button::Cancel ? 0u : 1u);

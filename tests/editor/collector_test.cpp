@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "editor/generator.h"
 #include "support/coloured_log.h"
 #include "support/entries.h"
 #include "support/temp_dir.h"
@@ -22,8 +23,7 @@ TEST(CollectorKeyFilter, AcceptsTableLettersDigitsAndBackspaceOnly) {
 
 // Every run as the log shows it, the file it leaves and what it reports. Tables are
 // filled out of the collector's order, so the B, C, P, U walk shows; "00100" names no
-// table and must not search the table of the code before it. The lines are what the
-// generator reads back as the same entries (its ParseSourceLine test).
+// table and must not search the table of the code before it.
 TEST(Collect, RunsLogEveryEntryAndWriteWhatTheyReport) {
   DtcDatabase db = EmptyDatabase();
   db.P.Entries = {DtcEntry{}, entry("0100", "Air flow"), entry("0101", "\xC4\xE0", "ext"),
@@ -45,13 +45,13 @@ TEST(Collect, RunsLogEveryEntryAndWriteWhatTheyReport) {
        "\t[15]extend\t[12]OK\n[15]Collect P base\n[14]P0100\t[12]OK\n[14]P0101\t[15]extend\t"
        "[12]OK\n[14]P0100\t[12]OK\n[15]Collect U base\n[14]U0100\t[12]OK\n[15]End collection\n"
        "[12]Done",
-       "C0035  | only ext\r\nP0100 Air flow\r\nP0101 \xC4\xE0 | ext\r\nP0100 second\r\nU0100 Lost\r\n"},
+       "C0035 | only ext\r\nP0100 Air flow\r\nP0101 \xC4\xE0| ext\r\nP0100 second\r\nU0100 Lost\r\n"},
       {false, false, {"U0100", "P0100", "C9999", "00100", "C0035", "", "P", "p0100"},
        {"C9999", "00100", "", "P", "p0100"},
        "Collect list codes\n" + u0100 + "[15]FIND P0100\tFOUND\t[14]P0100\t[12]OK\n[15]FIND " +
        "C9999\tNOT FOUND\tSKIPPED\nFIND 00100\tNOT FOUND\tSKIPPED\nFIND C0035\tFOUND\t[14]C0035\t" +
        "[15]extend\t[12]OK\n[15]FIND \tNOT FOUND\tSKIPPED\nFIND P\tNOT FOUND\tSKIPPED\nFIND p0100" +
-       "\tNOT FOUND\tSKIPPED\n[12]Done", "U0100 Lost\r\nP0100 Air flow\r\nC0035  | only ext\r\n"},
+       "\tNOT FOUND\tSKIPPED\n[12]Done", "U0100 Lost\r\nP0100 Air flow\r\nC0035 | only ext\r\n"},
       {false, false, {}, {}, "Collect list codes\n[12]Done", ""},
       {false, true, {"U0100"}, {}, query + "Collect list codes\n" + u0100 + "Done", "U0100 Lost\r\n"},
       {false, true, {"U0100"}, {}, query + "Cancelled\n[12]Done", old}};
@@ -73,6 +73,61 @@ TEST(Collect, RunsLogEveryEntryAndWriteWhatTheyReport) {
     EXPECT_EQ(q.asked()[0].text, "File already exist. overwrite it?");
     EXPECT_EQ(q.asked()[0].buttons, (std::vector<Button>{Button::Yes, Button::No}));
     EXPECT_EQ(q.asked()[0].defaultButton, Button::No);
+  }
+}
+
+// collect -> generate -> collect gives the same file, in code page 1251 and in UTF-8,
+// and the entries back as they were; an entry whose line would not give it back is
+// named, logged and left out, the others written. UTF-8 bytes stored as code page 1251
+// travel in code page 1251 only in a file that is no UTF-8 as a whole.
+TEST(Collect, WritesWhatGenerateReadsBackAndLeavesOutWhatItsLineCannotCarry) {
+  DtcDatabase good = EmptyDatabase(), plain = EmptyDatabase();
+  good.P.Entries = {DtcEntry{}, entry("0100", "Air flow ", "\xC4\xE0| \x98 x|y"),
+                    entry("0101", "", " lead"), entry("0102", "\xC4\xE0\xF2"), entry("0103", "t ")};
+  good.U.Entries.push_back(entry("0100", "\xD0\x94\xD0\xB0"));
+  plain.P.Entries.push_back(entry("0100", "plain"));
+  DtcDatabase bad = good, mixed = plain;
+  bad.B.Entries = {
+      DtcEntry{},        entry("0001", "a|b"),  entry("0002", "a", "b\rc"),
+      entry("1 2", "x"), entry("0003", "a\nb"), entry("0004", "a", std::string(65536, 'x'))};
+  mixed.U = good.U;
+  const std::string badNames =
+      "B0001 the description holds a \"|\"\nB0002 a text holds a line end\nB1 2  the code holds a "
+      "blank or a line end\nB0003 a text holds a line end\nB0004 a text is longer than 65535 "
+      "bytes\n";
+  const std::string utf8Name =
+      "U0100 its code page 1251 text would be read back as UTF-8 (collect it as UTF-8)\n";
+  const struct {
+    const DtcDatabase &db, &back;
+    bool utf8;
+    std::string notCarried;
+  } cases[] = {{bad, good, false, badNames},
+               {bad, good, true, badNames},
+               {mixed, plain, false, utf8Name},
+               {mixed, mixed, true, ""}};
+  TempDir dir;
+  const std::string text = dir.file("a.txt"), built = dir.file("b.DAT"), again = dir.file("c.txt");
+  for (const auto& c : cases) {
+    for (const std::string& f : {text, built, again}) std::filesystem::remove(f);
+    RecordingSink log;
+    NullSink quiet;
+    ScriptedQuestions q;
+    const CollectResult r = Collect(c.db, text, true, {}, log, q, c.utf8);
+    std::string named;
+    for (const UncarriedEntry& e : r.notCarried) named += e.code + " " + e.why + "\n";
+    EXPECT_EQ(named, c.notCarried);
+    EXPECT_EQ(r.done(), named.empty());
+    EXPECT_TRUE(named != badNames ||
+                ColouredLog(log).find("[14]B0001\t[12]the description holds a \"|\"\t[15]SKIPPED"
+                                      "\n") != std::string::npos);
+    ASSERT_TRUE(Generate(text, built, quiet, q).done());
+    DtcDatabase back;
+    ASSERT_TRUE(ReadDatabase(built, back).ok());
+    EXPECT_EQ(back, c.back);
+    ASSERT_TRUE(Collect(back, again, true, {}, quiet, q, c.utf8).done());
+    EXPECT_EQ(ReadBytes(again), ReadBytes(text));
+    EXPECT_EQ(ReadBytes(text).find("P0102 \xD0\x94\xD0\xB0\xD1\x82") != std::string::npos,
+              c.utf8 && &c.db == &bad);
   }
 }
 

@@ -56,6 +56,8 @@ class FrmBaseEditTest : public ::testing::Test {
  protected:
   void SetUp() override { reopen({}); }
   void reopen(const std::vector<Button>& answers) {
+    for (const auto& f : std::filesystem::directory_iterator(dir.path()))
+      std::filesystem::remove(f.path());
     ASSERT_TRUE(WriteDatabase(main, database(false)).ok());
     ASSERT_TRUE(WriteDatabase(sync, database(true)).ok());
     WriteBytes(source, "P0100 abc\r\nB0001 driver | airbag\r\nU0100 lost\r\n");

@@ -56,74 +56,90 @@ std::string counts(int p, int c, const char* word) {
 }
 
 // Every run as the log shows it, with what it reports, asks and leaves in the
-// destination; the boxes' buttons once, in the declined run.
+// destination; the boxes' buttons once, in the declined run. A run that fails leaves a
+// destination that held a file exactly as it was; one that held nothing gets the empty
+// database. A UTF-8 source is converted, up to a character code page 1251 lacks.
 TEST(Generate, RunsLogEveryStepAndLeaveTheDestinationAsTheyReport) {
   TempDir dir;
   const std::string src = dir.file("codes.txt"), dst = dir.file("out.DAT"), old = "old bytes";
   const std::string x(65536, 'x'), t(65535, 't');
-  DtcDatabase db[3] = {EmptyDatabase(), EmptyDatabase(), EmptyDatabase()};
+  DtcDatabase db[4] = {EmptyDatabase(), EmptyDatabase(), EmptyDatabase(), EmptyDatabase()};
   db[1].P.Entries = {DtcEntry{}, entry("0100", "abc"), entry("0100", "twice")};
   db[1].C.Entries = {DtcEntry{}, entry("0035", "abc ", "def")};
   db[2].P.Entries.push_back(entry("0100", t, t));
-  std::string bytes[3];
-  for (int i = 0; i < 3; ++i) ASSERT_TRUE(SerializeDatabase(db[i], bytes[i]).ok());
-  const std::string create =
-      "[15]Create new database\tOK\n[6]B - base positions 0\nC - base "
-      "positions 0\nP - base positions 0\nU - base positions 0\n[9]" +
-      std::string(kBeginBanner) + "\n";
-  const std::string three = create + counts(1, 0, "[9]Ok") + counts(1, 1, "[14]Extend") +
+  db[3].P.Entries.push_back(entry("0100", "\xC4\xE0", "\xED\xE5\xF2"));
+  std::string bytes[4];
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(SerializeDatabase(db[i], bytes[i]).ok());
+  const auto create = [](bool utf8) {
+    return "[15]Create new database\tOK\n[6]B - base positions 0\nC - base positions 0\nP - base "
+           "positions 0\nU - base positions 0\n" +
+           std::string(utf8 ? "[15]Source file is UTF-8: converted to code page 1251\n" : "") +
+           "[9]" + kBeginBanner + "\n";
+  };
+  const std::string three = create(false) + counts(1, 0, "[9]Ok") + counts(1, 1, "[14]Extend") +
                             counts(2, 1, "[9]Ok") + kEndBanner + "\n";
   const std::string done = "[15]Created database file \"" + dst + "\"\n[12]Done";
   const std::string erase = "[8]" + std::string(kEraseQuery) + "\t";
-  const std::string none = "[15]Source file not found\n[12]Done";
+  const std::string none = "[15]Source file not found\n",
+                    kept = "[15]The old database \"" + dst + "\" was kept\n[12]Done";
   const auto stop = [](const std::string& why, int line) {
-    return "[12]" + why + ". See line " + std::to_string(line) + " of source file.\nDone";
+    return "[12]" + why + ". See line " + std::to_string(line) + " of source file.\n";
   };
   // `asked`: the boxes shown; the destination holds `old` before a run that asks to
-  // rewrite it, No answers when it holds `old` afterwards. `from`, `to`: other paths.
+  // rewrite it or that reads `from` another path; `to`: another destination.
   const struct {
     std::string source, log, dest, asked;
     int entries;
     std::string from = {}, to = {};
+    Button answer = Button::Yes;
   } cases[] = {
       // clang-format off
       {"P0100 abc\r\nC0035 abc | def\r\nP0100 twice\r\n", three + done, bytes[1], "", 3},
-      {"P0100 abc\r\n", erase + "[15]Abort[12]Done", old, kRewriteQuestion, 0},
+      {"P0100 abc\r\n", erase + "[15]Abort[12]Done", old, kRewriteQuestion, 0, {}, {}, Button::No},
       {"P0100 abc\r\nC0035 abc | def\r\nP0100 twice", erase + "[11]Erase file\n" + three + done,
        bytes[1], kRewriteQuestion, 3},
-      {"P0100 " + t + "|_" + t, create + counts(1, 0, "[14]Extend") + "[9]" + kEndBanner + "\n" +
-       done, bytes[2], "", 1},
-      {"P0100 a\r\n\r\nP0101 b\r\n", create + counts(1, 0, "[9]Ok") +
-       stop("Source error. Code lench is missing", 2), bytes[0], "", 0},
-      {"P0100 a|_" + x, create + stop("Source error. Extension is longer than 65535 bytes", 1),
-       bytes[0], "", 0},
-      {"P0100 a\r\nC0100 b\r\np0100 abc\r\n", create + counts(1, 0, "[9]Ok") + counts(1, 1, "[9]Ok") +
-       stop("Script error. This database absense in database", 3), bytes[0],
-       "No table in the database [p] on line 3 [!]", 0},
-      {"P0100 abc\r\n", none, "", "", 0, dir.file("none.txt")},
+      {"P0100 " + t + "|_" + t, create(false) + counts(1, 0, "[14]Extend") + "[9]" + kEndBanner +
+       "\n" + done, bytes[2], "", 1},
+      {"P0100 a\r\n\r\nP0101 b\r\n", create(false) + counts(1, 0, "[9]Ok") +
+       stop("Source error. Code lench is missing", 2) + "Done", bytes[0], "", 0},
+      {"P0100 a\r\n\r\n", erase + "[11]Erase file\n" + create(false) + counts(1, 0, "[9]Ok") +
+       stop("Source error. Code lench is missing", 2) + kept, old, kRewriteQuestion, 0},
+      {"P0100 a|_" + x, create(false) + stop("Source error. Extension is longer than 65535 bytes", 1)
+       + "Done", bytes[0], "", 0},
+      {"P0100 a\r\nC0100 b\r\np0100 abc\r\n", create(false) + counts(1, 0, "[9]Ok") +
+       counts(1, 1, "[9]Ok") + stop("Script error. This database absense in database", 3) + "Done",
+       bytes[0], "No table in the database [p] on line 3 [!]", 0},
+      {"P0100 \xD0\x94\xD0\xB0| \xD0\xBD\xD0\xB5\xD1\x82", create(true) + counts(1, 0, "[14]Extend") +
+       "[9]" + kEndBanner + "\n" + done, bytes[3], "", 1},
+      {"\xEF\xBB\xBFP0100 a\r\nP0101 \xD0\x94\xE6\x97\xA5", erase + "[11]Erase file\n" + create(true) +
+       counts(1, 0, "[9]Ok") + stop("Source error. Character 8 (U+65E5) is not in code page 1251",
+       2) + kept, old, kRewriteQuestion, 0},
+      {"P0100 abc\r\n", none + "[12]Done", "", "", 0, dir.file("none.txt")},
+      {"P0100 abc\r\n", none + kept.substr(4), old, "", 0, dir.file("none.txt")},
       {"P0100 abc\r\n", "[12]\"" + src + "\" is the source file itself; choose another destination"
        "\nDone", "P0100 abc\r\n", "", 0, src, src}};
   // clang-format on
   for (const auto& c : cases) {
     std::filesystem::remove(dst);
-    if (c.asked == kRewriteQuestion) WriteBytes(dst, old);
+    if (c.asked == kRewriteQuestion || (c.dest == old && !c.from.empty())) WriteBytes(dst, old);
     WriteBytes(src, c.source);
     RecordingSink log;
-    ScriptedQuestions questions{c.dest == old ? Button::No : Button::Yes};
+    ScriptedQuestions questions{c.answer};
     const std::string& from = c.from.empty() ? src : c.from;
     const GenerateResult r = Generate(from, c.to.empty() ? dst : c.to, log, questions);
     EXPECT_EQ(ColouredLog(log), "[10]LOG v. 1.0\n" + c.log);
     EXPECT_EQ(ReadBytes(c.to.empty() ? dst : c.to), c.dest);
     EXPECT_EQ(r.done(), c.entries > 0);
-    EXPECT_EQ(r.declined, c.dest == old);
-    EXPECT_EQ(r.sourceUnreadable, c.log == none);
+    EXPECT_EQ(r.declined, c.answer == Button::No);
+    EXPECT_EQ(r.keptOld, c.log.find("The old database") != std::string::npos);
+    EXPECT_EQ(r.sourceUnreadable, c.log.starts_with(none));
     EXPECT_EQ(r.entries, c.entries);
     EXPECT_TRUE(r.status.ok() || r.status.message().find(from) != std::string::npos);
     std::string asked;
     for (const MessageBox& box : questions.asked())  // [!]: a critical box that only informs
       asked += box.text + (box.icon == Icon::Critical && box.buttons.size() == 1 ? " [!]" : "");
     EXPECT_EQ(asked, c.asked);
-    if (c.dest != old) continue;
+    if (c.answer == Button::Yes) continue;
     EXPECT_EQ(questions.asked()[0].buttons, (std::vector<Button>{Button::Yes, Button::No}));
     EXPECT_EQ(questions.asked()[0].defaultButton, Button::No);
   }

@@ -40,7 +40,9 @@ TEST(LintSource, ReportsWhatTheGeneratorWouldStoreAndWhereItWouldStop) {
        {"line 1 P1" + control, "line 2 P2" + control, "line 3 P3" + control}},
       {"P0100 a\n\nP010 a\nX0100 b\n", {"line 2" + stops, "line 3" + stops, "line 4" + stops}},
       {"P0100 " + std::string(65536, 'x'), {"line 1 P0" + stops}},
-      {"P0100 \xD0\x94\xD0\xB0\n", {notText, "line 1 P1 UTF-8 stored as code page 1251"}},
+      {"P0100 \xD0\x94\xD0\xB0\n", {}},
+      {"\xEF\xBB\xBFP0100 a \nP0101 \xE6\x97\xA5\nP0102 b\n",
+       {"line 1 P1" + blank, "line 2" + stops}},
       {"P0100 a\x98\n", {notText}},
       {"P0100 a\0b\n"s, {notText, "line 1 P1" + control}},
   };

@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 
+#include <filesystem>
 #include <random>
 
 #include "support/coloured_log.h"
@@ -52,7 +53,7 @@ TEST(Synchronize, LogsEveryDecisionAndCountsIt) {
     return "[15]Open Syncho database\n" + positions(0, 4, 1) + table('B', "") + table('C', "") +
            table('P', p + entryLine("0104", create + complete)) +
            table('U', entryLine("0100", create + complete)) + "[15]Synchronization complete\n" +
-           positions(1, 4, 1) + "[12]Done";
+           positions(1, 4, 1) + "[15]The previous file is kept as \"" + f.main + ".bak\"\n[12]Done";
   };
   const struct {
     bool direct;
@@ -70,6 +71,7 @@ TEST(Synchronize, LogsEveryDecisionAndCountsIt) {
   // clang-format on
   for (const auto& c : cases) {
     WriteBytes(f.main, before);
+    std::filesystem::remove(f.main + ".bak");
     RecordingSink log;
     ScriptedQuestions q{Button::Ok, Button::Cancel};
     const SyncResult r = Synchronize(f.main, c.sync, c.direct, log, q);
@@ -81,6 +83,7 @@ TEST(Synchronize, LogsEveryDecisionAndCountsIt) {
     EXPECT_EQ(r.otherUnreadable, c.otherUnreadable);
     EXPECT_EQ(r.tables[2], c.p);
     EXPECT_TRUE(r.done() || ReadBytes(f.main) == before);
+    EXPECT_EQ(ReadBytes(f.main + ".bak"), r.done() ? before : "");
     ASSERT_EQ(q.asked().size(), c.p.declined ? 2u : 0u);
     if (!c.p.declined) continue;
     EXPECT_EQ(q.asked()[0].text,
@@ -88,6 +91,67 @@ TEST(Synchronize, LogsEveryDecisionAndCountsIt) {
     EXPECT_EQ(q.asked()[0].buttons, (std::vector<Button>{Button::Ok, Button::Cancel}));
     EXPECT_EQ(q.asked()[0].defaultButton, Button::Cancel);
   }
+}
+
+// Alternative value mode asks once before it replaces second texts that are not empty
+// and differ (per table, the first five), and No leaves the file, with no copy; equal or
+// empty ones are no reason to ask. Direct mode takes a changed second text for a change
+// and shows both second texts.
+TEST(Synchronize, AsksBeforeReplacingASecondTextTheUserHasNotSeen) {
+  DtcDatabase main = EmptyDatabase(), sync = EmptyDatabase();
+  for (const char* code : {"0101", "0102", "0103", "0104", "0105"}) {
+    main.P.Entries.push_back(entry(code, "t", "old"));
+    sync.P.Entries.push_back(entry(code, "new"));
+  }
+  main.P.Entries.push_back(entry("0106", "t", "same"));
+  sync.P.Entries.push_back(entry("0106", "same"));
+  main.P.Entries.push_back(entry("0107", "t"));
+  sync.P.Entries.push_back(entry("0107", "filled"));
+  main.P.Entries.push_back(entry("0108", "same text", "x"));
+  sync.P.Entries.push_back(entry("0108", "same text"));
+  main.C.Entries.push_back(entry("0035", "wheel", "\xC4\xE0\xF2\xF7\xE8\xEA"));
+  sync.C.Entries.push_back(entry("0035", std::string(120, 'w')));
+  Files f(main, sync);
+  const std::string before = ReadBytes(f.main), kept = f.main + ".bak";
+  std::string shown;
+  for (const char* code : {"P0101", "P0102", "P0103", "P0104"})
+    shown += std::string("\r\n\r\n") + code + "\r\n    now:      old\r\n    becomes:  new";
+  for (Button answer : {Button::No, Button::Yes}) {
+    RecordingSink log;
+    ScriptedQuestions q{answer};
+    const SyncResult r = Synchronize(f.main, f.sync, false, log, q);
+    ASSERT_EQ(q.asked().size(), 1u);
+    EXPECT_EQ(
+        q.asked()[0].text,
+        "Alternative value mode puts the other database's description into the second text "
+        "of each entry both databases hold. 7 entries hold a different second text, which "
+        "would be lost:\r\nPer table: B 0, C 1, P 6, U 0\r\n\r\nC0035\r\n    now:      "
+        "\xC4\xE0\xF2\xF7\xE8"
+        "\xEA\r\n    becomes:  " +
+            std::string(100, 'w') + "\x85" + shown +
+            "\r\n\r\n... and 2 more\r\n\r\nReplace these second texts? No leaves every file as "
+            "it was.");
+    EXPECT_EQ(q.asked()[0].buttons, (std::vector<Button>{Button::Yes, Button::No}));
+    EXPECT_EQ(q.asked()[0].defaultButton, Button::No);
+    EXPECT_EQ(q.asked()[0].icon, Icon::Question);
+    EXPECT_EQ(r.done(), answer == Button::Yes);
+    EXPECT_THAT(
+        ColouredLog(log),
+        ::testing::HasSubstr("\n[8]Replacing 7 non-empty second texts. Confirm please ... \t" +
+                             std::string(answer == Button::Yes
+                                             ? "[11]Replace\n[15]Synchronize B base:\n"
+                                             : "[15]Cancelled\nNo second text was replaced; \"" +
+                                                   f.main + "\" was left as it was\n[12]Done")));
+    EXPECT_EQ(ReadBytes(f.main) == before, answer == Button::No);
+    EXPECT_EQ(ReadBytes(kept), answer == Button::No ? "" : before);
+  }
+  WriteBytes(f.main, before);
+  NullSink log;
+  ScriptedQuestions cancel;
+  EXPECT_EQ(Synchronize(f.main, f.sync, true, log, cancel).tables[2].declined, 8);
+  EXPECT_EQ(cancel.asked().back().text,
+            "Confilm change:\r\n\r\n0108\r\nsame text\r\nSecond text: x\r\n\r\n TO \r\n\r\n"
+            "0108\r\nsame text\r\nSecond text: (none)");
 }
 
 // The merge with the plain linear search of FindEntry: the yardstick.
@@ -100,7 +164,7 @@ void linearSyncTable(DtcTable& main, const DtcTable& sync, bool direct, Question
       main.Entries.push_back(s);
     else if (!direct)
       main.Entries[k].Extension = s.Text;
-    else if (main.Entries[k].Text != s.Text &&
+    else if ((main.Entries[k].Text != s.Text || main.Entries[k].Extension != s.Extension) &&
              q.ask(SyncConfirmation(main.Entries[k], s)) == Button::Ok)
       main.Entries[k] = s;
   }
@@ -119,7 +183,7 @@ DtcTable randomTable(std::mt19937& rng) {
 
 // The run on files, SyncTable and the plan against the yardstick, with repeated codes
 // and a database merged into itself; with every question answered OK the plan is what
-// the run does.
+// the run does, and the run asks before replacing second texts when the plan does.
 TEST(Synchronize, AgreesWithTheLinearMergeWithSyncTableAndWithThePlan) {
   std::mt19937 rng(5);
   for (int round = 0; round < 200; ++round) {
@@ -129,6 +193,7 @@ TEST(Synchronize, AgreesWithTheLinearMergeWithSyncTableAndWithThePlan) {
       *m.table(letter) = randomTable(rng), *s.table(letter) = randomTable(rng);
     if (self) s = m;
     ScriptedQuestions qRun, qTable, qLinear;
+    if (!direct) qRun.push(Button::Yes);
     for (int i = 0; i < 80; ++i) {
       const Button b = allOk || rng() % 2 ? Button::Ok : Button::Cancel;
       qRun.push(b), qTable.push(b), qLinear.push(b);
@@ -141,6 +206,7 @@ TEST(Synchronize, AgreesWithTheLinearMergeWithSyncTableAndWithThePlan) {
     const SyncResult r = Synchronize(f.main, syncPath, direct, log, qRun);
     ASSERT_TRUE(r.done());
     DtcDatabase tables = m, linear = m;
+    size_t replaces = 0;
     for (size_t t = 0; t < 4; ++t) {
       const char letter = "BCPU"[t];
       linearSyncTable(*linear.table(letter), *s.table(letter), direct, qLinear);
@@ -148,13 +214,14 @@ TEST(Synchronize, AgreesWithTheLinearMergeWithSyncTableAndWithThePlan) {
       const SyncTablePlan plan = PlanSyncTable(*mainFile.view().table(letter),
                                                *syncFile.view().table(letter), letter, direct);
       EXPECT_TRUE(!allOk || plan.counts() == r.tables[t]);
+      for (const SyncPlanEntry& e : plan.changed) replaces |= !direct && !e.mainText.empty();
     }
     DtcDatabase back;
     ASSERT_TRUE(ReadDatabase(f.main, back).ok());
     ASSERT_EQ(back, linear);
     ASSERT_EQ(tables, linear);
-    ASSERT_EQ(qRun.asked().size(), qLinear.asked().size());
-    for (size_t i = 0; i < qRun.asked().size(); ++i)
+    ASSERT_EQ(qRun.asked().size(), qLinear.asked().size() + replaces);
+    for (size_t i = 0; i < qLinear.asked().size(); ++i)
       ASSERT_EQ(qRun.asked()[i].text, qLinear.asked()[i].text);
     ASSERT_EQ(qTable.asked().size(), qLinear.asked().size());
   }
