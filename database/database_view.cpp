@@ -231,20 +231,20 @@ void DatabaseFile::clear() {
   // The empty database always serializes and parses: neither can fail here.
   std::string empty;
   static_cast<void>(SerializeDatabase(EmptyDatabase(), empty));
-  bytes_ = std::move(empty);
-  static_cast<void>(ParseDatabaseView(bytes_, {}, view_));
+  bytes_ = FileBytes(std::move(empty));
+  static_cast<void>(ParseDatabaseView(bytes_.view(), {}, view_));
 }
 
 Status DatabaseFile::assign(std::string bytes, const std::string& fileName) {
-  bytes_ = std::move(bytes);
-  Status s = ParseDatabaseView(bytes_, fileName, view_);
+  bytes_ = FileBytes(std::move(bytes));
+  Status s = ParseDatabaseView(bytes_.view(), fileName, view_);
   if (!s.ok()) clear();
   return s;
 }
 
 Status DatabaseFile::read(const std::string& path) {
   Status s = ReadWholeFile(path, bytes_);
-  if (s.ok()) s = ParseDatabaseView(bytes_, path, view_);
+  if (s.ok()) s = ParseDatabaseView(bytes_.view(), path, view_);
   if (!s.ok()) clear();
   return s;
 }

@@ -110,7 +110,7 @@ class DatabaseFile {
   const DatabaseView& view() const { return view_; }
 
  private:
-  std::string bytes_;
+  FileBytes bytes_;
   DatabaseView view_;
 };
 

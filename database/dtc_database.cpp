@@ -220,9 +220,9 @@ Status CreateDatabase(const std::string& path) {
 
 Status ReadDatabase(const std::string& path, DtcDatabase& db) {
   db = DtcDatabase{};
-  std::string bytes;
+  FileBytes bytes;
   if (Status s = ReadWholeFile(path, bytes); !s.ok()) return s;
-  return ParseDatabase(bytes, path, db);
+  return ParseDatabase(bytes.view(), path, db);
 }
 
 Status WriteDatabase(const std::string& path, const DtcDatabase& db,

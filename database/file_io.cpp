@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -93,6 +94,21 @@ Status openForReading(const std::string& path, Fd& fd, struct stat& st) {
   return Status::OK();
 }
 
+// Fills `to` with the open file's bytes from `offset`.
+Status readInto(const Fd& fd, uint64_t offset, char* to, size_t size, const std::string& path) {
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::pread(fd.get(), to + got, size - got, static_cast<off_t>(offset + got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0)
+      return Status::IOError(quoted(path) +
+                             " became shorter while it was read: another program is changing it");
+    if (n < 0) return Status::IOError("reading " + quoted(path) + " failed: " + ErrnoText(errno));
+    got += static_cast<size_t>(n);
+  }
+  return Status::OK();
+}
+
 // Up to `limit` bytes of the open file from `offset` (none when it is shorter).
 Status readOpenFile(const Fd& fd, const struct stat& st, uint64_t offset, size_t limit,
                     const std::string& path, std::string& out) {
@@ -100,24 +116,9 @@ Status readOpenFile(const Fd& fd, const struct stat& st, uint64_t offset, size_t
   const auto size = static_cast<uint64_t>(st.st_size);
   if (size <= offset) return Status::OK();
   out.resize(static_cast<size_t>(std::min<uint64_t>(size - offset, limit)));
-  size_t got = 0;
-  while (got < out.size()) {
-    const ssize_t n =
-        ::pread(fd.get(), &out[got], out.size() - got, static_cast<off_t>(offset + got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n == 0) {
-      out.clear();
-      return Status::IOError(quoted(path) +
-                             " became shorter while it was read: another program is changing it");
-    }
-    if (n < 0) {
-      const int err = errno;
-      out.clear();
-      return Status::IOError("reading " + quoted(path) + " failed: " + ErrnoText(err));
-    }
-    got += static_cast<size_t>(n);
-  }
-  return Status::OK();
+  Status s = readInto(fd, offset, out.data(), out.size(), path);
+  if (!s.ok()) out.clear();
+  return s;
 }
 
 Status readFrom(const std::string& path, uint64_t offset, size_t limit, std::string& out) {
@@ -149,7 +150,8 @@ Status resolveTarget(const std::string& path, std::string& target) {
     struct stat dir {};
     if (::stat(folder.c_str(), &dir) == 0 && (dir.st_mode & S_ISVTX) && (dir.st_mode & S_IWOTH) &&
         link.st_uid != ::geteuid() && link.st_uid != dir.st_uid)
-      return leftAsItWas(path, quoted(std::as_const(target)) + " is a symbolic link that another user (uid " +
+      return leftAsItWas(path, (target == path ? "it" : quoted(std::as_const(target))) +
+                                   " is a symbolic link that another user (uid " +
                                    std::to_string(link.st_uid) + ") made in the shared folder " +
                                    quoted(folder) + ", and it is not followed");
     char to[PATH_MAX];
@@ -540,6 +542,69 @@ std::string ErrnoText(int err) {
 
 Status ReadWholeFile(const std::string& path, std::string& out) {
   return readFrom(path, 0, SIZE_MAX, out);
+}
+
+namespace {
+
+constexpr size_t kHugePage = size_t{2} << 20;
+
+// `size` bytes of memory of their own, from a huge page boundary, their pages made at
+// once rather than at a fault each; nullptr when there are none. `mapped` receives the
+// length to unmap.
+char* mapBuffer(size_t size, size_t& mapped) {
+  mapped = (size + kHugePage - 1) & ~(kHugePage - 1);
+  void* raw = ::mmap(nullptr, mapped + kHugePage, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) return nullptr;
+  const auto begin = reinterpret_cast<uintptr_t>(raw);
+  const size_t head = ((begin + kHugePage - 1) & ~(kHugePage - 1)) - begin;
+  char* buffer = static_cast<char*>(raw) + head;
+  if (head > 0) ::munmap(raw, head);
+  ::munmap(buffer + mapped, kHugePage - head);
+  // Advice only: where it is not taken, the pages come as they are written.
+  ::madvise(buffer, mapped, MADV_HUGEPAGE);
+  ::madvise(buffer, mapped, MADV_POPULATE_WRITE);
+  return buffer;
+}
+
+}  // namespace
+
+FileBytes::~FileBytes() {
+  if (map_) ::munmap(map_, mapSize_);
+}
+
+FileBytes::FileBytes(FileBytes&& o) noexcept
+    : map_(std::exchange(o.map_, nullptr)),
+      mapSize_(std::exchange(o.mapSize_, 0)),
+      size_(std::exchange(o.size_, 0)),
+      owned_(std::move(o.owned_)) {}
+
+FileBytes& FileBytes::operator=(FileBytes&& o) noexcept {
+  if (this != &o) {
+    if (map_) ::munmap(map_, mapSize_);
+    map_ = std::exchange(o.map_, nullptr);
+    mapSize_ = std::exchange(o.mapSize_, 0);
+    size_ = std::exchange(o.size_, 0);
+    owned_ = std::move(o.owned_);
+  }
+  return *this;
+}
+
+Status ReadWholeFile(const std::string& path, FileBytes& out) {
+  out = FileBytes();
+  Fd fd;
+  struct stat st {};
+  if (Status s = openForReading(path, fd, st); !s.ok()) return s;
+  const auto size = static_cast<size_t>(st.st_size);
+  size_t mapped = 0;
+  char* buffer = size >= 2 * kHugePage ? mapBuffer(size, mapped) : nullptr;
+  if (!buffer) return readOpenFile(fd, st, 0, SIZE_MAX, path, out.owned_);
+  out.map_ = buffer;
+  out.mapSize_ = mapped;
+  out.size_ = size;
+  Status s = readInto(fd, 0, buffer, size, path);
+  if (!s.ok()) out = FileBytes();
+  return s;
 }
 
 Status ReadFileStart(const std::string& path, size_t limit, std::string& out) {

@@ -12,9 +12,36 @@ namespace vestral {
 // Reads the whole file into memory. Errors name the path and the reason (missing, a
 // folder, not a regular file, access denied, read failure). The file is opened without
 // blocking and checked to be a regular file first, so a pipe or a device never hangs a
-// reader. Never mapped: another program may cut a file short in place, and a mapped
-// file cut short kills its reader.
+// reader. Never mapped: another program may rewrite a file in place or cut it short,
+// and a mapped file then changes under its reader, or kills it.
 Status ReadWholeFile(const std::string& path, std::string& out);
+
+// A file's bytes read into memory, for reading in place. A large file gets memory of
+// its own, in huge pages where the system offers them, filled in one call: a fraction
+// of the page faults a plain buffer costs.
+class FileBytes {
+ public:
+  FileBytes() = default;
+  explicit FileBytes(std::string bytes) : owned_(std::move(bytes)) {}
+  ~FileBytes();
+  FileBytes(FileBytes&& o) noexcept;
+  FileBytes& operator=(FileBytes&& o) noexcept;
+
+  std::string_view view() const {
+    return map_ ? std::string_view(static_cast<const char*>(map_), size_)
+                : std::string_view(owned_);
+  }
+
+ private:
+  friend Status ReadWholeFile(const std::string& path, FileBytes& out);
+  void* map_ = nullptr;
+  size_t mapSize_ = 0;
+  size_t size_ = 0;
+  std::string owned_;
+};
+
+// Reads the whole file into `out`, with the errors of the other ReadWholeFile.
+Status ReadWholeFile(const std::string& path, FileBytes& out);
 
 // Like ReadWholeFile, but reads at most `limit` bytes from the start.
 Status ReadFileStart(const std::string& path, size_t limit, std::string& out);

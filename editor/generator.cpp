@@ -277,7 +277,7 @@ bool keepOld(const std::string& dest, LogSink& log, GenerateResult& result) {
 }
 
 // Read before anything is written, so an unreadable source costs nothing.
-bool readSource(const std::string& source, const std::string& dest, LogSink& log, std::string& text,
+bool readSource(const std::string& source, const std::string& dest, LogSink& log, FileBytes& text,
                 GenerateResult& result) {
   if (!FileExists(source)) {
     log.LOG(kSourceNotFound, kTabModeLineEnd, color::kBrightWhite);
@@ -331,9 +331,9 @@ GenerateResult Generate(const std::string& source, const std::string& dest, LogS
   const OperationLog run(log);
   GenerateResult result;
   // The entries point into the source until the new record is built.
-  std::string file;
+  FileBytes file;
   if (!readSource(source, dest, log, file, result)) return result;
-  const SourceText text = DecodeSourceText(file);
+  const SourceText text = DecodeSourceText(file.view());
   // Held from the question to the last write, so no other writer slips in between.
   FileLock lock;
   if (!claimDestination(dest, log, questions, lock, result)) {

@@ -53,7 +53,13 @@ fs::path baseFolder(const std::string& xdg, const std::string& home, const char*
   return {};
 }
 
-std::string quoted(const fs::path& p) { return "\"" + p.string() + "\""; }
+// Appended piece by piece: GCC 12 at -O3 mistakes "literal" + temporary for an overlap.
+std::string quoted(const fs::path& p) {
+  std::string q = "\"";
+  q += p.string();
+  q += '"';
+  return q;
+}
 
 bool underUsr(const fs::path& p) {
   const fs::path n = p.lexically_normal();

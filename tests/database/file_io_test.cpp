@@ -13,6 +13,7 @@
 #include <random>
 #include <thread>
 
+#include "support/as_user.h"
 #include "support/read_only_file.h"
 #include "support/temp_dir.h"
 
@@ -60,13 +61,11 @@ TEST_F(FileWrites, AReplacedFileKeepsItsModeOwnerAndGroup) {
   }
   if (!root) GTEST_SKIP() << "only root can give a file to another user";
   ASSERT_EQ(::chmod(path.c_str(), 0666) | ::chmod(dir.path().c_str(), 0777), 0);
-  const pid_t child = ::fork();
-  if (child == 0)
-    ::_exit(::setgid(23456) || ::setuid(23456) ||
-            ReplaceFile(path, "mine").message().find("owner") == std::string::npos);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  EXPECT_EQ(status, 0) << "the write was not refused";
+  EXPECT_EQ(testing::AsOrdinaryUser([&] {
+              return ReplaceFile(path, "mine").message().find("owner") == std::string::npos;
+            }),
+            0)
+      << "the write was not refused";
   EXPECT_EQ(ReadBytes(path), "new");
   EXPECT_EQ(names(), 1);
 }

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "database/database_view.h"
 #include "support/read_only_file.h"
@@ -91,103 +90,68 @@ TEST(ProgramFiles, APortableCopyKeepsItsFilesBesideItAndAnInstalledOneInXdgFolde
 
 // What a first start finds in the install and in the user's folders, and what it makes
 // of it: never a file over another, nothing beyond the user's own folders, a broken
-// installation named as such (never taken for a portable copy).
+// installation named as such (never taken for a portable copy). "@" is the root.
 TEST(ProgramFiles, AFirstStartStaysInTheUsersOwnFoldersAndNeverReplacesAFile) {
   struct Case {
     const char* what;
-    std::function<void(const std::string& root)> arrange;
-    const char* refused;  // the start of the message, with "@" for the root; "" when it works
-    const char* database = "";  // what the user's database holds afterwards ("": none)
+    std::vector<std::pair<std::string, std::string>> put;  // files under the root ("": none)
+    std::pair<std::string, std::string> link;  // a symbolic link under the root, and its target
+    const char* theirs = "";                   // a folder under the root given to another user
+    const char* refused = "";                  // the message's start ("": it works)
+    std::string database = "";                 // what the user's database holds afterwards
   };
-  const std::string shipped = databaseBytes("shipped");
-  const auto put = [](const std::string& path, const std::string& bytes) {
-    fs::create_directories(fs::path(path).parent_path());
-    testing::WriteBytes(path, bytes);
-  };
-  const std::string data = "/h/.local/share", mine = databaseBytes("mine");
+  const std::string data = "/h/.local/share", db = data + "/vestral/vestral.DAT";
+  const std::string shipped = "/share/vestral/vestral.DAT", module = "/bin/" + std::string(kInstalledWindowsModule);
+  const std::string ours = databaseBytes("shipped"), mine = databaseBytes("mine");
   const Case cases[] = {
-      {.what = "a base kept from an update",
-       .arrange = [&](const std::string& r) { put(r + data + "/vestral/vestral.DAT.base", mine); },
-       .refused = "",
-       .database = "shipped"},
-      {.what = "a link loop where the vestral folder goes",
-       .arrange =
-           [&](const std::string& r) {
-             fs::create_directories(r + data);
-             fs::create_symlink("vestral", r + data + "/vestral");
-           },
-       .refused = "cannot use the folder \"@/h/.local/share/vestral\": Too many levels of "
-                  "symbolic links"},
-      {.what = "a data folder of another user",
-       .arrange =
-           [&](const std::string& r) {
-             fs::create_directories(r + data);
-             ASSERT_EQ(::chown((r + data).c_str(), 12345, 12345), 0);
-           },
-       .refused = "the folder \"@/h/.local/share\" belongs to another user (uid 12345)"},
-      {.what = "the vestral folder a link to another user's folder",
-       .arrange =
-           [&](const std::string& r) {
-             fs::create_directories(r + data);
-             fs::create_directories(r + "/theirs");
-             ASSERT_EQ(::chown((r + "/theirs").c_str(), 12345, 12345), 0);
-             fs::create_symlink(r + "/theirs", r + data + "/vestral");
-           },
-       .refused = "the folder \"@/h/.local/share/vestral\" belongs to another user (uid 12345)"},
-      {.what = "the vestral folder a link into /usr",
-       .arrange =
-           [&](const std::string& r) {
-             fs::create_directories(r + data);
-             fs::create_symlink("/usr/share", r + data + "/vestral");
-           },
-       .refused = "the folder \"@/h/.local/share/vestral\" leads to \"/usr/share\" under /usr"},
-      {.what = "the data folder a link into /usr",
-       .arrange =
-           [&](const std::string& r) {
-             fs::create_directories(r + "/h/.local");
-             fs::create_symlink("/usr", r + data);
-           },
-       .refused = "the user's data folder \"@/h/.local/share\" lies under /usr (it leads to "
-                  "\"/usr\")"},
-      {.what = "a damaged default",
-       .arrange = [&](const std::string& r) { put(r + "/share/vestral/vestral.DAT", "damaged"); },
-       .refused = "the installation is broken: \"@/share/vestral/vestral.DAT\" is not a valid "
-                  "database"},
-      {.what = "no default, but the windows module installed",
-       .arrange =
-           [&](const std::string& r) {
-             fs::remove(r + "/share/vestral/vestral.DAT");
-             put((fs::path(r + "/bin") / kInstalledWindowsModule).lexically_normal(), "module");
-           },
-       .refused = "the installation is broken: cannot open \"@/share/vestral/vestral.DAT\": No "
-                  "such file or directory"},
-      {.what = "no default, and a database of the user's own",
-       .arrange =
-           [&](const std::string& r) {
-             fs::remove(r + "/share/vestral/vestral.DAT");
-             put((fs::path(r + "/bin") / kInstalledWindowsModule).lexically_normal(), "module");
-             put(r + data + "/vestral/vestral.DAT", mine);
-           },
-       .refused = "",
-       .database = "mine"},
+      {"a base kept from an update", {{db + ".base", mine}}, {}, "", "", ours},
+      {"a link loop", {}, {data + "/vestral", "vestral"}, "",
+       "cannot use the folder \"@/h/.local/share/vestral\": Too many levels of symbolic links"},
+      {"another user's data folder", {}, {}, "/h/.local/share",
+       "the folder \"@/h/.local/share\" belongs to another user (uid 12345)"},
+      {"a link to another user's folder", {}, {data + "/vestral", "@/theirs"}, "/theirs",
+       "the folder \"@/h/.local/share/vestral\" belongs to another user (uid 12345)"},
+      {"the vestral folder a link into /usr", {}, {data + "/vestral", "/usr/share"}, "",
+       "the folder \"@/h/.local/share/vestral\" leads to \"/usr/share\" under /usr"},
+      {"the data folder a link into /usr", {}, {data, "/usr"}, "",
+       "the user's data folder \"@/h/.local/share\" lies under /usr (it leads to \"/usr\")"},
+      {"a damaged default", {{shipped, "damaged"}}, {}, "",
+       "the installation is broken: \"@/share/vestral/vestral.DAT\" is not a valid database"},
+      {"no default, the windows module", {{shipped, ""}, {module, "m"}}, {}, "",
+       "the installation is broken: cannot open \"@/share/vestral/vestral.DAT\": No such file"},
+      {"no default, the user's database", {{shipped, ""}, {module, "m"}, {db, mine}}, {}, "", "", mine},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     testing::TempDir root;
-    const std::string r = root.path();
-    put((fs::path(r + "/bin") / kShippedDatabase).lexically_normal(), shipped);
-    ASSERT_NO_FATAL_FAILURE(c.arrange(r));
-    const ProgramFiles files = ChooseProgramFiles({r + "/bin/vestral", r + "/h", "", ""});
+    const auto at = [&root](std::string s) {
+      if (const size_t i = s.find('@'); i != std::string::npos) s.replace(i, 1, root.path());
+      return s;
+    };
+    const auto put = [&](const std::string& path, const std::string& bytes) {
+      const fs::path file = fs::path(root.path() + path).lexically_normal();
+      fs::create_directories(file.parent_path());
+      fs::remove(file);
+      if (!bytes.empty()) testing::WriteBytes(file.string(), bytes);
+    };
+    put(shipped, ours);
+    for (const auto& [path, bytes] : c.put) put(path, bytes);
+    fs::create_directories(root.path() + data);
+    if (!c.link.first.empty()) {
+      fs::remove(root.path() + c.link.first);
+      fs::create_symlink(at(c.link.second), root.path() + c.link.first);
+    }
+    if (*c.theirs) {
+      fs::create_directories(root.path() + c.theirs);
+      ASSERT_EQ(::chown((root.path() + c.theirs).c_str(), 12345, 12345), 0);
+    }
+    const std::string base = root.path() + db + ".base", baseBefore = ReadBytes(base);
+    const ProgramFiles files = ChooseProgramFiles({root.file("bin/vestral"), at("@/h"), "", ""});
     EXPECT_TRUE(files.installed);
-    const std::string base = r + data + "/vestral/vestral.DAT.base", baseBefore = ReadBytes(base);
     const Status s = PrepareProgramFiles(files, CheckDatabaseBytes);
-    std::string refused = c.refused;
-    if (const size_t at = refused.find('@'); at != std::string::npos) refused.replace(at, 1, r);
-    EXPECT_TRUE(refused.empty() ? s.ok() : s.message().starts_with(refused)) << s.message();
-    const std::string expected = *c.database ? databaseBytes(c.database) : "";
-    EXPECT_EQ(ReadBytes(r + data + "/vestral/vestral.DAT"), expected);
-    const bool created = expected == shipped;
-    EXPECT_EQ(ReadBytes(base), baseBefore.empty() && created ? shipped : baseBefore);
+    EXPECT_TRUE(*c.refused ? s.message().starts_with(at(c.refused)) : s.ok()) << s.message();
+    EXPECT_EQ(ReadBytes(root.path() + db), c.database);
+    EXPECT_EQ(ReadBytes(base), baseBefore.empty() && c.database == ours ? ours : baseBefore);
   }
   // A copy under /usr without the windows module beside it is an installed one.
   EXPECT_TRUE(ChooseProgramFiles({"/usr/lib/vestral-test/bin/vestral", "/h", "", ""}).installed);
