@@ -156,7 +156,8 @@ Status resolveTarget(const std::string& path, std::string& target) {
                                    quoted(folder) + ", and it is not followed");
     char to[PATH_MAX];
     const ssize_t n = ::readlink(target.c_str(), to, sizeof to);
-    if (n < 0 || static_cast<size_t>(n) == sizeof to) return leftAsItWas(path, ErrnoText(n < 0 ? errno : ENAMETOOLONG));
+    if (n < 0 || static_cast<size_t>(n) == sizeof to)
+      return leftAsItWas(path, ErrnoText(n < 0 ? errno : ENAMETOOLONG));
     const fs::path next(std::string(to, static_cast<size_t>(n)));
     target = next.is_absolute() ? next.string() : (fs::path(target).parent_path() / next).string();
   }
@@ -184,7 +185,8 @@ Status checkTarget(const std::string& path, const std::string& target, OldFile& 
       return leftAsItWas(path, "the file is read-only");
     constexpr int kFlags = O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC;
     old.fd.reset(::open(target.c_str(), O_RDWR | kFlags));
-    if (old.fd.get() < 0 && errno == EACCES) old.fd.reset(::open(target.c_str(), O_WRONLY | kFlags));
+    if (old.fd.get() < 0 && errno == EACCES)
+      old.fd.reset(::open(target.c_str(), O_WRONLY | kFlags));
     if (old.fd.get() < 0)
       return Status::IOError("cannot write " + quoted(path) + ": " + ErrnoText(errno));
     struct stat opened {};
@@ -372,8 +374,7 @@ bool attributeValue(int fd, const std::string& name, std::string& value) {
 Status copyAttributes(int from, int to, const std::string& path) {
   std::vector<std::string> names, given;
   if (!attributeNames(from, names))
-    return leftAsItWas(path,
-                       "its extended attributes cannot be read (" + ErrnoText(errno) + ")");
+    return leftAsItWas(path, "its extended attributes cannot be read (" + ErrnoText(errno) + ")");
   std::string value, now;
   if (attributeNames(to, given))
     for (const std::string& name : given)
@@ -391,8 +392,8 @@ Status copyAttributes(int from, int to, const std::string& path) {
     if (::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) == 0) continue;
     const int err = errno;
     if (attributeValue(to, name, now) && now == value) continue;  // it has it already
-    return leftAsItWas(path, "its extended attribute \"" + name + "\" cannot be kept (" +
-                                 ErrnoText(err) + ")");
+    return leftAsItWas(
+        path, "its extended attribute \"" + name + "\" cannot be kept (" + ErrnoText(err) + ")");
   }
   return Status::OK();
 }

@@ -143,14 +143,17 @@ TEST_F(BadInput, EveryWriterKeepsTheRulesOfLinksAndPermissions) {
     const char* problem = "";  // said on standard error when refused ("": anything)
   };
   const Situation situations[] = {
-      {.what = "another user's link", .linkOwner = 12345, .link = true,
+      {.what = "another user's link",
+       .linkOwner = 12345,
+       .link = true,
        .problem = "is a symbolic link that another user (uid 12345) made in the shared folder"},
       {.what = "the user's own link", .link = true, .status = 0},
       {.what = "a read-only file", .mode = 0444, .problem = "the file is read-only"},
-      {.what = "a read-only file, as a user", .mode = 0444, .asUser = true,
+      {.what = "a read-only file, as a user",
+       .mode = 0444,
+       .asUser = true,
        .problem = "the file is read-only"},
-      {.what = "a file only writable, as a user", .mode = 0200, .asUser = true,
-       .answerYes = false},
+      {.what = "a file only writable, as a user", .mode = 0200, .asUser = true, .answerYes = false},
   };
   const std::pair<const char*, bool> writers[] = {
       // command line, keeps the previous file as FILE.bak

@@ -94,32 +94,47 @@ TEST(ProgramFiles, APortableCopyKeepsItsFilesBesideItAndAnInstalledOneInXdgFolde
 TEST(ProgramFiles, AFirstStartStaysInTheUsersOwnFoldersAndNeverReplacesAFile) {
   struct Case {
     const char* what;
-    std::vector<std::pair<std::string, std::string>> put;  // files under the root ("": none)
-    std::pair<std::string, std::string> link;  // a symbolic link under the root, and its target
-    const char* theirs = "";                   // a folder under the root given to another user
-    const char* refused = "";                  // the message's start ("": it works)
-    std::string database = "";                 // what the user's database holds afterwards
+    std::vector<std::pair<std::string, std::string>> put = {};  // files under the root ("": none)
+    std::pair<std::string, std::string> link = {};  // a link under the root, and its target
+    const char* theirs = "";                        // a folder under the root given to another user
+    const char* refused = "";                       // the message's start ("": it works)
+    std::string database = "";                      // what the user's database holds afterwards
   };
   const std::string data = "/h/.local/share", db = data + "/vestral/vestral.DAT";
-  const std::string shipped = "/share/vestral/vestral.DAT", module = "/bin/" + std::string(kInstalledWindowsModule);
+  const std::string shipped = "/share/vestral/vestral.DAT",
+                    module = "/bin/" + std::string(kInstalledWindowsModule);
   const std::string ours = databaseBytes("shipped"), mine = databaseBytes("mine");
   const Case cases[] = {
-      {"a base kept from an update", {{db + ".base", mine}}, {}, "", "", ours},
-      {"a link loop", {}, {data + "/vestral", "vestral"}, "",
-       "cannot use the folder \"@/h/.local/share/vestral\": Too many levels of symbolic links"},
-      {"another user's data folder", {}, {}, "/h/.local/share",
-       "the folder \"@/h/.local/share\" belongs to another user (uid 12345)"},
-      {"a link to another user's folder", {}, {data + "/vestral", "@/theirs"}, "/theirs",
-       "the folder \"@/h/.local/share/vestral\" belongs to another user (uid 12345)"},
-      {"the vestral folder a link into /usr", {}, {data + "/vestral", "/usr/share"}, "",
-       "the folder \"@/h/.local/share/vestral\" leads to \"/usr/share\" under /usr"},
-      {"the data folder a link into /usr", {}, {data, "/usr"}, "",
-       "the user's data folder \"@/h/.local/share\" lies under /usr (it leads to \"/usr\")"},
-      {"a damaged default", {{shipped, "damaged"}}, {}, "",
-       "the installation is broken: \"@/share/vestral/vestral.DAT\" is not a valid database"},
-      {"no default, the windows module", {{shipped, ""}, {module, "m"}}, {}, "",
-       "the installation is broken: cannot open \"@/share/vestral/vestral.DAT\": No such file"},
-      {"no default, the user's database", {{shipped, ""}, {module, "m"}, {db, mine}}, {}, "", "", mine},
+      {.what = "a base kept from an update", .put = {{db + ".base", mine}}, .database = ours},
+      {.what = "a link loop",
+       .link = {data + "/vestral", "vestral"},
+       .refused = "cannot use the folder \"@/h/.local/share/vestral\": Too many levels of "
+                  "symbolic links"},
+      {.what = "another user's data folder",
+       .theirs = "/h/.local/share",
+       .refused = "the folder \"@/h/.local/share\" belongs to another user (uid 12345)"},
+      {.what = "a link to another user's folder",
+       .link = {data + "/vestral", "@/theirs"},
+       .theirs = "/theirs",
+       .refused = "the folder \"@/h/.local/share/vestral\" belongs to another user (uid 12345)"},
+      {.what = "the vestral folder a link into /usr",
+       .link = {data + "/vestral", "/usr/share"},
+       .refused = "the folder \"@/h/.local/share/vestral\" leads to \"/usr/share\" under /usr"},
+      {.what = "the data folder a link into /usr",
+       .link = {data, "/usr"},
+       .refused = "the user's data folder \"@/h/.local/share\" lies under /usr (it leads to "
+                  "\"/usr\")"},
+      {.what = "a damaged default",
+       .put = {{shipped, "damaged"}},
+       .refused = "the installation is broken: \"@/share/vestral/vestral.DAT\" is not a valid "
+                  "database"},
+      {.what = "no default, the windows module",
+       .put = {{shipped, ""}, {module, "m"}},
+       .refused = "the installation is broken: cannot open \"@/share/vestral/vestral.DAT\": No "
+                  "such file"},
+      {.what = "no default, the user's database",
+       .put = {{shipped, ""}, {module, "m"}, {db, mine}},
+       .database = mine},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
