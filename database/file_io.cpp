@@ -18,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string_view>
 #include <thread>
 #include <utility>
@@ -95,10 +96,11 @@ Status openForReading(const std::string& path, Fd& fd, struct stat& st) {
 }
 
 // Fills `to` with the open file's bytes from `offset`.
-Status readInto(const Fd& fd, uint64_t offset, char* to, size_t size, const std::string& path) {
+Status readInto(const Fd& fd, uint64_t offset, std::span<char> to, const std::string& path) {
   size_t got = 0;
-  while (got < size) {
-    const ssize_t n = ::pread(fd.get(), to + got, size - got, static_cast<off_t>(offset + got));
+  while (got < to.size()) {
+    const std::span<char> rest = to.subspan(got);
+    const ssize_t n = ::pread(fd.get(), rest.data(), rest.size(), static_cast<off_t>(offset + got));
     if (n < 0 && errno == EINTR) continue;
     if (n == 0)
       return Status::IOError(quoted(path) +
@@ -116,7 +118,7 @@ Status readOpenFile(const Fd& fd, const struct stat& st, uint64_t offset, size_t
   const auto size = static_cast<uint64_t>(st.st_size);
   if (size <= offset) return Status::OK();
   out.resize(static_cast<size_t>(std::min<uint64_t>(size - offset, limit)));
-  Status s = readInto(fd, offset, out.data(), out.size(), path);
+  Status s = readInto(fd, offset, out, path);
   if (!s.ok()) out.clear();
   return s;
 }
@@ -256,7 +258,7 @@ std::string claimTempName(const std::string& folder, const std::string& target,
                           const struct stat* mine,
                           const std::function<int(const std::string&)>& place) {
   for (int slot = 0; slot < kTempNames; ++slot) {
-    const std::string name = tempName(folder, target, slot);
+    std::string name = tempName(folder, target, slot);
     int err = place(name);
     bool isMine = false;
     if (err == EEXIST && removeLeftover(name, mine, isMine)) err = place(name);
@@ -349,8 +351,11 @@ bool attributeNames(int fd, std::vector<std::string>& names) {
     }
     if (errno != ERANGE) return false;
   }
-  for (size_t at = 0; at < list.size(); at = list.find('\0', at) + 1)
-    names.emplace_back(list.c_str() + at);
+  for (size_t at = 0; at < list.size();) {
+    const size_t end = std::min(list.find('\0', at), list.size());
+    names.push_back(list.substr(at, end - at));
+    at = end + 1;
+  }
   return true;
 }
 
@@ -559,9 +564,10 @@ char* mapBuffer(size_t size, size_t& mapped) {
   if (raw == MAP_FAILED) return nullptr;
   const auto begin = reinterpret_cast<uintptr_t>(raw);
   const size_t head = ((begin + kHugePage - 1) & ~(kHugePage - 1)) - begin;
-  char* buffer = static_cast<char*>(raw) + head;
+  const std::span<char> all(static_cast<char*>(raw), mapped + kHugePage);
+  char* buffer = all.subspan(head).data();
   if (head > 0) ::munmap(raw, head);
-  ::munmap(buffer + mapped, kHugePage - head);
+  ::munmap(all.subspan(head + mapped).data(), kHugePage - head);
   // Advice only: where it is not taken, the pages come as they are written.
   ::madvise(buffer, mapped, MADV_HUGEPAGE);
   ::madvise(buffer, mapped, MADV_POPULATE_WRITE);
@@ -603,7 +609,7 @@ Status ReadWholeFile(const std::string& path, FileBytes& out) {
   out.map_ = buffer;
   out.mapSize_ = mapped;
   out.size_ = size;
-  Status s = readInto(fd, 0, buffer, size, path);
+  Status s = readInto(fd, 0, {buffer, size}, path);
   if (!s.ok()) out = FileBytes();
   return s;
 }
