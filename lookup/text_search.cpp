@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 #include <tuple>
-#include <unordered_map>
 
 #include "lookup/synonyms.h"
 #include "lookup/word_forms.h"
@@ -110,11 +109,67 @@ const FoldTable& caseFold() {
   return t;
 }
 
-struct StringHash {
-  using is_transparent = void;
-  size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+// Strings numbered 0, 1, 2 ... in the order they were first added: one buffer of their
+// bytes and an open-addressed table of numbers, so that a million distinct words cost
+// a few bytes each beyond their own rather than a node of a map each.
+class StringTable {
+ public:
+  size_t size() const { return starts_.size() - 1; }
+  std::string_view operator[](uint32_t id) const {
+    return std::string_view(chars_).substr(starts_[id], starts_[id + 1] - starts_[id]);
+  }
+  // The number of `s`, or npos.
+  uint32_t find(std::string_view s) const {
+    if (slots_.empty()) return kNone;
+    const uint64_t h = hash(s);
+    for (size_t i = h & mask(); slots_[i]; i = (i + 1) & mask()) {
+      const auto id = static_cast<uint32_t>(slots_[i]) - 1;
+      if ((slots_[i] >> 32) == (h >> 32) && (*this)[id] == s) return id;
+    }
+    return kNone;
+  }
+  // The number of `s`, adding it when new.
+  uint32_t add(std::string_view s) {
+    if (const uint32_t id = find(s); id != kNone) return id;
+    if (4 * (size() + 1) > 3 * slots_.size()) grow();  // at most three quarters full
+    const auto id = static_cast<uint32_t>(size());
+    chars_.append(s);
+    starts_.push_back(static_cast<uint32_t>(chars_.size()));
+    place(id);
+    return id;
+  }
+  size_t bytes() const {
+    return chars_.capacity() + starts_.capacity() * sizeof(uint32_t) +
+           slots_.capacity() * sizeof(uint64_t);
+  }
+
+  static constexpr uint32_t kNone = UINT32_MAX;
+
+ private:
+  static uint64_t hash(std::string_view s) { return std::hash<std::string_view>{}(s); }
+  size_t mask() const { return slots_.size() - 1; }
+  void place(uint32_t id) {
+    const uint64_t h = hash((*this)[id]);
+    size_t i = h & mask();
+    while (slots_[i]) i = (i + 1) & mask();
+    slots_[i] = (h >> 32 << 32) | (id + 1);
+  }
+  void grow() {
+    slots_.assign(std::max<size_t>(64, slots_.size() * 2), 0);
+    for (uint32_t id = 0; id < size(); ++id) place(id);
+  }
+
+  std::string chars_;
+  std::vector<uint32_t> starts_{0};
+  // The upper half of a string's hash and its number + 1; 0 is free.
+  std::vector<uint64_t> slots_;
 };
-using StemMap = std::unordered_map<std::string, uint32_t, StringHash, std::equal_to<>>;
+
+// Words already stemmed, while an index is built: each word's stem number.
+struct StemCache {
+  StringTable words;
+  std::vector<uint32_t> stems;
+};
 
 }  // namespace
 
@@ -125,33 +180,26 @@ struct SearchIndex::Impl {
   std::array<std::vector<size_t>, 4> offsets;  // over a view: where each entry starts
   std::vector<uint32_t> terms;
   size_t deadTerms = 0;  // terms of entries indexed again or erased
-  StemMap stemIds;
-  std::vector<std::string_view> stems;  // by number, the keys of stemIds
+  StringTable stems;
   Stemmer stemmer;
   // Scratch, reused from query to query.
   std::string folded;
   std::vector<WordSpan> words;
-  std::vector<uint64_t> firstMask;  // by stem: the units a phrase starting with it serves
+  // By stem: which of the first eight units a phrase starting with it serves; a byte,
+  // so that the table of a large vocabulary stays in the cache.
+  std::vector<uint8_t> firstMask;
   std::vector<uint32_t> maskedStems;
   std::vector<uint8_t> prefixStems;  // by stem: started by the unfinished last word
   std::vector<Occurrence> occurrences;
 
-  uint32_t addStem(std::string_view stem) {
-    const auto it = stemIds.find(stem);
-    if (it != stemIds.end()) return it->second;
-    const auto id = static_cast<uint32_t>(stems.size());
-    const auto added = stemIds.emplace(std::string(stem), id).first;
-    stems.push_back(added->first);
-    return id;
-  }
   uint32_t findStem(std::string_view stem) const {
-    const auto it = stemIds.find(stem);
-    return it == stemIds.end() ? kNoStem : it->second;
+    const uint32_t id = stems.find(stem);
+    return id == StringTable::kNone ? kNoStem : id;
   }
 
   // Appends the words of `text`, at most 65,535 of them; returns how many. `cache` maps
   // words already stemmed to their stems' numbers.
-  uint16_t addWords(std::string_view text, StemMap& cache) {
+  uint16_t addWords(std::string_view text, StemCache& cache) {
     SplitWords(text, folded, words);
     const size_t n = terms.size() < kMaxTerms ? std::min<size_t>(words.size(), 65535) : 0;
     for (size_t i = 0; i < n; ++i) {
@@ -159,19 +207,20 @@ struct SearchIndex::Impl {
       const std::string_view word(folded.data() + w.begin, w.size);
       uint32_t id = 0;
       if (w.number) {
-        id = addStem(word);
-      } else if (const auto hit = cache.find(word); hit != cache.end()) {
-        id = hit->second;
+        id = stems.add(word);
+      } else if (const uint32_t known = cache.words.add(word); known < cache.stems.size()) {
+        id = cache.stems[known];
       } else {
-        id = addStem(stemmer.stem(word));
-        cache.emplace(std::string(word), id);
+        id = stems.add(stemmer.stem(word));
+        cache.stems.push_back(id);
       }
       terms.push_back(id | (w.joined ? kJoined : 0) | (w.sentence ? kSentence : 0));
     }
     return static_cast<uint16_t>(n);
   }
 
-  Doc makeDoc(std::string_view code, std::string_view text, std::string_view ext, StemMap& cache) {
+  Doc makeDoc(std::string_view code, std::string_view text, std::string_view ext,
+              StemCache& cache) {
     Doc d;
     d.begin = static_cast<uint32_t>(terms.size());
     d.textWords = addWords(text, cache);
@@ -209,7 +258,7 @@ SearchIndex::SearchIndex() : impl_(std::make_unique<Impl>()) {}
 
 SearchIndex::SearchIndex(const DatabaseView& db) : SearchIndex() {
   impl_->view = &db;
-  StemMap cache;
+  StemCache cache;
   for (uint32_t slot = 0; slot < 4; ++slot) {
     const TableView& table = *db.table(kLetters[slot]);
     for (auto it = table.entries().begin(), end = table.entries().end(); it != end; ++it) {
@@ -217,17 +266,19 @@ SearchIndex::SearchIndex(const DatabaseView& db) : SearchIndex() {
       impl_->offsets[slot].push_back(table.offsetOf(it));
     }
   }
+  impl_->terms.shrink_to_fit();  // growing left up to half of it unused
 }
 
 SearchIndex::SearchIndex(const DtcDatabase& db) : SearchIndex() {
   impl_->db = &db;
-  StemMap cache;
+  StemCache cache;
   for (uint32_t slot = 0; slot < 4; ++slot) {
     const std::vector<DtcEntry>& entries = db.table(kLetters[slot])->Entries;
     for (size_t i = 1; i < entries.size(); ++i)
       impl_->docs[slot].push_back(
           impl_->makeDoc(entries[i].code(), entries[i].Text, entries[i].Extension, cache));
   }
+  impl_->terms.shrink_to_fit();
 }
 
 SearchIndex::SearchIndex(SearchIndex&&) noexcept = default;
@@ -242,7 +293,7 @@ void SearchIndex::reindex(char letter, int32_t index) {
   const auto at = static_cast<size_t>(index - 1);
   if (at >= entries.size() - 1 || at > docs.size()) return;
   const DtcEntry& e = entries[at + 1];
-  StemMap cache;
+  StemCache cache;
   const Doc d = impl_->makeDoc(e.code(), e.Text, e.Extension, cache);
   if (at == docs.size()) {
     docs.push_back(d);
@@ -277,14 +328,9 @@ size_t SearchIndex::entries() const {
 
 size_t SearchIndex::memoryBytes() const {
   const Impl& m = *impl_;
-  size_t bytes = sizeof(Impl) + m.terms.capacity() * sizeof(uint32_t) +
-                 m.stems.capacity() * sizeof(std::string_view) +
-                 m.stemIds.bucket_count() * sizeof(void*);
+  size_t bytes = sizeof(Impl) + m.terms.capacity() * sizeof(uint32_t) + m.stems.bytes();
   for (size_t slot = 0; slot < 4; ++slot)
     bytes += m.docs[slot].capacity() * sizeof(Doc) + m.offsets[slot].capacity() * sizeof(size_t);
-  // A node of the stem map: its links, hash, number and string, and a long stem's bytes.
-  for (const std::string_view s : m.stems)
-    bytes += 2 * sizeof(void*) + sizeof(std::string) + (s.size() > 15 ? s.size() + 1 : 0);
   return bytes;
 }
 
@@ -361,8 +407,10 @@ Query SearchIndex::Impl::parse(std::string_view query) {
     if (!last || !unfinished) return findStem(w.stem);
     prefixStems.assign(stems.size(), 0);
     bool any = false;
-    for (size_t s = 0; s < stems.size(); ++s)
-      if (stems[s].starts_with(w.folded) || stems[s] == w.stem) {
+    for (uint32_t s = 0; s < stems.size(); ++s)
+      if (const std::string_view stem = stems[s];
+          (!stem.empty() && stem[0] == w.folded[0] && stem.starts_with(w.folded)) ||
+          stem == w.stem) {
         prefixStems[s] = 1;
         any = true;
       }
@@ -404,18 +452,18 @@ Query SearchIndex::Impl::parse(std::string_view query) {
 
 void SearchIndex::Impl::prepareMasks(const Query& q) {
   firstMask.resize(stems.size(), 0);
-  const auto set = [this](uint32_t stem, uint64_t bit) {
+  const auto set = [this](uint32_t stem, uint8_t bit) {
     if (!firstMask[stem]) maskedStems.push_back(stem);
     firstMask[stem] |= bit;
   };
-  for (size_t u = 0; u < q.units.size() && u < 64; ++u)
+  for (size_t u = 0; u < q.units.size() && u < 8; ++u)
     for (const Phrase& p : q.units[u].phrases) {
       if (p[0] != kPrefix) {
-        set(p[0], uint64_t{1} << u);
+        set(p[0], static_cast<uint8_t>(1u << u));
         continue;
       }
       for (uint32_t s = 0; s < prefixStems.size(); ++s)
-        if (prefixStems[s]) set(s, uint64_t{1} << u);
+        if (prefixStems[s]) set(s, static_cast<uint8_t>(1u << u));
     }
 }
 
@@ -507,7 +555,8 @@ bool SearchIndex::Impl::score(const Doc& d, const Query& q, uint64_t& rank) {
     if (u > 0 && o < occurrences[u - 1]) ++disorder;
   }
   const uint64_t words = (inText ? d.textWords : 0u) + (inExt ? d.extWords : 0u);
-  rank = uint64_t{!inOneSentence(d, q)} << kScattered | std::min<uint64_t>(outside, 0x7FFF) << 48 |
+  const bool scattered = q.units.size() > 1 && !inOneSentence(d, q);
+  rank = uint64_t{scattered} << kScattered | std::min<uint64_t>(outside, 0x7FFF) << 48 |
          std::min<uint64_t>(disorder, 0xFFFF) << 32 | (words > covered ? words - covered : 0);
   return true;
 }
@@ -516,14 +565,13 @@ std::vector<Found> SearchIndex::Impl::match(const Query& q) {
   std::vector<Found> found;
   if (q.impossible) return found;
   prepareMasks(q);
-  const size_t n = std::min<size_t>(q.units.size(), 64);
-  const uint64_t need = n == 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1;
+  const auto need = static_cast<uint8_t>((1u << std::min<size_t>(q.units.size(), 8)) - 1);
   for (uint32_t slot = 0; slot < 4; ++slot) {
     const std::vector<Doc>& table = docs[slot];
     for (size_t i = 0; i < table.size(); ++i) {
       const Doc& d = table[i];
       if (!codeStartsMatch(d, slot, q)) continue;
-      uint64_t seen = 0;
+      uint8_t seen = 0;
       for (uint32_t k = d.begin, end = d.begin + d.textWords + d.extWords; k < end; ++k)
         seen |= firstMask[terms[k] & kStemBits];
       uint64_t rank = 0;
