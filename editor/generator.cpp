@@ -281,8 +281,7 @@ bool keepOld(const std::string& dest, LogSink& log, GenerateResult& result) {
       fs::is_regular_file(dest, ec) || (ec && ec != std::errc::no_such_file_or_directory);
   if (!held) return false;
   result.keptOld = true;
-  log.LOG(Utf8ToCp1251("The old database \"" + dest + "\" was kept"), kTabModeLineEnd,
-          color::kBrightWhite);
+  log.LOG("The old database " + LogPath(dest) + " was kept", kTabModeLineEnd, color::kBrightWhite);
   return true;
 }
 
@@ -376,7 +375,7 @@ GenerateResult Generate(const std::string& source, const std::string& dest, LogS
   if (!stopped.ok()) return result;
   result.entries = stop.lineNo;  // every line is an entry
   log.LOG(kEndBanner, kTabModeLineEnd, color::kLightBlue);
-  log.LOG("Created database file \"" + dest + "\"", kTabModeLineEnd, color::kBrightWhite);
+  log.LOG("Created database file " + LogPath(dest), kTabModeLineEnd, color::kBrightWhite);
   return result;
 }
 
