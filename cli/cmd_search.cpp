@@ -30,7 +30,7 @@ void writeHits(CommandContext& ctx, const std::vector<SearchHit>& hits) {
     return;
   }
   for (const SearchHit& h : hits) {
-    ctx.out.writeCp1251(LetterForm(h.letter, h.entry.code));
+    WriteFlatCp1251(ctx.out, LetterForm(h.letter, h.entry.code));
     ctx.out.write("\t");
     WriteFlatCp1251(ctx.out, h.table->Name);
     ctx.out.write("\t");
