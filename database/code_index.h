@@ -25,6 +25,8 @@ namespace vestral {
 // and through entries whose Code stays the same.
 class CodeIndex {
  public:
+  // An index of no entry yet, for entries reported with appended() as they come.
+  CodeIndex() { reserveFor(0); }
   explicit CodeIndex(const DtcTable& table) : CodeIndex(table.Entries) {}
   // Entries as a table holds them: position 0 the placeholder.
   explicit CodeIndex(const std::vector<DtcEntry>& entries);
