@@ -65,15 +65,16 @@ void printOverview(std::span<const CommandSpec* const> commands, TextOutput& out
             "\nFiles (" +
             (files.installed ? std::string("an installed copy: the user's own folders")
                              : std::string("a portable copy: beside the program, named after it")) +
-            "):\n  main database     " + files.database + "\n  ini file          " + files.ini +
-            "\n");
+            "):\n  main database     " + ShownText(files.database) + "\n  ini file          " +
+            ShownText(files.ini) + "\n");
   if (files.installed)
-    out.write("  default database  " + files.shippedDatabase +
+    out.write("  default database  " + ShownText(files.shippedDatabase) +
               " (a new user starts from it; vestral update takes it in)\n");
   else if (!files.defaultDatabase.empty())
-    out.write("  default database  " + files.defaultDatabase + " (vestral update takes it in)\n");
+    out.write("  default database  " + ShownText(files.defaultDatabase) +
+              " (vestral update takes it in)\n");
   if (!files.database.empty())
-    out.write("  kept base         " + KeptBasePath(files.database) +
+    out.write("  kept base         " + ShownText(KeptBasePath(files.database)) +
               " (the default the database was made from or last updated to)\n");
 }
 

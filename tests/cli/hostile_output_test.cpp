@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
 
 #include "cli/cli_test.h"
 
@@ -115,7 +116,8 @@ TEST_F(Output, ShowsEveryCodeTextAndNameSafely) {
       {.line = "search --db {bad} --json Tabbed", .out = "\"code\": \"P\\t1\\n0\""},
       {.line = "sync --db {main} {bad} --dry-run",
        .out = "Merging \"" + shown + "\" into \"" + main_ + "\" in alternative value"},
-      {.line = "sync --db {main} {bad} --dry-run", .out = "\n  added      P 1 0  at 6  Tabbed code\n"},
+      {.line = "sync --db {main} {bad} --dry-run",
+       .out = "\n  added      P 1 0  at 6  Tabbed code\n"},
       {.line = "lint --db {bad}", .out = "table P, position 6, code  1 0: malformed code: "},
       {.line = "lint --source " + dir_.file("bad.txt"),
        .out = "line 1, code 0100: source line the generator stops at: the table letter   is "
@@ -133,6 +135,19 @@ TEST_F(Output, ShowsEveryCodeTextAndNameSafely) {
     EXPECT_THAT(r.out, HasSubstr(c.out)) << c.line;
     EXPECT_THAT(r.err, HasSubstr(c.err)) << c.line;
   }
+}
+
+// The help names the files of a copy unpacked into a folder whose name holds an escape.
+TEST_F(Output, HelpShowsTheFilesOfAnOddFolderSafely) {
+  const std::string folder = dir_.file("x\x1b[2J");
+  std::filesystem::create_directory(folder);
+  std::filesystem::copy_file(VESTRAL_BINARY, folder + "/vestral");
+  FILE* p = ::popen(("'" + folder + "/vestral' --help").c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string out(1 << 16, '\0');
+  out.resize(std::fread(out.data(), 1, out.size(), p));
+  ::pclose(p);
+  EXPECT_THAT(out, HasSubstr("\n  main database     " + dir_.file("x?[2J/vestral.DAT\n")));
 }
 
 }  // namespace
