@@ -32,7 +32,7 @@ void writeHits(CommandContext& ctx, const DatabaseView& db, const std::vector<Se
     return;
   }
   for (const SearchHit& h : hits) {
-    ctx.out.writeCp1251(LetterForm(h.letter, h.entry.code));
+    WriteFlatCp1251(ctx.out, LetterForm(h.letter, h.entry.code));
     ctx.out.write("\t");
     WriteFlatCp1251(ctx.out, db.table(h.letter)->Name);
     ctx.out.write("\t");
