@@ -6,6 +6,7 @@
 
 #include "cli/cli.h"
 #include "lookup/window_options.h"
+#include "platform/codepage.h"
 #include "platform/program_paths.h"
 
 namespace {
@@ -22,6 +23,7 @@ std::vector<std::string> windowsModulePaths() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  vestral::HoldClosedStandardDescriptors();
   if (vestral::IsCliInvocation(argc, argv)) return vestral::RunCli(argc, argv);
   // Wrong usage is told here, on the terminal, before any window library loads.
   if (!vestral::WindowOptionsOf(argc, argv)) return 2;
@@ -31,12 +33,12 @@ int main(int argc, char** argv) {
     if (!module) {
       std::string why = ::dlerror();
       if (why.starts_with(path + ": ")) why.erase(0, path.size() + 2);
-      tried += "\n  " + path + " (" + why + ")";
+      tried += "\n  " + vestral::ShownText(path) + " (" + vestral::ShownText(why) + ")";
       continue;
     }
     if (auto run = reinterpret_cast<RunWindows>(::dlsym(module, "vestral_run_windows")))
       return run(argc, argv);
-    tried += "\n  " + path + " (no vestral_run_windows in it)";
+    tried += "\n  " + vestral::ShownText(path) + " (no vestral_run_windows in it)";
   }
   std::fprintf(stderr, "vestral: cannot load the windows; tried:%s\n", tried.c_str());
   return 1;

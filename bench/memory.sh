@@ -3,7 +3,8 @@
 # a lookup of one code, a lookup of 10,000 codes from standard input, and a sync of two
 # databases (half of the codes shared). Targets: one lookup at most the file's size +
 # 24 MB, and on a valid 100 MB file of 8-byte entries at most 1.3 x the file + 32 MB;
-# the others no more than 3 times the files they read plus 30 MB.
+# the others no more than 3 times the files they read plus 30 MB; a lint, whatever it
+# finds, at most the file's size + 8 MB.
 # Figures only: nothing here fails a build.
 #
 # Usage: bench/memory.sh BUILD_FOLDER
@@ -116,4 +117,22 @@ cp "$work/main.orig" "$work/main.DAT"
 report "vestral sync --quiet --direct --yes" \
   "$(peak_kb "$vestral" sync --quiet --direct --yes --db "$work/main.DAT" "$work/other.DAT")" \
   "$pair_kb"
+
+# lint keeps no finding: 10 MB of empty lines (a finding a byte), and 32 MB of entries
+# with five findings each (a code the checker removes, repeated, and a text with a blank
+# at its start and a control character).
+python3 - "$work" <<'PY'
+import struct, sys
+open(sys.argv[1] + "/empty.txt", "wb").write(b"\n" * (10 << 20))
+n = (32 << 20) // 11 // 4
+entries = b"".join(b"9%03X" % (i % 4096) + struct.pack("<H", 3) + b" a\x01\0\0" for i in range(n))
+with open(sys.argv[1] + "/findings.DAT", "wb") as f:
+    for name in (b"powertrain", b"chassis", b"body", b"network communications systems"):
+        f.write(struct.pack("<H", len(name)) + name + struct.pack("<HII", 1, n + 1, 0) + b"\0" * 8)
+        f.write(entries)
+PY
+report "vestral lint --source (10 MB of empty lines)" \
+  "$(peak_kb "$vestral" lint --source "$work/empty.txt")" "$(size_kb "$work/empty.txt")" 10 8
+report "vestral lint --db (32 MB, 5 findings an entry)" \
+  "$(peak_kb "$vestral" lint --db "$work/findings.DAT")" "$(size_kb "$work/findings.DAT")" 10 8
 exit 0

@@ -1,7 +1,9 @@
 #include "cli/cli.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <iostream>
 #include <span>
 #include <string>
@@ -37,6 +39,15 @@ const CommandSpec* const kCommands[] = {
 
 std::span<const CommandSpec* const> AllCommands() { return kCommands; }
 
+void HoldClosedStandardDescriptors() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+      // The lowest free descriptor is this one: the ones below are open by now.
+      const int held = ::open("/dev/null", O_RDONLY);
+      if (held > STDERR_FILENO) ::close(held);
+    }
+}
+
 bool IsCliInvocation(int argc, char** argv) {
   const std::span<char*> all(argv, static_cast<size_t>(argc));
   return !all.empty() && !IsWindowInvocation(std::vector<std::string>(all.begin() + 1, all.end()));
@@ -49,7 +60,7 @@ int RunCli(int argc, char** argv) {
   std::vector<std::string> args;
   for (size_t i = 1; i < all.size(); ++i) args.emplace_back(all[i]);
   TextOutput out(STDOUT_FILENO);
-  TextOutput err(STDERR_FILENO, 0);
+  TextOutput err(STDERR_FILENO, 0, TextOutput::OnFailure::kGoOn);
   CliStreams streams{out, err, std::cin, ::isatty(STDIN_FILENO) == 1, true};
   return RunCommandLine(args, kCommands, streams);
 }

@@ -2,6 +2,7 @@
 #include "database/file_io.h"
 #include "editor/base_positions.h"
 #include "editor/checker.h"
+#include "platform/codepage.h"
 
 namespace vestral {
 
@@ -31,7 +32,7 @@ int run(CommandContext& ctx) {
                     "\"; the file was left as it was (--write removes them)");
   if (const Status s = WriteDatabase(ctx.databasePath, db, {.keepBackup = true}); !s.ok())
     return ctx.fail(s.ToString() + "; the " + count + " stay in the file");
-  if (!ctx.options.isSet("quiet")) ctx.out.write(KeptCopyText(ctx.databasePath) + "\n");
+  if (!ctx.options.isSet("quiet")) ctx.out.write(ShownText(KeptCopyText(ctx.databasePath)) + "\n");
   return kExitOk;
 }
 

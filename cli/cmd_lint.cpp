@@ -1,6 +1,8 @@
 #include <array>
 
+#include "cli/code_argument.h"
 #include "cli/command.h"
+#include "cli/entry_output.h"
 #include "editor/linter.h"
 
 namespace vestral {
@@ -12,27 +14,59 @@ constexpr OptionSpec kOptions[] = {
      "FILE"},
 };
 
-// "line 4, table P, position 3, code 0100: duplicate code: the same code ..."; the
-// parts a finding lacks are left out, and one about the whole file names the file.
-void writeFinding(TextOutput& out, const LintFinding& f, const std::string& file) {
-  std::string where;
-  auto part = [&where](const std::string& s) { where += (where.empty() ? "" : ", ") + s; };
-  if (f.line > 0) part("line " + std::to_string(f.line));
-  if (f.table != 0) part("table " + Cp1251ToUtf8(std::string_view(&f.table, 1)));
-  if (f.position > 0) part("position " + std::to_string(f.position));
-  if (where.empty() && f.code.empty()) where = "\"" + file + "\"";
-  out.write(where);
-  if (!f.code.empty()) {
-    out.write(where.empty() ? "code " : ", code ");
-    out.writeCp1251(f.code);
+// Writes each finding as it comes, "line 4, table P, position 3, code 0100: duplicate
+// code: the same code ..." (the parts a finding lacks left out; one about the whole file
+// names the file), and counts them per kind for the summary.
+class FindingWriter : public LintReport {
+ public:
+  FindingWriter(TextOutput& out, const std::string& file) : out_(out), file_(file) {}
+
+  void convertedFromUtf8() override {
+    out_.write(QuotedPath(file_) +
+               " is UTF-8: read as generate reads it, converted to code page 1251\n");
   }
-  out.write(": ");
-  out.write(LintKindName(f.kind));
-  out.write(": ");
-  // A source error's detail quotes the bytes of the line.
-  out.writeCp1251(f.detail);
-  out.write("\n");
-}
+
+  void add(const LintFinding& f) override {
+    ++perKind_[static_cast<size_t>(f.kind)];
+    ++total_;
+    std::string where;
+    auto part = [&where](const std::string& s) { where += (where.empty() ? "" : ", ") + s; };
+    if (f.line > 0) part("line " + std::to_string(f.line));
+    if (f.table != 0) part("table " + Cp1251ToUtf8(std::string_view(&f.table, 1)));
+    if (f.position > 0) part("position " + std::to_string(f.position));
+    if (where.empty() && f.code.empty()) where = QuotedPath(file_);
+    out_.write(where);
+    if (!f.code.empty()) {
+      out_.write(where.empty() ? "code " : ", code ");
+      WriteFlatCp1251(out_, f.code);
+    }
+    out_.write(": ");
+    out_.write(LintKindName(f.kind));
+    out_.write(": ");
+    // A source error's detail quotes bytes of the line.
+    WriteFlatCp1251(out_, f.detail);
+    out_.write("\n");
+  }
+
+  // The count of each kind found; returns the exit status.
+  int finish() {
+    if (total_ == 0) return kExitOk;
+    out_.write("\n" + std::to_string(total_) + (total_ == 1 ? " finding" : " findings") + " in " +
+               QuotedPath(file_) + ":\n");
+    for (int k = 0; k < kLintKindCount; ++k) {
+      if (perKind_[k] == 0) continue;
+      out_.write("  " + std::to_string(perKind_[k]) + "\t" +
+                 LintKindName(static_cast<LintKind>(k)) + "\n");
+    }
+    return kExitFailure;
+  }
+
+ private:
+  TextOutput& out_;
+  const std::string& file_;
+  std::array<size_t, kLintKindCount> perKind_{};
+  size_t total_ = 0;
+};
 
 int run(CommandContext& ctx) {
   if (!ctx.args.empty()) return ctx.usageError("lint takes no arguments; use --db or --source");
@@ -40,36 +74,17 @@ int run(CommandContext& ctx) {
   if (source && ctx.options.isSet("db"))
     return ctx.usageError("--db and --source exclude each other");
 
-  std::vector<LintFinding> findings;
-  std::string file = ctx.databasePath;
+  const std::string file = source ? ctx.options.value("source") : ctx.databasePath;
+  FindingWriter writer(ctx.out, file);
   if (source) {
-    file = ctx.options.value("source");
     if (file.empty()) return ctx.usageError("--source needs a file name");
-    bool utf8 = false;
-    if (const Status s = LintSource(file, findings, &utf8); !s.ok()) return ctx.fail(s.ToString());
-    if (utf8)
-      ctx.out.write("\"" + file +
-                    "\" is UTF-8: read as generate reads it, converted to code page 1251\n");
+    if (const Status s = LintSource(file, writer); !s.ok()) return ctx.fail(s.ToString());
   } else {
     DatabaseFile db;
     if (!ReadDatabaseOrReport(ctx, file, db)) return kExitFailure;
-    findings = LintDatabase(db.view());
+    LintDatabase(db.view(), writer);
   }
-  if (findings.empty()) return kExitOk;
-
-  std::array<size_t, kLintKindCount> perKind{};
-  for (const LintFinding& f : findings) {
-    writeFinding(ctx.out, f, file);
-    ++perKind[static_cast<size_t>(f.kind)];
-  }
-  ctx.out.write("\n" + std::to_string(findings.size()) +
-                (findings.size() == 1 ? " finding" : " findings") + " in \"" + file + "\":\n");
-  for (int k = 0; k < kLintKindCount; ++k) {
-    if (perKind[k] == 0) continue;
-    ctx.out.write("  " + std::to_string(perKind[k]) + "\t" +
-                  LintKindName(static_cast<LintKind>(k)) + "\n");
-  }
-  return kExitFailure;
+  return writer.finish();
 }
 
 }  // namespace

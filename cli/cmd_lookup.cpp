@@ -3,15 +3,13 @@
 #include "cli/code_argument.h"
 #include "cli/command.h"
 #include "cli/entry_output.h"
+#include "database/code_index.h"
 #include "lookup/code_range.h"
 #include "lookup/lookup.h"
 
 namespace vestral {
 
 namespace {
-
-// Below this many codes a linear scan per code is cheaper than indexing every table.
-constexpr size_t kIndexFrom = 32;
 
 struct Query {
   std::string input;  // as typed, UTF-8
@@ -99,7 +97,7 @@ class Answers {
       : ctx_(ctx), db_(db), json_(ctx.options.isSet("json")), array_(ctx.out) {}
 
   void operator()(const Query& q) {
-    if (!index_ && ++answered_ > kIndexFrom) index_ = std::make_shared<LookupIndex>(db_);
+    if (!index_ && ++answered_ > kIndexWorthFrom) index_ = std::make_shared<LookupIndex>(db_);
     const LookupResult r = index_ ? index_->find(q.code) : LookupCode(db_, q.code);
     allFound_ = allFound_ && r.found();
     if (json_)

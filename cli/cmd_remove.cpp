@@ -29,12 +29,13 @@ int run(CommandContext& ctx) {
   }
   const RemoveEntriesResult r = RemoveEntries(ctx.databasePath, codes, ctx.questions);
   if (!r.status.ok()) return ctx.fail(r.status.message());
-  const std::string db = "\"" + ctx.databasePath + "\"";
+  const std::string db = QuotedPath(ctx.databasePath);
   if (r.declined) return ctx.fail("nothing was removed from " + db);
   if (!r.removed.empty()) {
     ctx.out.write("Removed " + std::to_string(r.removed.size()) +
                   (r.removed.size() == 1 ? " entry" : " entries") + " from " + db +
-                  "; the previous file is kept as \"" + BackupPath(ctx.databasePath) + "\"\n");
+                  "; the previous file is kept as " + QuotedPath(BackupPath(ctx.databasePath)) +
+                  "\n");
   }
   if (!r.absent.empty()) return ctx.fail("not in " + db + ": " + listed(r.absent));
   return kExitOk;

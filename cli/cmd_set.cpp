@@ -65,12 +65,12 @@ int run(CommandContext& ctx) {
 
   const SetEntryResult r = SetEntry(ctx.databasePath, edit, ctx.questions);
   if (!r.status.ok()) return ctx.fail(r.status.message());
-  const std::string in = " in \"" + ctx.databasePath + "\"";
+  const std::string in = " in " + QuotedPath(ctx.databasePath);
   const std::string kept =
-      "; the previous file is kept as \"" + BackupPath(ctx.databasePath) + "\"\n";
+      "; the previous file is kept as " + QuotedPath(BackupPath(ctx.databasePath)) + "\n";
   switch (r.outcome) {
     case EditOutcome::kAdded:
-      ctx.out.write("Added " + code.letterForm + " to \"" + ctx.databasePath + "\"" + kept);
+      ctx.out.write("Added " + code.letterForm + " to " + QuotedPath(ctx.databasePath) + kept);
       break;
     case EditOutcome::kChanged: ctx.out.write("Changed " + code.letterForm + in + kept); break;
     case EditOutcome::kUnchanged:

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "cli/code_argument.h"
 #include "cli/command.h"
 #include "cli/entry_output.h"
 #include "editor/synchronizer.h"
@@ -31,7 +32,7 @@ void writeTablePlan(TextOutput& out, const SyncTablePlan& t, bool direct) {
             " changed\n");
   auto head = [&](const char* word, const SyncPlanEntry& e) {
     out.write(word);
-    out.writeCp1251(letter + e.code);
+    WriteFlatCp1251(out, letter + e.code);
     out.write("  at " + std::to_string(e.mainIndex));
   };
   for (const SyncPlanEntry& e : t.added) {
@@ -71,8 +72,8 @@ int dryRun(CommandContext& ctx, const std::string& otherPath, bool direct) {
   DatabaseFile main, sync;
   if (!ReadDatabaseOrReport(ctx, ctx.databasePath, main)) return kExitFailure;
   if (!ReadDatabaseOrReport(ctx, otherPath, sync)) return kExitFailure;
-  ctx.out.write("Merging \"" + otherPath + "\" into \"" + ctx.databasePath + "\" in " +
-                (direct ? "direct mode (each change asked)" : "alternative value mode") +
+  ctx.out.write("Merging " + QuotedPath(otherPath) + " into " + QuotedPath(ctx.databasePath) +
+                " in " + (direct ? "direct mode (each change asked)" : "alternative value mode") +
                 " would do this; nothing was written.\n");
   int32_t replaced = 0;
   for (char letter : {'B', 'C', 'P', 'U'}) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "lookup/code_conversion.h"
+#include "platform/codepage.h"
 
 namespace vestral {
 
@@ -30,50 +31,29 @@ std::vector<std::string_view> characters(std::string_view s) {
   return out;
 }
 
-// Whether `c`, one character as characters() cuts them, is a whole UTF-8 sequence.
-bool wellFormed(std::string_view c) {
-  const auto lead = static_cast<unsigned char>(c[0]);
-  if (lead < 0x80) return true;
-  if (lead < 0xC2 || lead > 0xF4) return false;
-  return c.size() == (lead >= 0xF0 ? 4u : lead >= 0xE0 ? 3u : 2u);
-}
-
-// A character for a message on the terminal: a control character as '?', bytes that
-// are no UTF-8 as the replacement character.
-std::string shown(std::string_view c) {
-  if (!wellFormed(c)) return "\xEF\xBF\xBD";
-  std::string s;
-  for (char ch : c) s += (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F) ? '?' : ch;
-  return s;
-}
-
 std::string badCharacter(size_t position, std::string_view c, const std::string& expected) {
   std::string msg =
-      "character " + std::to_string(position + 1) + " '" + shown(c) + "' is not " + expected;
+      "character " + std::to_string(position + 1) + " '" + ShownText(c) + "' is not " + expected;
   if (c == "O" || c == "o") msg += " (the letter O where the digit 0 belongs?)";
   return msg;
 }
 
 }  // namespace
 
-std::string WellFormedUtf8(std::string_view text) {
-  std::string out;
-  for (std::string_view c : characters(text)) out += wellFormed(c) ? c : "\xEF\xBF\xBD";
-  return out;
-}
-
 std::string QuotedInput(std::string_view typed) {
   // A whole pasted page would bury the message.
   constexpr size_t kShownCharacters = 40;
   const std::vector<std::string_view> chars = characters(typed);
   std::string s(1, '"');
-  for (size_t i = 0; i < chars.size() && i < kShownCharacters; ++i) s += shown(chars[i]);
+  for (size_t i = 0; i < chars.size() && i < kShownCharacters; ++i) s += ShownText(chars[i]);
   if (chars.size() > kShownCharacters)
     s += "...\" (" + std::to_string(chars.size()) + " characters)";
   else
     s += '"';
   return s;
 }
+
+std::string QuotedPath(std::string_view path) { return "\"" + ShownText(path) + "\""; }
 
 CodeArgument ParseCodeArgument(std::string_view typed) {
   CodeArgument r;

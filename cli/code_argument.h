@@ -17,12 +17,11 @@ struct CodeArgument {
 
 CodeArgument ParseCodeArgument(std::string_view typed);
 
-// `text` with every byte sequence that is no UTF-8 replaced by U+FFFD, fit for a
-// message on the terminal.
-std::string WellFormedUtf8(std::string_view text);
-
-// `typed` in double quotes, control characters shown as '?', for messages; a long
-// text is cut after 40 characters and its length is told.
+// `typed` in double quotes as ShownText shows it, for messages; a long text is cut
+// after 40 characters and its length is told.
 std::string QuotedInput(std::string_view typed);
+
+// A path in double quotes, whole, as ShownText shows it: for what a command prints.
+std::string QuotedPath(std::string_view path);
 
 }  // namespace vestral

@@ -8,6 +8,7 @@
 #include "cli/code_argument.h"
 #include "cli/terminal_questions.h"
 #include "cli/terminal_sink.h"
+#include "platform/codepage.h"
 #include "platform/program_paths.h"
 
 namespace vestral {
@@ -64,15 +65,16 @@ void printOverview(std::span<const CommandSpec* const> commands, TextOutput& out
             "\nFiles (" +
             (files.installed ? std::string("an installed copy: the user's own folders")
                              : std::string("a portable copy: beside the program, named after it")) +
-            "):\n  main database     " + files.database + "\n  ini file          " + files.ini +
-            "\n");
+            "):\n  main database     " + ShownText(files.database) + "\n  ini file          " +
+            ShownText(files.ini) + "\n");
   if (files.installed)
-    out.write("  default database  " + files.shippedDatabase +
+    out.write("  default database  " + ShownText(files.shippedDatabase) +
               " (a new user starts from it; vestral update takes it in)\n");
   else if (!files.defaultDatabase.empty())
-    out.write("  default database  " + files.defaultDatabase + " (vestral update takes it in)\n");
+    out.write("  default database  " + ShownText(files.defaultDatabase) +
+              " (vestral update takes it in)\n");
   if (!files.database.empty())
-    out.write("  kept base         " + KeptBasePath(files.database) +
+    out.write("  kept base         " + ShownText(KeptBasePath(files.database)) +
               " (the default the database was made from or last updated to)\n");
 }
 
@@ -105,12 +107,18 @@ bool colourWanted(const std::string& when, const TextOutput& out) {
   return out.isTerminal();
 }
 
+// Every message on standard error: `what` may quote a path or words of the command
+// line, so it is shown as ShownText shows it.
+void tell(TextOutput& err, const std::string& head, std::string_view what,
+          const std::string& tail = "\n") {
+  err.write(head + ShownText(what) + tail);
+  err.flush();
+}
+
 int reportUsage(TextOutput& out, TextOutput& err, std::string_view command, std::string_view what) {
   out.flush();
   const std::string name(command);
-  err.write("vestral " + name + ": " + std::string(what) + "\nTry `vestral " + name +
-            " --help`.\n");
-  err.flush();
+  tell(err, "vestral " + name + ": ", what, "\nTry `vestral " + name + " --help`.\n");
   return kExitUsage;
 }
 
@@ -122,16 +130,14 @@ int CommandContext::usageError(std::string_view what) {
 
 int CommandContext::fail(std::string_view what) {
   if (out.isTerminal()) out.flush();
-  err.write("vestral: " + std::string(what) + "\n");
-  err.flush();
+  tell(err, "vestral: ", what);
   return kExitFailure;
 }
 
 void CommandContext::warn(std::string_view what) {
   // On one screen the warning should appear among the lines it belongs to.
   if (out.isTerminal()) out.flush();
-  err.write("vestral " + std::string(command.name) + ": " + std::string(what) + "\n");
-  err.flush();
+  tell(err, "vestral " + std::string(command.name) + ": ", what);
 }
 
 static void reportDatabaseError(CommandContext& ctx, const std::string& path, const Status& s) {
@@ -167,8 +173,7 @@ namespace {
 
 // "vestral: what" for a command line that names no command to blame.
 int reportTopUsage(TextOutput& err, const std::string& what) {
-  err.write("vestral: " + what + "\nTry `vestral --help`.\n");
-  err.flush();
+  tell(err, "vestral: ", what, "\nTry `vestral --help`.\n");
   return kExitUsage;
 }
 
@@ -196,8 +201,7 @@ int chooseDatabase(const CommandSpec& command, const OptionParser& options, Text
   if (!command.insteadOfDatabase.empty() && options.isSet(command.insteadOfDatabase))
     return kExitOk;
   if (const Status ready = PrepareMainDatabase(CheckDatabaseBytes); !ready.ok()) {
-    err.write("vestral: " + ready.ToString() + "\n");
-    err.flush();
+    tell(err, "vestral: ", ready.ToString());
     return kExitFailure;
   }
   path = MainDatabasePath();
@@ -205,21 +209,17 @@ int chooseDatabase(const CommandSpec& command, const OptionParser& options, Text
 }
 
 // Runs the command with its log and questions set up; a failure escaping it is
-// reported, and so is output that could not be written.
+// reported. Output that cannot be written stops it: RunCommandLine reports that.
 int runWith(CommandContext& ctx, TerminalSink* sink) {
   int status = kExitFailure;
   try {
     status = ctx.command.run(ctx);
+  } catch (const OutputFailed&) {
+    throw;
   } catch (const std::exception& e) {
     status = ctx.fail(std::string("unexpected failure: ") + e.what());
   }
   if (sink) sink->pause();
-  ctx.out.flush();
-  if (ctx.out.failed() && status == kExitOk) {
-    ctx.err.write("vestral: cannot write to standard output\n");
-    status = kExitFailure;
-  }
-  ctx.err.flush();
   return status;
 }
 
@@ -230,7 +230,7 @@ int runCommand(const CommandSpec& command, const OptionParser& options, CliStrea
   const std::string when = options.value("color");
   if (when != "auto" && when != "always" && when != "never")
     return reportUsage(out, err, command.name,
-                       "--color takes auto, always or never, not \"" + WellFormedUtf8(when) + "\"");
+                       "--color takes auto, always or never, not " + QuotedInput(when));
   AnswerMode mode = AnswerMode::kAsk;
   if (!chooseAnswers(command, options, mode))
     return reportUsage(out, err, command.name, "--yes and --no exclude each other");
@@ -257,26 +257,26 @@ int runCommand(const CommandSpec& command, const OptionParser& options, CliStrea
 
 }  // namespace
 
-int RunCommandLine(const std::vector<std::string>& args,
-                   std::span<const CommandSpec* const> commands, CliStreams& streams) {
+namespace {
+
+// The help, the version or the command the arguments name.
+int dispatch(const std::vector<std::string>& args, std::span<const CommandSpec* const> commands,
+             CliStreams& streams) {
   if (args.empty()) return reportTopUsage(streams.err, "no command given");
   const std::string& first = args.front();
   if (first == "--help" || first == "-h" || first == "help") {
     printOverview(commands, streams.out);
-    streams.out.flush();
     return kExitOk;
   }
   if (first == "--version") {
     streams.out.write("vestral " VESTRAL_VERSION "\n");
-    streams.out.flush();
     return kExitOk;
   }
   const CommandSpec* command = findCommand(commands, first);
-  if (!command) {
-    if (!first.empty() && first[0] == '-')
-      return reportTopUsage(streams.err, "unknown option \"" + first + "\"");
-    return reportTopUsage(streams.err, "unknown command \"" + first + "\"");
-  }
+  if (!command)
+    return reportTopUsage(
+        streams.err, (!first.empty() && first[0] == '-' ? "unknown option " : "unknown command ") +
+                         QuotedInput(first));
   OptionParser options(optionsOf(*command));
   if (!options.parse(std::vector<std::string>(args.begin() + 1, args.end())))
     return reportUsage(streams.out, streams.err, command->name, options.errorText());
@@ -285,6 +285,23 @@ int RunCommandLine(const std::vector<std::string>& args,
     return kExitOk;
   }
   return runCommand(*command, options, streams);
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& args,
+                   std::span<const CommandSpec* const> commands, CliStreams& streams) {
+  int status = kExitFailure;
+  try {
+    status = dispatch(args, commands, streams);
+    streams.out.flush();
+  } catch (const OutputFailed&) {  // the status below says it
+  }
+  if (streams.out.failed()) {
+    tell(streams.err, "vestral: ", OutputFailed().what());
+    if (status == kExitOk) status = kExitFailure;
+  }
+  return status;
 }
 
 }  // namespace vestral

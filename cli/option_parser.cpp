@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "cli/code_argument.h"
+#include "platform/codepage.h"
 
 namespace vestral {
 
@@ -160,12 +160,12 @@ bool OptionParser::parse(const std::vector<std::string>& args) {
 }
 
 std::string OptionParser::errorText() const {
-  if (!error_.empty()) return WellFormedUtf8(error_);
-  if (unknown_.size() == 1) return "Unknown option '" + WellFormedUtf8(unknown_.front()) + "'.";
+  if (!error_.empty()) return ShownText(error_);
+  if (unknown_.size() == 1) return "Unknown option '" + ShownText(unknown_.front()) + "'.";
   if (unknown_.empty()) return {};
   std::string list = unknown_.front();
   for (size_t i = 1; i < unknown_.size(); ++i) list += ", " + unknown_[i];
-  return "Unknown options: " + WellFormedUtf8(list) + ".";
+  return "Unknown options: " + ShownText(list) + ".";
 }
 
 bool OptionParser::isSet(std::string_view name) const {

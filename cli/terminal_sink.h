@@ -12,7 +12,6 @@ namespace vestral {
 class TerminalSink : public LogSink {
  public:
   TerminalSink(TextOutput& out, bool colour) : out_(out), colour_(colour) {}
-  ~TerminalSink() override { pause(); }
 
   void INIT() override;
   void LOG(const std::string& T, TabMode TABMODE, LogColour colour) override;

@@ -60,21 +60,28 @@ std::string Cp1251ToUtf8(std::string_view bytes) {
   return out;
 }
 
-TextOutput::TextOutput(int fd, size_t bufferSize)
-    : fd_(fd), bufferSize_(bufferSize), terminal_(::isatty(fd) == 1) {
+TextOutput::TextOutput(int fd, size_t bufferSize, OnFailure onFailure)
+    : fd_(fd), bufferSize_(bufferSize), terminal_(::isatty(fd) == 1), onFailure_(onFailure) {
   buffer_.reserve(bufferSize_);
 }
 
 TextOutput::TextOutput(std::string& capture, bool terminal)
     : capture_(&capture), terminal_(terminal) {}
 
-TextOutput::~TextOutput() { flush(); }
+TextOutput::~TextOutput() {
+  if (failed_) return;
+  try {
+    flush();
+  } catch (const OutputFailed&) {  // failed() tells, for whoever still asks
+  }
+}
 
 void TextOutput::write(std::string_view utf8) {
   if (capture_) {
     capture_->append(utf8);
     return;
   }
+  if (failed_) failure();
   buffer_.append(utf8);
   if (buffer_.size() >= bufferSize_) flush();
 }
@@ -84,6 +91,7 @@ void TextOutput::writeCp1251(std::string_view bytes) {
     AppendCp1251AsUtf8(*capture_, bytes);
     return;
   }
+  if (failed_) failure();
   AppendCp1251AsUtf8(buffer_, bytes);
   if (buffer_.size() >= bufferSize_) flush();
 }
@@ -94,15 +102,19 @@ void TextOutput::flush() {
   buffer_.clear();
 }
 
+void TextOutput::failure() {
+  failed_ = true;
+  buffer_.clear();
+  if (onFailure_ == OnFailure::kStop) throw OutputFailed();
+}
+
 void TextOutput::writeOut(std::string_view bytes) {
-  // After one failure (the reader went away) the rest would fail the same way.
-  while (!failed_ && !bytes.empty()) {
+  if (failed_) return failure();
+  while (!bytes.empty()) {
     const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      failed_ = true;
-      return;
-    }
+    if (n < 0 && errno == EINTR) continue;
+    // After one failure (the reader went away) the rest would fail the same way.
+    if (n <= 0) return failure();
     bytes.remove_prefix(static_cast<size_t>(n));
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -12,14 +13,28 @@ namespace vestral {
 std::string Cp1251ToUtf8(std::string_view bytes);
 void AppendCp1251AsUtf8(std::string& out, std::string_view bytes);
 
+// Thrown when standard output cannot be written (a closed pipe, a full disk): the
+// command stops there, as it would by SIGPIPE, also where that signal is ignored.
+class OutputFailed : public std::exception {
+ public:
+  const char* what() const noexcept override { return "cannot write to standard output"; }
+};
+
 // Buffered UTF-8 text for standard output or standard error, or captured into a
-// string (tests). Write errors (a closed pipe) are remembered, not thrown.
+// string (tests).
 class TextOutput {
  public:
+  // What a failed write does: kStop throws OutputFailed, at that write and at every
+  // write after it; kGoOn only remembers it (standard error: its messages are lost, the
+  // work goes on).
+  enum class OnFailure { kStop, kGoOn };
+
   // `bufferSize` 0 writes through at once (standard error).
-  explicit TextOutput(int fd, size_t bufferSize = size_t{64} * 1024);
+  explicit TextOutput(int fd, size_t bufferSize = size_t{64} * 1024,
+                      OnFailure onFailure = OnFailure::kStop);
   // Collects everything into `capture`; `terminal` is what isTerminal() reports.
   explicit TextOutput(std::string& capture, bool terminal = false);
+  // Writes out what is buffered, unless a write failed; never throws.
   ~TextOutput();
   TextOutput(const TextOutput&) = delete;
   TextOutput& operator=(const TextOutput&) = delete;
@@ -33,12 +48,14 @@ class TextOutput {
 
  private:
   void writeOut(std::string_view bytes);
+  void failure();
 
   int fd_ = -1;
   std::string* capture_ = nullptr;
   std::string buffer_;
   size_t bufferSize_ = 0;
   bool terminal_ = false;
+  OnFailure onFailure_ = OnFailure::kStop;
   bool failed_ = false;
 };
 

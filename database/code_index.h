@@ -18,6 +18,9 @@ namespace vestral {
   return v;
 }
 
+// Below this many look-ups a linear scan per code costs less than indexing the tables.
+inline constexpr size_t kIndexWorthFrom = 32;
+
 // The first index of every code of one table, so that many look-ups cost one pass
 // over the table instead of one pass each. find() gives exactly what FindEntry gives
 // (the lowest index from 1 whose Code equals the four characters), as long as the
@@ -25,6 +28,8 @@ namespace vestral {
 // and through entries whose Code stays the same.
 class CodeIndex {
  public:
+  // An index of no entry yet, for entries reported with appended() as they come.
+  CodeIndex() { reserveFor(0); }
   explicit CodeIndex(const DtcTable& table) : CodeIndex(table.Entries) {}
   // Entries as a table holds them: position 0 the placeholder.
   explicit CodeIndex(const std::vector<DtcEntry>& entries);

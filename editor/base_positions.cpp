@@ -79,7 +79,7 @@ std::string KeptCopyText(const std::string& path) {
 }
 
 void LogKeptCopy(LogSink& log, const std::string& path) {
-  log.LOG(Utf8ToCp1251(KeptCopyText(path)), kTabModeLineEnd, kHeadingColor);
+  log.LOG(LogText(KeptCopyText(path)), kTabModeLineEnd, kHeadingColor);
 }
 
 MessageBox ChangedSinceReadQuestion(const std::string& path) {

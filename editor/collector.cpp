@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "database/code_index.h"
+#include "database/database_view.h"
 #include "database/file_io.h"
 #include "editor/base_positions.h"
 #include "platform/codepage.h"
@@ -88,17 +90,25 @@ std::vector<Pick> pickAll(const DtcDatabase& working) {
   return picks;
 }
 
-// The codes of the list in list order, each with the first entry of its code.
+// The codes of the list in list order, each with the first entry of its code. A long
+// list indexes each table once, so it costs one pass over the tables, not one per code.
 std::vector<Pick> pickList(const DtcDatabase& working, const std::vector<std::string>& codeList) {
   std::vector<Pick> picks;
+  const bool indexed = codeList.size() > kIndexWorthFrom;
+  std::optional<CodeIndex> firsts[4];
   for (const std::string& listCode : codeList) {
     Pick pick{listCode, listCode.empty() ? '\0' : listCode.front()};
     // A first character that names no table finds nothing, rather than searching
     // whatever table an earlier code chose.
-    const DtcTable* t = listCode.empty() ? nullptr : working.table(listCode.front());
+    const int slot = listCode.empty() ? -1 : TableSlot(listCode.front());
     const std::string_view code =
         listCode.size() >= 4 ? std::string_view(listCode).substr(listCode.size() - 4) : "";
-    if (int32_t j = 0; t && FindEntry(*t, code, j)) pick.entry = &t->Entries[j];
+    if (slot >= 0) {
+      const DtcTable& t = *working.table(listCode.front());
+      if (indexed && !firsts[slot]) firsts[slot].emplace(t);
+      int32_t j = 0;
+      if (indexed ? firsts[slot]->find(code, j) : FindEntry(t, code, j)) pick.entry = &t.Entries[j];
+    }
     picks.push_back(pick);
   }
   return picks;

@@ -3,13 +3,12 @@
 #include <algorithm>
 
 #include "database/file_io.h"
+#include "log/log_sink.h"
 #include "platform/codepage.h"
 
 namespace vestral {
 
 namespace {
-
-std::string quoted(const std::string& path) { return "\"" + Utf8ToCp1251(path) + "\""; }
 
 std::string letterForm(char letter, const DtcEntry& e) {
   return std::string(1, letter) + std::string(e.code());
@@ -50,7 +49,7 @@ std::string EntryTextProblem(std::string_view text, std::string_view extension) 
 
 MessageBox ChangeEntryQuestion(char letter, const DtcEntry& before, const DtcEntry& after,
                                const std::string& path) {
-  std::string text = letterForm(letter, before) + " in " + quoted(path) +
+  std::string text = letterForm(letter, before) + " in " + LogPath(path) +
                      " holds other texts. Replace them?\r\n\r\nDescription now:  " + before.Text +
                      "\r\nDescription new:  " + after.Text +
                      "\r\nSecond text now:  " + before.Extension +
@@ -114,7 +113,7 @@ RemoveEntriesResult RemoveEntries(const std::string& path, const std::vector<std
     if (result.removed.empty()) return false;
     std::string text = "Remove " + std::to_string(result.removed.size()) +
                        (result.removed.size() == 1 ? " entry" : " entries") + " from " +
-                       quoted(path) + "?\r\n";
+                       LogPath(path) + "?\r\n";
     for (const RemovedEntry& r : result.removed)
       text += "\r\n" + letterForm(r.letter, r.entry) + "  " + r.entry.Text +
               (r.entry.Extension.empty() ? "" : " | " + r.entry.Extension);

@@ -33,36 +33,23 @@ bool ParseSourceLine(std::string_view line, SourceLine& out) {
   return true;
 }
 
-namespace {
+SourceLines::SourceLines(std::string_view text)
+    : text_(text),
+      lf_(std::min(text.find('\n'), text.size())),
+      cr_(std::min(text.find('\r'), text.size())) {}
 
-// The lines of a source text one at a time, as SplitSourceLines describes them.
-class SourceLines {
- public:
-  explicit SourceLines(std::string_view text) : text_(text) {}
-
-  bool next(std::string_view& line) {
-    if (at_ >= text_.size()) return false;
-    // find() of one character is memchr: each line end is found at memory speed. A CR
-    // before the next LF ends a line too.
-    const std::string_view rest = text_.substr(at_);
-    const size_t lf = std::min(rest.find('\n'), rest.size());
-    const size_t cr = rest.substr(0, lf).find('\r');
-    if (cr == std::string_view::npos) {
-      line = rest.substr(0, lf);
-      at_ += lf + 1;
-    } else {
-      line = rest.substr(0, cr);
-      at_ += cr + (cr + 1 < rest.size() && rest[cr + 1] == '\n' ? 2 : 1);
-    }
-    return true;
-  }
-
- private:
-  std::string_view text_;
-  size_t at_ = 0;
-};
-
-}  // namespace
+bool SourceLines::next(std::string_view& line) {
+  if (at_ >= text_.size()) return false;
+  // find() of one character is memchr. The next line end of each kind is kept until the
+  // walk passes it, so a text ending its lines with CR alone is not searched to its end
+  // for an LF at every line.
+  if (lf_ < at_) lf_ = std::min(text_.find('\n', at_), text_.size());
+  if (cr_ < at_) cr_ = std::min(text_.find('\r', at_), text_.size());
+  const size_t end = std::min(lf_, cr_);
+  line = text_.substr(at_, end - at_);
+  at_ = end + (end == cr_ && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1);
+  return true;
+}
 
 std::vector<std::string_view> SplitSourceLines(std::string_view text) {
   std::vector<std::string_view> lines;
@@ -271,8 +258,7 @@ bool keepOld(const std::string& dest, LogSink& log, GenerateResult& result) {
       fs::is_regular_file(dest, ec) || (ec && ec != std::errc::no_such_file_or_directory);
   if (!held) return false;
   result.keptOld = true;
-  log.LOG(Utf8ToCp1251("The old database \"" + dest + "\" was kept"), kTabModeLineEnd,
-          color::kBrightWhite);
+  log.LOG("The old database " + LogPath(dest) + " was kept", kTabModeLineEnd, color::kBrightWhite);
   return true;
 }
 
@@ -363,7 +349,7 @@ GenerateResult Generate(const std::string& source, const std::string& dest, LogS
   if (!stopped.ok()) return result;
   result.entries = stop.lineNo;  // every line is an entry
   log.LOG(kEndBanner, kTabModeLineEnd, color::kLightBlue);
-  log.LOG("Created database file \"" + dest + "\"", kTabModeLineEnd, color::kBrightWhite);
+  log.LOG("Created database file " + LogPath(dest), kTabModeLineEnd, color::kBrightWhite);
   return result;
 }
 

@@ -55,6 +55,19 @@ bool ParseSourceLine(std::string_view line, SourceLine& out);
 // byte, NUL included, is part of a line.
 std::vector<std::string_view> SplitSourceLines(std::string_view text);
 
+// The same lines one at a time, for a text too large to hold a view of each line.
+class SourceLines {
+ public:
+  explicit SourceLines(std::string_view text);
+  // The next line into `line`; false after the last.
+  bool next(std::string_view& line);
+
+ private:
+  std::string_view text_;
+  size_t at_ = 0;
+  size_t lf_, cr_;  // where the next LF and CR at or after at_ stand; the size for none
+};
+
 // A source text as the generator reads it. Code page 1251 is taken as it stands; UTF-8
 // (a byte-order mark, or valid UTF-8 throughout with at least one multi-byte character,
 // which code page 1251 text almost never is) is converted to code page 1251.

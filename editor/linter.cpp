@@ -1,8 +1,9 @@
 #include "editor/linter.h"
 
 #include <cstdio>
-#include <unordered_map>
+#include <vector>
 
+#include "database/code_index.h"
 #include "database/file_io.h"
 #include "editor/checker.h"
 #include "editor/generator.h"
@@ -33,36 +34,81 @@ std::string hexByte(unsigned char c) {
   return buf;
 }
 
-bool isHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+// 0-15 for a hex digit 0-9, A-F; -1 otherwise.
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+constexpr int kWellFormedCodes = 4 * 16 * 16 * 16;
+
+// A well-formed code (a digit 0-3 and three hex digits, the only codes a lookup asks
+// for) as a number below kWellFormedCodes; -1 for any other code.
+int wellFormedSlot(std::string_view code) {
+  if (code.size() != 4 || code[0] < '0' || code[0] > '3') return -1;
+  int slot = code[0] - '0';
+  for (size_t i = 1; i < 4; ++i) {
+    const int h = hexValue(code[i]);
+    if (h < 0) return -1;
+    slot = slot * 16 + h;
+  }
+  return slot;
+}
 
 struct EntryRef {
-  char table;
-  int32_t position;
-  int32_t line;
+  char table = 0;
+  int32_t position = 0;  // 0: none
+  int32_t line = 0;
+};
+
+// Where the first entry of each code of one table stands, told entry by entry in table
+// order. A well-formed code has a fixed slot, so a table of such codes costs the same
+// whatever its size; other codes are indexed as they come.
+class FirstEntries {
+ public:
+  // The first entry with the code of `at`: `at` itself when it is the first.
+  EntryRef firstOf(std::string_view code, const EntryRef& at) {
+    if (const int slot = wellFormedSlot(code); slot >= 0) {
+      EntryRef& first = wellFormed_[static_cast<size_t>(slot)];
+      if (first.position == 0) first = at;
+      return first;
+    }
+    if (code.size() != 4) return at;  // no code of a file or a source line
+    EntryRef first{at.table, 0, 0};
+    if (otherPositions_.find(code, first.position)) {
+      (void)otherLines_.find(code, first.line);
+      return first;
+    }
+    otherPositions_.appended(EntryView{code, {}, {}}, at.position);
+    if (at.line > 0) otherLines_.appended(EntryView{code, {}, {}}, at.line);
+    return at;
+  }
+
+ private:
+  std::vector<EntryRef> wellFormed_ = std::vector<EntryRef>(kWellFormedCodes);
+  CodeIndex otherPositions_, otherLines_;
 };
 
 class Linter {
  public:
-  explicit Linter(std::vector<LintFinding>& out) : out_(out) {}
+  explicit Linter(LintReport& report) : report_(report) {}
 
-  void entry(const EntryRef& at, std::string_view code, std::string_view text,
-             std::string_view extension) {
+  // `first`: the first entry of the table with the same code; `at` itself when it is.
+  void entry(const EntryRef& at, const EntryRef& first, std::string_view code,
+             std::string_view text, std::string_view extension) {
     const std::string codeText(code);
     auto add = [&](LintKind kind, std::string detail) {
-      out_.push_back({kind, at.table, at.position, codeText, at.line, std::move(detail)});
+      report_.add({kind, at.table, at.position, codeText, at.line, std::move(detail)});
     };
 
-    const int slot = at.table == 'P' ? 0 : at.table == 'C' ? 1 : at.table == 'B' ? 2 : 3;
-    auto [it, first] = seen_[slot].try_emplace(codeText, at);
-    if (!first)
+    if (first.position != at.position)
       add(LintKind::kDuplicateCode,
-          "the same code stands at position " + std::to_string(it->second.position) +
-              (it->second.line ? " (line " + std::to_string(it->second.line) + ")" : "") +
+          "the same code stands at position " + std::to_string(first.position) +
+              (first.line ? " (line " + std::to_string(first.line) + ")" : "") +
               "; lookups never reach this one");
 
-    const bool wellFormed = code.size() == 4 && code[0] >= '0' && code[0] <= '3' &&
-                            isHex(code[1]) && isHex(code[2]) && isHex(code[3]);
-    if (!wellFormed)
+    if (wellFormedSlot(code) < 0)
       add(LintKind::kMalformedCode, "the code is not a digit 0-3 and three hex digits");
 
     std::string reasons;
@@ -96,79 +142,74 @@ class Linter {
           std::string("the ") + which + " looks like UTF-8 text stored as code page 1251");
   }
 
-  std::vector<LintFinding>& out_;
-  std::unordered_map<std::string, EntryRef> seen_[4];
+  LintReport& report_;
 };
 
 }  // namespace
 
-std::vector<LintFinding> LintDatabase(const DatabaseView& db) {
-  std::vector<LintFinding> findings;
-  Linter linter(findings);
+void LintDatabase(const DatabaseView& db, LintReport& report) {
+  Linter linter(report);
   for (char letter : {'P', 'C', 'B', 'U'}) {
     const TableView& t = *db.table(letter);
-    for (auto it = t.entries().begin(), end = t.entries().end(); it != end; ++it)
-      linter.entry({letter, it.position(), 0}, it->code, it->Text, it->Extension);
+    FirstEntries firsts;
+    for (auto it = t.entries().begin(), end = t.entries().end(); it != end; ++it) {
+      const EntryRef at{letter, it.position(), 0};
+      linter.entry(at, firsts.firstOf(it->code, at), it->code, it->Text, it->Extension);
+    }
   }
-  return findings;
 }
 
-std::vector<LintFinding> LintSourceBytes(std::string_view bytes, bool* convertedFromUtf8) {
-  std::vector<LintFinding> findings;
+void LintSourceBytes(std::string_view bytes, LintReport& report) {
   const SourceText source = DecodeSourceText(bytes);
-  if (convertedFromUtf8) *convertedFromUtf8 = source.utf8;
+  if (source.utf8) report.convertedFromUtf8();
   if (bytes.find('\0') != std::string_view::npos) {
-    findings.push_back({LintKind::kSourceNotCp1251, 0, 0, "", 0,
-                        "the file holds NUL bytes: it is binary, not a text"});
+    report.add({LintKind::kSourceNotCp1251, 0, 0, "", 0,
+                "the file holds NUL bytes: it is binary, not a text"});
   } else if (!source.utf8 && bytes.find('\x98') != std::string_view::npos) {
-    findings.push_back({LintKind::kSourceNotCp1251, 0, 0, "", 0,
-                        "the file holds the byte 0x98, which code page 1251 does not define"});
+    report.add({LintKind::kSourceNotCp1251, 0, 0, "", 0,
+                "the file holds the byte 0x98, which code page 1251 does not define"});
   }
 
-  Linter linter(findings);
+  Linter linter(report);
+  FirstEntries firsts[4];
   int32_t counts[4] = {0, 0, 0, 0};
   int32_t lineNo = 0;
-  for (std::string_view line : SplitSourceLines(source.text())) {
+  SourceLines lines(source.text());
+  for (std::string_view line; lines.next(line);) {
     ++lineNo;
     SourceLine parsed;
     if (!ParseSourceLine(line, parsed)) {
-      findings.push_back({LintKind::kSourceError, 0, 0, "", lineNo,
-                          line.empty() ? "the line is empty"
-                                       : "the code before the first blank is not 5 characters"});
+      report.add({LintKind::kSourceError, 0, 0, "", lineNo,
+                  line.empty() ? "the line is empty"
+                               : "the code before the first blank is not 5 characters"});
       continue;
     }
-    const int slot = parsed.letter == 'P'   ? 0
-                     : parsed.letter == 'C' ? 1
-                     : parsed.letter == 'B' ? 2
-                     : parsed.letter == 'U' ? 3
-                                            : -1;
+    const int slot = TableSlot(parsed.letter);
     if (slot < 0) {
-      findings.push_back(
-          {LintKind::kSourceError, 0, 0, std::string(parsed.code), lineNo,
-           "the table letter " + std::string(1, parsed.letter) + " is none of P, C, B, U"});
+      report.add({LintKind::kSourceError, 0, 0, std::string(parsed.code), lineNo,
+                  "the table letter " + std::string(1, parsed.letter) + " is none of P, C, B, U"});
       continue;
     }
     const bool tooLong =
         parsed.text.size() > kMaxTextBytes || parsed.extension.size() > kMaxTextBytes;
     if (tooLong) {
-      findings.push_back({LintKind::kSourceError, parsed.letter, 0, std::string(parsed.code),
-                          lineNo, "a text is longer than 65535 bytes"});
+      report.add({LintKind::kSourceError, parsed.letter, 0, std::string(parsed.code), lineNo,
+                  "a text is longer than 65535 bytes"});
       continue;
     }
-    linter.entry({parsed.letter, ++counts[slot], lineNo}, parsed.code, parsed.text,
+    const EntryRef at{parsed.letter, ++counts[slot], lineNo};
+    linter.entry(at, firsts[slot].firstOf(parsed.code, at), parsed.code, parsed.text,
                  parsed.extension);
   }
   // The generator stops converting here, so the lines behind are not read.
   if (source.stopLine > 0)
-    findings.push_back({LintKind::kSourceError, 0, 0, "", source.stopLine, source.stopReason()});
-  return findings;
+    report.add({LintKind::kSourceError, 0, 0, "", source.stopLine, source.stopReason()});
 }
 
-Status LintSource(const std::string& path, std::vector<LintFinding>& findings,
-                  bool* convertedFromUtf8) {
+Status LintSource(const std::string& path, LintReport& report) {
   std::string bytes;
   if (Status s = ReadWholeFile(path, bytes); !s.ok()) return s;
-  findings = LintSourceBytes(bytes, convertedFromUtf8);
+  LintSourceBytes(bytes, report);
   return Status::OK();
 }
 

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "database/database_view.h"
 #include "database/status.h"
@@ -37,19 +36,28 @@ struct LintFinding {
   std::string detail;    // what exactly (plain ASCII)
 };
 
+// Where the findings go, each as soon as it is found: nothing is gathered, so memory
+// stays within the file's size whatever it holds.
+class LintReport {
+ public:
+  virtual ~LintReport() = default;
+  // A source text turned out to be UTF-8 (converted as the generator converts it);
+  // told before any finding.
+  virtual void convertedFromUtf8() {}
+  virtual void add(const LintFinding& finding) = 0;
+};
+
 // Checks every entry of the database, tables P, C, B, U in position order.
-std::vector<LintFinding> LintDatabase(const DatabaseView& db);
+void LintDatabase(const DatabaseView& db, LintReport& report);
 
 // Checks a source text as the generator would read it, without building anything:
 // the lines the generator would stop at, then every entry as LintDatabase would,
 // with the line that gives it. A UTF-8 source is converted first, as the generator
-// converts it (`convertedFromUtf8` tells), up to a character code page 1251 lacks; a
-// file that is no text at all (binary) is one finding. Fails only when the file cannot
-// be read.
-Status LintSource(const std::string& path, std::vector<LintFinding>& findings,
-                  bool* convertedFromUtf8 = nullptr);
+// converts it, up to a character code page 1251 lacks; a file that is no text at all
+// (binary) is one finding. Fails only when the file cannot be read.
+Status LintSource(const std::string& path, LintReport& report);
 
 // The same for bytes already in memory.
-std::vector<LintFinding> LintSourceBytes(std::string_view bytes, bool* convertedFromUtf8 = nullptr);
+void LintSourceBytes(std::string_view bytes, LintReport& report);
 
 }  // namespace vestral

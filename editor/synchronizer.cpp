@@ -409,7 +409,7 @@ bool replaceAsked(std::vector<FileMerge>& merges, std::array<std::vector<Outcome
     return true;
   }
   log.LOG("Cancelled", kTabModeLineEnd, kWhite);
-  log.LOG(Utf8ToCp1251("No second text was replaced; \"" + mainPath + "\" was left as it was"),
+  log.LOG("No second text was replaced; " + LogPath(mainPath) + " was left as it was",
           kTabModeLineEnd, kWhite);
   result.declined = true;
   return false;

@@ -94,8 +94,6 @@ std::string flat(const UpdateTexts& t) {
   return s;
 }
 
-std::string quoted(const std::string& path) { return "\"" + Utf8ToCp1251(path) + "\""; }
-
 std::string counted(size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -167,8 +165,8 @@ Status store(const std::string& databasePath, const DtcDatabase& yours, bool cha
   if (changed) {
     if (Status s = WriteDatabase(databasePath, yours, {.keepBackup = true}); !s.ok()) return s;
     result.databaseWritten = true;
-    log.LOG("Written " + quoted(databasePath) + "; the previous file is kept as " +
-                quoted(BackupPath(databasePath)),
+    log.LOG("Written " + LogPath(databasePath) + "; the previous file is kept as " +
+                LogPath(BackupPath(databasePath)),
             kTabModeLineEnd, kHeading);
   }
   std::string oldBase;
@@ -179,7 +177,7 @@ Status store(const std::string& databasePath, const DtcDatabase& yours, bool cha
                                                     "kept"
                                                   : ""));
   result.baseWritten = true;
-  log.LOG("Kept base now " + quoted(basePath), kTabModeLineEnd, kHeading);
+  log.LOG("Kept base now " + LogPath(basePath), kTabModeLineEnd, kHeading);
   return Status::OK();
 }
 
@@ -204,7 +202,7 @@ void ApplyUpdate(DtcDatabase& yours, const UpdatePlan& plan, bool takeIncoming) 
 
 MessageBox UpdateConflictQuestion(const UpdatePlan& plan, const std::string& databasePath) {
   const size_t n = plan.conflicts.size();
-  std::string text = counted(n, "entry", "entries") + " of " + quoted(databasePath) +
+  std::string text = counted(n, "entry", "entries") + " of " + LogPath(databasePath) +
                      (n == 1 ? " was" : " were") +
                      " changed by the workshop and by the new default:\r\n";
   for (size_t i = 0; i < n && i < kConflictsAsked; ++i) {
@@ -223,7 +221,7 @@ UpdateResult UpdateDatabase(const std::string& databasePath, const std::string& 
                             bool dryRun, LogSink& log, Questions& questions) {
   const OperationLog run(log);
   const std::string basePath = KeptBasePath(databasePath);
-  log.LOG("Update " + quoted(databasePath) + " from the default database " + quoted(incomingPath),
+  log.LOG("Update " + LogPath(databasePath) + " from the default database " + LogPath(incomingPath),
           kTabModeLineEnd, kHeading);
   UpdateResult result;
   std::string incomingBytes;
@@ -242,8 +240,8 @@ UpdateResult UpdateDatabase(const std::string& databasePath, const std::string& 
     return failed(log, std::move(s), std::move(result));
   if (Status s = readBase(basePath, base); !s.ok())
     return failed(log, std::move(s), std::move(result));
-  log.LOG(base ? "Kept base " + quoted(basePath)
-               : "No kept base " + quoted(basePath) +
+  log.LOG(base ? "Kept base " + LogPath(basePath)
+               : "No kept base " + LogPath(basePath) +
                      ": only codes the new default adds are taken; differing entries are listed "
                      "and left as they are",
           kTabModeLineEnd, kHeading);

@@ -4,8 +4,17 @@
 
 namespace vestral {
 
+std::string LogText(std::string_view utf8) {
+  std::string text = Utf8ToCp1251(utf8);
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return text;
+}
+
+std::string LogPath(std::string_view path) { return "\"" + LogText(path) + "\""; }
+
 void LogError(LogSink& log, std::string_view message) {
-  std::string line = Utf8ToCp1251(message);
+  std::string line = LogText(message);
   if (!line.empty() && line[0] >= 'a' && line[0] <= 'z') line[0] = static_cast<char>(line[0] - 32);
   log.LOG(line, kTabModeLineEnd, color::kLightRed);
 }

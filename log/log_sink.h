@@ -86,6 +86,14 @@ class LogSink {
 // line of its own, in code page 1251, its first letter capital.
 void LogError(LogSink& log, std::string_view message);
 
+// A text of the system's own (UTF-8: a message, a path, which are bytes of the file
+// system, usually UTF-8) as a log or a question shows it (code page 1251): converted as
+// Utf8ToCp1251 converts, a control character shown as '?' so that no name breaks the
+// line it stands in. Every path and message a log shows goes through here.
+std::string LogText(std::string_view utf8);
+// A path in double quotes, as LogText shows it.
+std::string LogPath(std::string_view path);
+
 // One run of text in one colour, as it ends up in the log box.
 struct LogRun {
   std::string text;

@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+#include "platform/codepage.h"
+
 namespace vestral {
 
 namespace {
@@ -67,7 +69,7 @@ std::optional<WindowOptions> WindowOptionsOf(int argc, char** argv) {
   if (ParseWindowOptions(std::vector<std::string>(all.begin() + (all.empty() ? 0 : 1), all.end()),
                          options, error))
     return options;
-  std::fprintf(stderr, "vestral: %s\nTry `vestral --help`.\n", error.c_str());
+  std::fprintf(stderr, "vestral: %s\nTry `vestral --help`.\n", ShownText(error).c_str());
   return std::nullopt;
 }
 

@@ -125,6 +125,24 @@ size_t Utf8ToCp1251Prefix(std::string_view text, std::string& out) {
   return at;
 }
 
+std::string ShownText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    size_t n = 1;
+    while (i + n < text.size() && (static_cast<unsigned char>(text[i + n]) & 0xC0) == 0x80) ++n;
+    char32_t c = 0;
+    if (DecodeUtf8(text.substr(i, n), c) != n)
+      out += "\xEF\xBF\xBD";
+    else if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+      out += '?';
+    else
+      out.append(text.substr(i, n));
+    i += n;
+  }
+  return out;
+}
+
 std::string Cp1251ToUtf8Exactly(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() * 2);

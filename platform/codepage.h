@@ -43,6 +43,12 @@ std::string Utf8ToCp1251(std::string_view text);
 // the conversion of the bytes before.
 [[nodiscard]] size_t Utf8ToCp1251Prefix(std::string_view text, std::string& out);
 
+// A text of the system's own (UTF-8: words of the command line, a path, a system
+// message) fit for a terminal: a control character (C0, DEL, C1) becomes '?', so no
+// byte can move the cursor or change the colours, and a byte sequence that is no UTF-8
+// (a lead byte with the continuation bytes behind it) becomes one U+FFFD.
+std::string ShownText(std::string_view text);
+
 // Code page 1251 bytes as UTF-8, every byte kept: Utf8ToCp1251Exactly gives them back
 // (the unassigned 0x98 travels as U+0098).
 std::string Cp1251ToUtf8Exactly(std::string_view bytes);

@@ -39,7 +39,7 @@ TEST(CodeArgument, TakesTheHexOrLetterFormOrNamesTheFault) {
 }
 
 TEST(CodeArgument, QuotedInputHidesControlCharactersAndCutsLongTexts) {
-  EXPECT_EQ(QuotedInput("a\x1b[31mb\x7F"), "\"a?[31mb?\"");
+  EXPECT_EQ(QuotedInput("a\x1b[31mb\x7F\xC2\x9B"), "\"a?[31mb??\"");  // the last a C1 control
   // Bytes that are no UTF-8 (an overlong form among them), then "Р".
   EXPECT_EQ(QuotedInput("\xFF\xC0\x80\xD0\xA0"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xD0\xA0\"");
   std::string cyrillic;  // 50 times "Р", two bytes each

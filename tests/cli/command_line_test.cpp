@@ -69,17 +69,6 @@ TEST(CommandLine, RunsTheCommandWithItsDatabaseAnswersAndLog) {
   }
 }
 
-TEST(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
-  std::string errText;
-  {
-    TextOutput out(::open("/dev/full", O_WRONLY | O_CLOEXEC)), err(errText);
-    std::istringstream in;
-    CliStreams streams{out, err, in, false};
-    EXPECT_EQ(RunCommandLine({"demo", "--yes"}, kCommands, streams), kExitFailure);
-  }
-  EXPECT_EQ(errText, "vestral: cannot write to standard output\n");
-}
-
 TEST(CommandLine, HelpAndVersion) {
   for (const char* help : {"--help", "-h", "help"})
     EXPECT_THAT(

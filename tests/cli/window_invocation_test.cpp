@@ -42,14 +42,17 @@ TEST(WindowInvocation, TakesTheEditorAndOneDatabaseAndRefusesTheRest) {
   }
 }
 
-// The program says so on standard error with status 2, before any window library loads.
+// The program says so on standard error with status 2, before any window library loads;
+// an escape character typed is shown as '?'.
 TEST(WindowInvocation, WrongUsageEndsTheProgramWithStatusTwo) {
-  FILE* p = ::popen(VESTRAL_BINARY " --editor --db 2>&1", "r");
+  FILE* p = ::popen(VESTRAL_BINARY " --editor -\"$(printf '\\033')\" 2>&1", "r");
   ASSERT_NE(p, nullptr);
   std::string out(256, '\0');
   out.resize(std::fread(out.data(), 1, out.size(), p));
   const int status = ::pclose(p);
-  EXPECT_EQ(out, "vestral: missing file name after '--db'\nTry `vestral --help`.\n");
+  EXPECT_EQ(out,
+            "vestral: unknown option '-?' (the windows take --editor and --db FILE)\nTry `vestral "
+            "--help`.\n");
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
 }
 

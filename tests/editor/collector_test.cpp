@@ -76,14 +76,35 @@ TEST(Collect, RunsLogEveryEntryAndWriteWhatTheyReport) {
   }
 }
 
+// Past 32 codes the tables are indexed: the same first entries, the same skips.
+TEST(Collect, ALongListFindsWhatAShortOneFinds) {
+  DtcDatabase db = EmptyDatabase();
+  db.P.Entries = {DtcEntry{}, entry("0101", "x"), entry("0100", "Air flow"), entry("0100", "2nd")};
+  std::vector<std::string> list;
+  for (int i = 0; i < 12; ++i) list.insert(list.end(), {"P0100", "C0100", "00100"});
+  TempDir dir;
+  NullSink log;
+  ScriptedQuestions q;
+  const CollectResult r = Collect(db, dir.file("out.txt"), false, list, log, q);
+  std::string expected;
+  for (int i = 0; i < 12; ++i) expected += "P0100 Air flow\r\n";
+  EXPECT_EQ(ReadBytes(dir.file("out.txt")), expected);
+  EXPECT_EQ(r.notFound.size(), 24u);
+}
+
 // collect -> generate -> collect gives the same file, in code page 1251 and in UTF-8,
 // and the entries back as they were; an entry whose line would not give it back is
-// named, logged and left out, the others written. UTF-8 bytes stored as code page 1251
+// named, logged and left out, the others written; a description of 65,535 bytes comes
+// back with its second text. UTF-8 bytes stored as code page 1251
 // travel in code page 1251 only in a file that is no UTF-8 as a whole.
 TEST(Collect, WritesWhatGenerateReadsBackAndLeavesOutWhatItsLineCannotCarry) {
   DtcDatabase good = EmptyDatabase(), plain = EmptyDatabase();
-  good.P.Entries = {DtcEntry{}, entry("0100", "Air flow ", "\xC4\xE0| \x98 x|y"),
-                    entry("0101", "", " lead"), entry("0102", "\xC4\xE0\xF2"), entry("0103", "t ")};
+  good.P.Entries = {DtcEntry{},
+                    entry("0100", "Air flow ", "\xC4\xE0| \x98 x|y"),
+                    entry("0101", "", " lead"),
+                    entry("0102", "\xC4\xE0\xF2"),
+                    entry("0103", "t "),
+                    entry("0104", std::string(65535, '\xC4'), "the longest description")};
   good.U.Entries.push_back(entry("0100", "\xD0\x94\xD0\xB0"));
   plain.P.Entries.push_back(entry("0100", "plain"));
   DtcDatabase bad = good, mixed = plain;
