@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -60,11 +64,16 @@ class FrmMainTest : public ::testing::Test {
                         find<QTextEdit>("TxtUSR")->toPlainText()})
         .join('|');
   }
-  // A click into the box selects the whole code, so typing replaces it.
+  // A click into the box selects the whole code, so typing replaces it; ">Txt4" types on
+  // where the cursor stands.
   void type(const char* box, const char* keys) {
-    find<QTextEdit>("TxtUSR")->setFocus();
-    QTest::mouseClick(find(box), Qt::LeftButton, {}, QPoint(10, 25));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return find(box)->selectedText() == find(box)->text(); }));
+    if (*box == '>') {
+      ++box;
+    } else {
+      find<QTextEdit>("TxtUSR")->setFocus();
+      QTest::mouseClick(find(box), Qt::LeftButton, {}, QPoint(10, 25));
+      EXPECT_TRUE(QTest::qWaitFor([&] { return find(box)->selectedText() == find(box)->text(); }));
+    }
     for (const char* k = keys; *k; ++k)  // \x7f: Delete, with the text some systems give it
       *k == '\x7f' ? QTest::sendKeyEvent(QTest::Click, find(box), Qt::Key_Delete, "\x7f", {})
                    : QTest::keyClick(find(box), *k);
@@ -80,6 +89,12 @@ class FrmMainTest : public ::testing::Test {
 TEST_F(FrmMainTest, TypedCodesAreFilteredConvertedAndLookedUp) {
   const QString p0100 = QString::fromUtf8("0100|Air flow|Двигатель|") + kUsr;
   const QString absent = QString::fromUtf8("Ошибка отсутствует в базе данных");
+  const QString generic = QString::fromUtf8(
+      "Общий диапазон: код значит одно и то же на всех автомобилях, но в этой базе его нет");
+  const QString reserved =
+      QString::fromUtf8("Резервный диапазон: стандарт пока не назначил этому коду значения");
+  const QString maker = QString::fromUtf8(
+      "Диапазон производителя: каждый производитель задаёт этот код для своих автомобилей");
   const struct {
     const char *box, *typed;
     QString shown;
@@ -89,10 +104,17 @@ TEST_F(FrmMainTest, TypedCodesAreFilteredConvertedAndLookedUp) {
       // An incomplete code keeps the last result; Delete types nothing.
       {"Txt4", "0a8!\b", "0A||II|" + p0100},
       {"Txt4", "\x7f", "||II|" + p0100},
-      {"Txt4", "0101", "0101|P0101|NN|||" + absent + "|"},
+      // An absent code names its range.
+      {"Txt4", "0101", "0101|P0101|NN|||" + absent + "|" + generic},
       // The letter box colours only itself and never changes the hex box.
       {"Txt5", "p0100", "0101|P0100|NC|" + p0100},
+      // Typing on into a complete code starts a new one.
+      {">Txt5", "b", "0101|B|NI|" + p0100},
+      // Hex letters stand only where a code's hex digits do.
       {"Txt5", "pad 12", "0101|P 12|NI|" + p0100},
+      {"Txt5", "ua3fe", "0101|U3FE|NI|" + p0100},
+      {">Txt5", "f", "0101|U3FEF|NN|||" + absent + "|" + reserved},
+      {"Txt4", "d1ab", "D1AB|U11AB|NN|||" + absent + "|" + maker},
   };
   open();
   for (const auto& [box, typed, expected] : steps) {
@@ -107,11 +129,69 @@ TEST_F(FrmMainTest, TypedCodesAreFilteredConvertedAndLookedUp) {
     auto* timer = find<QTimer>("TS");
     timer->setInterval(1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !timer->isActive(); })) << "fires once";
-    EXPECT_EQ(find<QTextEdit>("TxtUSR")->toPlainText(), damaged ? "" : kUsr);
+    EXPECT_EQ(find<QTextEdit>("TxtUSR")->toPlainText(), damaged ? "" : maker);
   }
   ASSERT_EQ(questions.asked().size(), 1u);
   EXPECT_NE(questions.asked()[0].text.find(dbPath + "\" is not a valid"), std::string::npos);
   EXPECT_EQ(testing::ReadBytes(dbPath), "damaged");
+}
+
+// Each step: text put on the clipboard first (null: left), the box that gets the focus,
+// a key or typed text, then what the window shows and the clipboard holds.
+TEST_F(FrmMainTest, ClipboardAndKeysGoThroughTheRulesOfTyping) {
+  const QString p0100 = QString::fromUtf8("0100|Air flow|Двигатель|") + kUsr;
+  const QString line = QString::fromUtf8("P0100\tAir flow\tПроверьте датчик  и проводку");
+  const QString absent = QString::fromUtf8(
+      "|||Ошибка отсутствует в базе данных|Общий диапазон: "
+      "код значит одно и то же на всех автомобилях, но в "
+      "этой базе его нет");
+  const struct {
+    const char *clipboard, *box, *keys;
+    QString shown, clipboardAfter;
+  } steps[] = {
+      // The focus selects the code, which is then copied.
+      {"before", "Txt4", "Ctrl+C", "0000|00000|--|00000|00000|00000|" + kHint, "0000"},
+      {nullptr, "Txt4", "=0100", "0100|P0100|CC|" + p0100, "0000"},
+      {nullptr, "Txt4", "Ctrl+C", "0100|P0100|CC|" + p0100, line},
+      {nullptr, "TxtUSR", "Ctrl+C", "0100|P0100|CC|" + p0100, kUsr},
+      {nullptr, "Txt4", "Ctrl+A", "0100|P0100|CC|" + p0100, kUsr},
+      {nullptr, "Txt4", "Ctrl+C", "0100|P0100|CC|" + p0100, "0100"},
+      // A letter form pasted into the hex box goes to the letter box.
+      {" p0a80\n", "Txt4", "Ctrl+V", "0100|P0A80|NN" + absent, " p0a80\n"},
+      {nullptr, "Txt5", "Ctrl+C", "0100|P0A80|NN" + absent, "P0A80"},
+      {"0100", "Txt5", "Shift+Ins", "0100|P0100|CC|" + p0100, "0100"},
+      // What no code is changes nothing.
+      {"P0100\tAir flow", "Txt4", "Ctrl+V", "0100|P0100|CC|" + p0100, "P0100\tAir flow"},
+      {"p01", "Txt5", "Ctrl+V", "0100|P01|CI|" + p0100, "p01"},
+      {nullptr, "TxtUSR", "Esc", "||II|" + p0100, "p01"},
+      {nullptr, "Txt5", "Shift+Esc", "||II|" + p0100, "p01"},
+  };
+  open();
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  for (const auto& step : steps) {
+    SCOPED_TRACE(std::string(step.box) + " " + step.keys);
+    if (step.clipboard) clipboard->setText(QString::fromUtf8(step.clipboard));
+    auto* box = find<QWidget>(step.box);
+    if (*step.keys == '=') {
+      type(step.box, step.keys + 1);
+    } else {
+      if (!box->hasFocus()) box->setFocus();
+      QTest::keySequence(box, QKeySequence(QString::fromLatin1(step.keys)));
+    }
+    EXPECT_EQ(shown().toStdString(), step.shown.toStdString());
+    EXPECT_EQ(clipboard->text().toStdString(), step.clipboardAfter.toStdString());
+  }
+  // The box's own menu pastes by the same rules.
+  clipboard->setText(QStringLiteral("u0100"));
+  QContextMenuEvent menuAt(QContextMenuEvent::Mouse, QPoint(5, 5),
+                           find("Txt4")->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(find("Txt4"), &menuAt);
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_TRUE(menu);
+  for (QAction* action : menu->actions())
+    if (action->text().startsWith("&Paste")) action->trigger();
+  menu->close();
+  EXPECT_EQ(find("Txt4")->text() + "|" + find("Txt5")->text(), "|U0100");
 }
 
 // The settings are the gate's own test; here each outcome, the key from every box, other
