@@ -35,11 +35,13 @@ const Query kQueries[] = {
 
 void BM_SearchEntries(benchmark::State& state) {
   static const DatabaseView& db = InPlaceDatabase(MakeReferenceDatabase());
-  static const FoldTable fold = Cp1251CaseFold();
+  static const SearchIndex index(db);
   const Query& q = kQueries[state.range(0)];
+  std::string query;
+  for (const std::string& w : q.words) query += w + ' ';
   size_t hits = 0;
   for (auto _ : state) {
-    const std::vector<SearchHit> found = SearchEntries(db, q.words, fold);
+    const std::vector<SearchHit> found = FindForPeople(index, query, kAllHits);
     hits = found.size();
     benchmark::DoNotOptimize(found.data());
   }

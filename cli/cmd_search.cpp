@@ -15,13 +15,13 @@ constexpr ArgumentSpec kArguments[] = {
      "WORD..."},
 };
 
-void writeHits(CommandContext& ctx, const std::vector<SearchHit>& hits) {
+void writeHits(CommandContext& ctx, const DatabaseView& db, const std::vector<SearchHit>& hits) {
   if (ctx.options.isSet("json")) {
     JsonArrayWriter array(ctx.out);
     for (const SearchHit& h : hits)
       array.add({
           {"code", JsonText(LetterForm(h.letter, h.entry.code))},
-          {"system", JsonText(h.table->Name)},
+          {"system", JsonText(db.table(h.letter)->Name)},
           {"text", JsonText(h.entry.Text)},
           {"extension", JsonText(h.entry.Extension)},
           {"position", std::to_string(h.index)},
@@ -32,7 +32,7 @@ void writeHits(CommandContext& ctx, const std::vector<SearchHit>& hits) {
   for (const SearchHit& h : hits) {
     ctx.out.writeCp1251(LetterForm(h.letter, h.entry.code));
     ctx.out.write("\t");
-    WriteFlatCp1251(ctx.out, h.table->Name);
+    WriteFlatCp1251(ctx.out, db.table(h.letter)->Name);
     ctx.out.write("\t");
     WriteFlatCp1251(ctx.out, h.entry.Text);
     ctx.out.write("\t");
@@ -43,20 +43,22 @@ void writeHits(CommandContext& ctx, const std::vector<SearchHit>& hits) {
 
 int run(CommandContext& ctx) {
   if (ctx.args.empty()) return ctx.usageError("no word given");
-  std::vector<std::string> words;
+  // Each argument is a finished word: the blank behind the last says so.
+  std::string query;
   bool matchable = true;
   for (const std::string& arg : ctx.args) {
     std::string word;
     // A word with a character code page 1251 lacks can stand in no entry.
     if (!Utf8ToCp1251Exactly(arg, word)) matchable = false;
-    words.push_back(std::move(word));
+    query += word;
+    query += ' ';
   }
 
   DatabaseFile file;
   if (!ReadDatabaseOrReport(ctx, ctx.databasePath, file)) return kExitFailure;
   std::vector<SearchHit> hits;
-  if (matchable) hits = SearchEntries(file.view(), words, Cp1251CaseFold());
-  writeHits(ctx, hits);
+  if (matchable) hits = FindForPeople(SearchIndex(file.view()), query, kAllHits);
+  writeHits(ctx, file.view(), hits);
   if (hits.empty()) return ctx.fail("no entry holds every word given");
   return kExitOk;
 }

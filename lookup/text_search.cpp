@@ -1,5 +1,7 @@
 #include "lookup/text_search.h"
 
+#include <algorithm>
+#include <string>
 #include <string_view>
 
 #include "platform/codepage.h"
@@ -47,29 +49,72 @@ void foldInto(std::string_view text, const FoldTable& fold, std::string& out) {
 
 }  // namespace
 
-std::vector<SearchHit> SearchEntries(const DatabaseView& db, const std::vector<std::string>& words,
-                                     const FoldTable& fold) {
-  std::vector<std::string> folded(words.size());
-  for (size_t w = 0; w < words.size(); ++w) foldInto(words[w], fold, folded[w]);
+// A first, plain matcher: every blank-separated word must occur in either text.
+struct SearchIndex::Impl {
+  const DatabaseView* view = nullptr;
+  const DtcDatabase* db = nullptr;
 
-  std::vector<SearchHit> hits;
-  std::string text, extension;  // reused buffers: no allocation per entry
-  for (char letter : {'P', 'C', 'B', 'U'}) {
-    const TableView& table = *db.table(letter);
-    for (auto it = table.entries().begin(), end = table.entries().end(); it != end; ++it) {
-      const EntryView& e = *it;
-      foldInto(e.Text, fold, text);
-      foldInto(e.Extension, fold, extension);
-      bool all = true;
-      for (const std::string& w : folded) {
-        if (text.find(w) == std::string::npos && extension.find(w) == std::string::npos) {
-          all = false;
-          break;
-        }
+  template <typename F>
+  void forEach(F&& f) const {
+    for (char letter : {'P', 'C', 'B', 'U'}) {
+      if (view) {
+        const TableView& table = *view->table(letter);
+        for (auto it = table.entries().begin(), end = table.entries().end(); it != end; ++it)
+          f(SearchHit{letter, it.position(), *it});
+      } else if (db) {
+        const std::vector<DtcEntry>& entries = db->table(letter)->Entries;
+        for (size_t i = 1; i < entries.size(); ++i)
+          f(SearchHit{letter, static_cast<int32_t>(i),
+                      EntryView{entries[i].code(), entries[i].Text, entries[i].Extension}});
       }
-      if (all) hits.push_back({letter, &table, it.position(), e});
     }
   }
+};
+
+SearchIndex::SearchIndex() : impl_(std::make_unique<Impl>()) {}
+SearchIndex::SearchIndex(const DatabaseView& db) : SearchIndex() { impl_->view = &db; }
+SearchIndex::SearchIndex(const DtcDatabase& db) : SearchIndex() { impl_->db = &db; }
+SearchIndex::SearchIndex(SearchIndex&&) noexcept = default;
+SearchIndex& SearchIndex::operator=(SearchIndex&&) noexcept = default;
+SearchIndex::~SearchIndex() = default;
+void SearchIndex::reindex(char, int32_t) {}
+void SearchIndex::erase(char, const std::vector<bool>&) {}
+size_t SearchIndex::entries() const {
+  size_t n = 0;
+  impl_->forEach([&n](const SearchHit&) { ++n; });
+  return n;
+}
+size_t SearchIndex::memoryBytes() const { return sizeof(Impl); }
+
+std::vector<SearchHit> FilterForPeople(const SearchIndex& index, std::string_view query) {
+  static const FoldTable fold = Cp1251CaseFold();
+  std::vector<std::string> words;
+  std::string folded;
+  foldInto(query, fold, folded);
+  for (size_t at = 0; at < folded.size();) {
+    const size_t start = folded.find_first_not_of(' ', at);
+    if (start == std::string::npos) break;
+    const size_t end = std::min(folded.find(' ', start), folded.size());
+    words.push_back(folded.substr(start, end - start));
+    at = end;
+  }
+  std::vector<SearchHit> hits;
+  std::string text, extension;
+  index.impl_->forEach([&](const SearchHit& h) {
+    foldInto(h.entry.Text, fold, text);
+    foldInto(h.entry.Extension, fold, extension);
+    for (const std::string& w : words)
+      if (text.find(w) == std::string::npos && extension.find(w) == std::string::npos) return;
+    hits.push_back(h);
+  });
+  return hits;
+}
+
+std::vector<SearchHit> FindForPeople(const SearchIndex& index, std::string_view query,
+                                     size_t limit) {
+  if (query.find_first_not_of(' ') == std::string_view::npos) return {};
+  std::vector<SearchHit> hits = FilterForPeople(index, query);
+  if (hits.size() > limit) hits.resize(limit);
   return hits;
 }
 
