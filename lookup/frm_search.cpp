@@ -8,7 +8,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -20,15 +19,6 @@ namespace vestral {
 namespace {
 
 const char* const kColumns[] = {"Код", "Описание", "Второй текст"};
-
-std::vector<SearchHit> findEntries(const DatabaseView& db, const std::string& query,
-                                   const FoldTable& fold) {
-  std::vector<std::string> words;
-  std::istringstream in(query);
-  for (std::string w; in >> w;) words.push_back(w);
-  if (words.empty()) return {};
-  return SearchEntries(db, words, fold);
-}
 
 }  // namespace
 
@@ -85,7 +75,6 @@ FrmSearch::FrmSearch(FollowedDatabase& db, std::function<void(const std::string&
     : QWidget(parent, Qt::Window),
       db_(db),
       show_(std::move(show)),
-      fold_(Cp1251CaseFold()),
       model_(std::make_unique<FoundModel>(db)) {
   setObjectName(QStringLiteral("FrmSearch"));
   setWindowTitle(QString::fromUtf8("Поиск кода"));
@@ -123,7 +112,12 @@ FrmSearch::~FrmSearch() = default;
 
 void FrmSearch::TxtFind_Change() {
   db_.refresh();
-  model_->show(findEntries(db_.view(), ToCp1251Lossy(TxtFind->text()), fold_));
+  // The words of the entries are indexed once for each contents of the file.
+  if (!index_ || indexed_ != db_.generation()) {
+    index_ = std::make_unique<SearchIndex>(db_.view());
+    indexed_ = db_.generation();
+  }
+  model_->show(FindForPeople(*index_, ToCp1251Lossy(TxtFind->text()), kAllHits));
   if (model_->rowCount({}) > 0) LstFound->setCurrentIndex(model_->index(0, 0));
 }
 

@@ -44,7 +44,8 @@ class FrmSearch : public QWidget {
 
   FollowedDatabase& db_;
   std::function<void(const std::string&)> show_;
-  const FoldTable fold_;
+  std::unique_ptr<SearchIndex> index_;
+  uint64_t indexed_ = 0;  // the database's generation the index holds
   std::unique_ptr<FoundModel> model_;
   QLineEdit* TxtFind = nullptr;
   QTableView* LstFound = nullptr;

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTableView>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -192,6 +193,90 @@ TEST_F(FrmMainTest, ClipboardAndKeysGoThroughTheRulesOfTyping) {
     if (action->text().startsWith("&Paste")) action->trigger();
   menu->close();
   EXPECT_EQ(find("Txt4")->text() + "|" + find("Txt5")->text(), "|U0100");
+}
+
+// Ctrl+F, the query, the highlight moved from the query box, each way of choosing the
+// highlighted entry, the database followed, Escape; the lookup window's controls stay in
+// place meanwhile. Each step: where the key goes ("=" types), the rows (* highlighted),
+// and Txt5, the box states and LblItem afterwards. "=" types a new query, "+" types on.
+TEST_F(FrmMainTest, TheSearchWindowFindsCodesByTheirWordsAndShowsTheChosenOne) {
+  DtcDatabase db = EmptyDatabase();
+  db.P.Entries = {{},
+                  testing::entry("0100", "Mass air flow sensor circuit"),
+                  testing::entry("0101", "Mass air flow sensor range"),
+                  testing::entry("0300", "Random misfire")};
+  db.C.Entries.push_back(testing::entry("0035", "Wheel speed sensor"));
+  ASSERT_TRUE(WriteDatabase(dbPath, db).ok());
+  const std::pair<const char*, QRect> places[] = {
+      {"Image1", {8, 1, 125, 70}},     {"Label1_0", {192, 3, 124, 13}},
+      {"Label1_1", {372, 3, 149, 13}}, {"Txt4", {192, 18, 122, 50}},
+      {"Txt5", {370, 18, 151, 50}},    {"Line1", {8, 72, 519, 1}},
+      {"LblCode", {8, 73, 57, 17}},    {"LblBDesc", {64, 73, 465, 17}},
+      {"LblItem", {8, 89, 521, 41}},   {"TxtUSR", {8, 131, 521, 65}},
+  };
+  auto moved = [&] {
+    QStringList names;
+    for (const auto& [name, place] : places)
+      if (find<QWidget>(name)->geometry() != place) names << name;
+    return (names.join(',') + (window->size() == QSize(533, 199) ? "" : "FrmMain")).toStdString();
+  };
+  open();
+  EXPECT_EQ(moved(), "");
+  QTest::keyClick(find("Txt4"), Qt::Key_F, Qt::ControlModifier);
+  auto* search = window->findChild<QWidget*>(QStringLiteral("FrmSearch"));
+  ASSERT_TRUE(search && search->isVisible());
+  EXPECT_EQ(search->windowTitle(), QString::fromUtf8("Поиск кода"));
+  auto* query = search->findChild<QLineEdit*>(QStringLiteral("TxtFind"));
+  auto* list = search->findChild<QTableView*>(QStringLiteral("LstFound"));
+  EXPECT_EQ(search->focusWidget(), query);
+  auto rows = [&] {
+    QStringList out;
+    for (int r = 0; r < list->model()->rowCount(); ++r)
+      out << (r == list->currentIndex().row() ? "*" : "") +
+                 list->model()->index(r, 0).data().toString();
+    return out.join(' ').toStdString();
+  };
+  const struct {
+    const char *target, *key, *rows, *shown;
+  } steps[] = {
+      {"TxtFind", "=air flow", "*P0100 P0101", "00000|--|00000"},
+      {"TxtFind", "Down", "P0100 *P0101", "00000|--|00000"},
+      {"TxtFind", "Return", "P0100 *P0101", "P0101|-C|Mass air flow sensor range"},
+      {"TxtFind", "Up", "*P0100 P0101", "P0101|-C|Mass air flow sensor range"},
+      {"LstFound", "Enter", "*P0100 P0101", "P0100|-C|Mass air flow sensor circuit"},
+      {"LstFound", "double click", "P0100 *P0101", "P0101|-C|Mass air flow sensor range"},
+      {"TxtFind", "=misfir", "*P0300", "P0101|-C|Mass air flow sensor range"},
+      // Another program replaces the file: the next key searches it as it is now, and so
+      // does the next lookup.
+      {"new file", "+e", "*P0300 C0300", "P0101|-C|Mass air flow sensor range"},
+      {"new file", "Txt5", "*P0300", "P0101|-C|Mass air flow sensor range"},
+      {"TxtFind", "Esc", "*P0300", "P0101|-C|Mass air flow sensor range"},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(std::string(step.target) + " " + step.key);
+    if (step.target == std::string("new file")) {
+      db.C.Entries.size() == 2 ? db.C.Entries.push_back(testing::entry("0300", "Misfire"))
+                               : db.C.Entries.pop_back();
+      ASSERT_TRUE(WriteDatabase(dbPath, db).ok());
+    }
+    QWidget* target = step.target == std::string("LstFound") ? static_cast<QWidget*>(list) : query;
+    if (*step.key == '=') query->clear();
+    if (*step.key == '=' || *step.key == '+')
+      QTest::keyClicks(target, step.key + 1);
+    else if (step.key == std::string("double click"))
+      for (QTest::MouseAction click : {QTest::MouseClick, QTest::MouseDClick})
+        QTest::mouseEvent(click, list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(1, 0)).center());
+    else if (step.key == std::string("Txt5"))
+      type("Txt5", "p0101");
+    else
+      QTest::keySequence(target, QKeySequence(QString::fromLatin1(step.key)));
+    EXPECT_EQ(rows(), step.rows);
+    EXPECT_EQ(shown().section('|', 1, 2).toStdString() + "|" + text("LblItem").toStdString(),
+              step.shown);
+  }
+  EXPECT_FALSE(search->isVisible());
+  EXPECT_EQ(moved(), "");
 }
 
 // The settings are the gate's own test; here each outcome, the key from every box, other
