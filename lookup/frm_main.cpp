@@ -24,6 +24,7 @@
 #include "lookup/frm_search.h"
 #include "lookup/program_picture_qt.h"
 #include "platform/codepage_qt.h"
+#include "platform/light_palette_qt.h"
 #include "platform/message_box_qt.h"
 #include "platform/program_paths.h"
 
@@ -161,7 +162,8 @@ void FrmMain::buildControls() {
   setWindowIcon(ProgramIcon());
   setFixedSize(kClientWidth, kClientHeight);
   setAutoFillBackground(true);
-  setColor(this, QPalette::Window, Qt::white);
+  // The ground is white whatever the desktop's theme, and so every colour on it is fixed.
+  setPalette(FixedLightPalette());
 
   auto* image = new QLabel(this);
   image->setObjectName("Image1");
