@@ -1,6 +1,7 @@
 #include "lookup/frm_main.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -159,11 +160,13 @@ FrmMain::~FrmMain() = default;
 void FrmMain::buildControls() {
   setObjectName("FrmMain");
   setWindowTitle("VESTRAL");
-  setWindowIcon(ProgramIcon());
   setFixedSize(kClientWidth, kClientHeight);
   setAutoFillBackground(true);
   // The ground is white whatever the desktop's theme, and so every colour on it is fixed.
   setPalette(FixedLightPalette());
+  // Controls are made in a font the window shows anyway, so none loads the desktop's
+  // font at start only to be given its own.
+  setFont(msSansSerif(13, true));
 
   auto* image = new QLabel(this);
   image->setObjectName("Image1");
@@ -518,6 +521,13 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
       return true;
     default: return false;
   }
+}
+
+void FrmMain::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  // The program's icon, drawn in seven sizes, comes once the window is on screen: every
+  // window of the program takes it then.
+  if (QApplication::windowIcon().isNull()) QTimer::singleShot(0, SetProgramIcon);
 }
 
 void FrmMain::keyPressEvent(QKeyEvent* event) {

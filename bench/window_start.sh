@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The lookup window's start as a whole process, from exec until its window is mapped and
+# first painted, against a bare Qt Widgets window of the same size, both on one virtual X
+# server (Xvfb), alternated. The lookup window opens the shipped default database. Target:
+# the median of the pair ratios at most 1.15.
+set -euo pipefail
+build=${1:-build-release}
+vestral="$build/vestral"
+bare="$build/bench/bare_window"
+watch="$build/bench/first_paint"
+for f in "$vestral" "$bare" "$watch" "$build/generic-codes.DAT"; do
+  if [ ! -e "$f" ]; then
+    echo "skipped: $f is not built (first_paint needs libxcb-damage0-dev: scripts/setup)"
+    exit 0
+  fi
+done
+if ! command -v Xvfb >/dev/null 2>&1; then
+  echo "skipped: Xvfb is not installed (scripts/setup installs it)"
+  exit 0
+fi
+work=$(mktemp -d)
+server=""
+trap '[ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
+cp "$build/generic-codes.DAT" "$work/codes.DAT"
+# The server names its display once it takes connections.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+server=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(cat "$work/display")"
+export XDG_RUNTIME_DIR="$work" XDG_CONFIG_HOME="$work" XDG_DATA_HOME="$work"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+runs=31
+pairs=""
+for i in $(seq $((runs + 2))); do
+  v=$("$watch" "$vestral" --db "$work/codes.DAT" 2>/dev/null) || v=""
+  b=$("$watch" "$bare" 2>/dev/null) || b=""
+  if [ -z "$v" ] || [ -z "$b" ]; then
+    echo "skipped: a window did not show on the virtual display"
+    exit 0
+  fi
+  # The first two pairs warm the caches.
+  [ "$i" -gt 2 ] && pairs+="$v $b"$'\n'
+done
+printf '%s' "$pairs" | awk '
+  function median(v, n,   i, j, t) {
+    for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] > v[j]; j--) {
+      t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
+    return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+  }
+  { n++; a[n] = $1; b[n] = $2; r[n] = $1 / $2 }
+  END {
+    ratio = median(r, n)
+    printf "lookup window shown and painted: vestral %.1f ms, bare Qt window %.1f ms, median ratio %.3f (target: at most 1.15) %s\n",
+      median(a, n), median(b, n), ratio, (ratio <= 1.15 ? "met" : "MISSED") }'
