@@ -22,16 +22,6 @@ void foldInto(std::string_view text, std::string& out) {
                  [&f](char c) { return static_cast<char>(f[static_cast<unsigned char>(c)]); });
 }
 
-bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
-
-// A folded word that can only mean the start of a code: p04, u0a.
-bool isCodeStart(std::string_view w) {
-  if (w.size() < 2 || w.size() > 5 || std::string_view("pcbu").find(w[0]) == std::string_view::npos)
-    return false;
-  if (w[1] < '0' || w[1] > '3') return false;
-  return std::all_of(w.begin() + 1, w.end(), isHexDigit);
-}
-
 bool validText(std::string_view text, std::string_view extension, EntryProblem& problem) {
   if (text.empty())
     problem = EntryProblem::kEmptyText;
@@ -56,7 +46,7 @@ bool ParseNewCode(std::string_view typed, char& letter, std::string& code) {
   typed = typed.substr(first, typed.find_last_not_of(" \t") + 1 - first);
   std::string folded;
   foldInto(typed, folded);
-  if (folded.size() != 5 || !isCodeStart(folded)) return false;
+  if (folded.size() != 5 || !IsCodeStart(folded)) return false;
   letter = static_cast<char>(folded[0] - 'a' + 'A');
   code = folded.substr(1);
   for (char& c : code)
@@ -64,54 +54,21 @@ bool ParseNewCode(std::string_view typed, char& letter, std::string& code) {
   return true;
 }
 
-EntryFilter::EntryFilter(std::string_view typed) {
-  std::string folded;
-  foldInto(typed, folded);
-  for (size_t at = 0; at < folded.size();) {
-    const size_t start = folded.find_first_not_of(" \t", at);
-    if (start == std::string::npos) break;
-    const size_t end = std::min(folded.find_first_of(" \t", start), folded.size());
-    std::string word = folded.substr(start, end - start);
-    (isCodeStart(word) ? codeWords_ : textWords_).push_back(std::move(word));
-    at = end;
-  }
-}
-
-bool EntryFilter::matches(char letter, const DtcEntry& e) const {
-  if (!codeWords_.empty()) {
-    const FoldTable& f = fold();
-    const char folded[5] = {static_cast<char>(f[static_cast<unsigned char>(letter)]),
-                            static_cast<char>(f[static_cast<unsigned char>(e.Code[0])]),
-                            static_cast<char>(f[static_cast<unsigned char>(e.Code[1])]),
-                            static_cast<char>(f[static_cast<unsigned char>(e.Code[2])]),
-                            static_cast<char>(f[static_cast<unsigned char>(e.Code[3])])};
-    const std::string_view code(folded, sizeof folded);
-    for (const std::string& w : codeWords_)
-      if (!code.starts_with(w)) return false;
-  }
-  if (textWords_.empty()) return true;
-  foldInto(e.Text, text_);
-  foldInto(e.Extension, extension_);
-  return std::all_of(textWords_.begin(), textWords_.end(), [this](const std::string& w) {
-    return text_.find(w) != std::string::npos || extension_.find(w) != std::string::npos;
-  });
-}
-
 EntryList::EntryList(DtcDatabase& db) : db_(db) { reload(); }
 
 void EntryList::setFilter(std::string_view typed) {
   filter_ = typed;
-  reload();
+  refilter();
 }
 
 void EntryList::reload() {
-  const EntryFilter filter(filter_);
+  index_ = SearchIndex(db_);
+  refilter();
+}
+
+void EntryList::refilter() {
   rows_.clear();
-  for (char letter : kLetters) {
-    const std::vector<DtcEntry>& entries = db_.table(letter)->Entries;
-    for (size_t i = 1; i < entries.size(); ++i)
-      if (filter.matches(letter, entries[i])) rows_.push_back({letter, static_cast<int32_t>(i)});
-  }
+  for (const SearchHit& h : FilterForPeople(index_, filter_)) rows_.push_back({h.letter, h.index});
 }
 
 size_t EntryList::total() const {
@@ -147,7 +104,8 @@ EntryProblem EntryList::add(std::string_view typedCode, const std::string& text,
   e.Extension = extension;
   table.Entries.push_back(std::move(e));
   ref = {letter, table.upperBound()};
-  reload();
+  index_.reindex(letter, ref.index);
+  refilter();
   return EntryProblem::kNone;
 }
 
@@ -158,7 +116,8 @@ EntryProblem EntryList::change(EntryRef ref, const std::string& text,
   DtcEntry& e = db_.table(ref.letter)->Entries[static_cast<size_t>(ref.index)];
   e.Text = text;
   e.Extension = extension;
-  reload();
+  index_.reindex(ref.letter, ref.index);
+  refilter();
   return EntryProblem::kNone;
 }
 
@@ -180,8 +139,9 @@ size_t EntryList::remove(const std::vector<size_t>& rows) {
     }
     removed += entries.size() - kept;
     entries.resize(kept);
+    index_.erase(letter, gone);
   }
-  reload();
+  refilter();
   return removed;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "database/dtc_database.h"
+#include "lookup/text_search.h"
 
 namespace vestral {
 
@@ -29,22 +30,6 @@ std::string LetterForm(char letter, const DtcEntry& e);
 // False when `typed` is none.
 bool ParseNewCode(std::string_view typed, char& letter, std::string& code);
 
-// Which entries the list shows for what the user typed into the filter. Words are
-// separated by blanks and all must match: a word that is the start of a code (a system
-// letter, a digit 0 to 3 and up to three more hex digits, such as P04) matches the
-// entries whose code starts so, any other word matches where it occurs in the
-// description or the second text. Case is ignored in Latin and Cyrillic alike. Nothing
-// typed shows every entry.
-class EntryFilter {
- public:
-  explicit EntryFilter(std::string_view typed);
-  bool matches(char letter, const DtcEntry& e) const;
-
- private:
-  std::vector<std::string> codeWords_, textWords_;  // folded
-  mutable std::string text_, extension_;            // buffers reused from entry to entry
-};
-
 // Why an edit was refused; nothing changed then.
 enum class EntryProblem {
   kNone,
@@ -59,7 +44,9 @@ class EntryList {
   // The list of `db`, which must outlive it; every entry shows until setFilter().
   explicit EntryList(DtcDatabase& db);
 
-  // Shows the entries the filter lets through, tables P, C, B, U, each in its order.
+  // Shows the entries that what the user typed matches (FilterForPeople: words in
+  // their forms and synonyms, whole numbers, code starts such as P04 matching codes),
+  // tables P, C, B, U, each in its order; nothing typed shows every entry.
   void setFilter(std::string_view typed);
   // Lists the entries again after the database changed elsewhere (a Read, a Check).
   void reload();
@@ -81,7 +68,10 @@ class EntryList {
   size_t remove(const std::vector<size_t>& rows);
 
  private:
+  void refilter();
+
   DtcDatabase& db_;
+  SearchIndex index_;  // of db_, kept in step with every edit made here
   std::string filter_;
   std::vector<EntryRef> rows_;
 };

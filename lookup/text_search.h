@@ -21,6 +21,10 @@ FoldTable IdentityFold();
 // code page lacks (the micro sign folds to a Greek mu) stays as it is.
 FoldTable Cp1251CaseFold();
 
+// A folded word that can only mean the start of a code: a system letter, a digit 0 to 3
+// and up to three more hex digits (p04, u0a).
+bool IsCodeStart(std::string_view folded);
+
 // One entry a query found.
 struct SearchHit {
   char letter = 0;    // P, C, B or U

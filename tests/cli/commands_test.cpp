@@ -44,7 +44,7 @@ TEST_F(Commands, PrintAndReturn) {
        "        \"position\": 1,\n        \"system\": \"Силовая\",\n"
        "        \"text\": \"Mass air flow circuit\"\n    }\n]\n",
        ""},
-      {"search --db {main} датчик", 0, kP0A80 + kP0130 + kC0123, ""},
+      {"search --db {main} датчик", 0, kP0A80 + kC0123 + kP0130, ""},  // descriptions first
       {"search --db {main} 日本", 1, "", "vestral: no entry holds every word given\n"},
       {"lint --db {main}", 1,
        "table P, position 2, code 0100: duplicate code: the same code stands at position 1; "

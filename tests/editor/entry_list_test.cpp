@@ -92,6 +92,9 @@ TEST(EntryList, EditsChangeTheEntriesTheRowsShow) {
   EXPECT_EQ(shown(list), "P0100 P0101 C0A0F");
   EXPECT_EQ(list.change(list.at(1), "Air flow range/performance", "x"), EntryProblem::kNone);
   EXPECT_EQ(list.change(list.at(1), "", "x"), EntryProblem::kEmptyText);
+  list.setFilter("performance");
+  EXPECT_EQ(shown(list), "P0101");
+  list.setFilter("flow");
   EXPECT_EQ(list.remove({0, 2}), 2u);
   EXPECT_EQ(shown(list), "P0101");
 

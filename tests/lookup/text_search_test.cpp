@@ -2,36 +2,137 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
+#include "editor/generator.h"
+#include "lookup/synonyms.h"
+#include "platform/codepage.h"
 #include "support/entries.h"
 
 namespace vestral {
 namespace {
 
-using testing::entry;
+// Tests write their texts in UTF-8; entries and queries are code page 1251.
+std::string cp(std::string_view utf8) { return Utf8ToCp1251(utf8); }
+std::string utf8(std::string_view cp1251) {
+  std::string s;
+  for (char c : cp1251) AppendUtf8(s, Cp1251ToUnicode(static_cast<unsigned char>(c)));
+  return s;
+}
 
-TEST(FilterForPeople, EveryWordMustOccurInTextOrExtensionInAnyCase) {
-  DtcDatabase entries = EmptyDatabase();
-  entries.U.Entries.push_back(entry("0100", "Lost communication with ECM"));
-  entries.P.Entries.push_back(entry("0130", "O2 Sensor 1", "\xE4\xE0\xF2\xF7\xE8\xEA"));  // датчик
-  entries.P.Entries.push_back(entry("0100", "Mass air flow circuit"));
-  entries.P.Entries[0].Text = "sensor in the placeholder";
-  entries.B.Entries.push_back(entry("1000", "Oxygen sensor heater"));
-  entries.C.Entries.push_back(entry("0035", "\xC4\xC0\xD2\xD7\xC8\xCA wheel speed"));  // ДАТЧИК
-  DatabaseFile file;
-  const DatabaseView& db = testing::InPlace(entries, file);
+DtcEntry entry(std::string_view code, std::string_view text, std::string_view ext = "") {
+  return testing::entry(code, cp(text), cp(ext));
+}
+
+std::string codes(const std::vector<SearchHit>& hits) {
+  std::string s;
+  for (const SearchHit& h : hits)
+    s += (s.empty() ? "" : " ") + (h.letter + std::string(h.entry.code));
+  return s;
+}
+
+TEST(FilterForPeople, MatchesWordFormsSynonymsWholeNumbersAndCodeStarts) {
+  DtcDatabase db = EmptyDatabase();
+  db.P.Entries.push_back(entry("0301", "Cylinder 1: misfire detected",
+                               "Цилиндр 1: обнаружены пропуски зажигания. Проверить: свечу."));
+  db.P.Entries.push_back(entry("0310", "Cylinder 10: misfire detected"));
+  db.P.Entries.push_back(entry("0036", "Oxygen sensor heater, bank 1 sensor 2",
+                               "Нагреватель лямбда-зонда, банк 1, датчик 2"));
+  db.P.Entries.push_back(entry("0050", "O2 sensor heater, bank 2 sensor 1",
+                               "Нагреватель кислородного датчика, банк 2, датчик 1"));
+  db.P.Entries.push_back(entry("2000", "Exhaust pipe", "Приёмная труба"));
+  db.C.Entries.push_back(entry("0035", "WHEEL SPEED SENSORS", "Датчики скорости колёс"));
   const SearchIndex index(db);
-  const auto found = [&](std::string query) {
-    std::string out;
-    for (const SearchHit& h : FilterForPeople(index, query))
-      out += h.letter + std::to_string(h.index) + " ";
-    return out;
+  const struct {
+    const char* query;
+    const char* found;
+  } cases[] = {
+      {"CYLINDER 1", "P0301"},  // never cylinder 10
+      {"cylinder 10", "P0310"},
+      {"misfires ", "P0301 P0310"},
+      {"misfire on the cylinder 1", "P0301"},
+      {"пропуск зажигания свечи", "P0301"},  // the second sentence counts when no other has all
+      {"датчик кислорода", "P0036 P0050"},  // = лямбда-зонд, кислородный датчик, O2 sensor
+      {"oxygen sensor банк 2", "P0050"},  // bank 1 sensor 2 holds no "банк 2"
+      {"2 банк", "P0050"},                // a number first: either order
+      {"1 датчик", "P0050"},              // not across "банк 1, датчик 2"
+      {"приемной трубы", "P2000"},        // Ё as Е, other forms
+      {"колес wheel speed sensor", "C0035"},
+      {"p00 heater", "P0036 P0050"},
+      {"heater absent", ""},
+      {"misf", "P0301 P0310"},  // still being typed
+      {"misf ", ""},
+      {"", "P0301 P0310 P0036 P0050 P2000 C0035"},
   };
-  EXPECT_EQ(found("sensor"), "P1 B1 ");
-  EXPECT_EQ(found("OXYGEN sensor"), "B1 ");
-  EXPECT_EQ(found("sensor \xC4\xC0\xD2\xD7\xC8\xCA"), "P1 ") << "text and extension";
-  EXPECT_EQ(found("\xE4\xE0\xF2\xF7\xE8\xEA"), "P1 C1 ") << "case folds both ways";
-  EXPECT_EQ(found("sensor absent"), "");
-  EXPECT_EQ(found(""), "P1 P2 C1 B1 U1 ") << "no word: every entry";
+  for (const auto& c : cases)
+    EXPECT_EQ(codes(FilterForPeople(index, cp(c.query))), c.found) << c.query;
+  EXPECT_EQ(codes(FindForPeople(index, "the of ", kAllHits)), "") << "nothing to match";
+}
+
+// Ranks: the description before the second text, then word order, then fewer extra
+// words; entries holding the query only across sentences are left out when others
+// hold it in one.
+TEST(FindForPeople, RanksDescriptionThenWordOrderThenFewerWords) {
+  DtcDatabase db = EmptyDatabase();
+  db.P.Entries.push_back(entry("0001", "Other", "heater relay"));
+  db.P.Entries.push_back(entry("0002", "Relay heater"));
+  db.P.Entries.push_back(entry("0003", "Heater relay circuit fault"));
+  db.P.Entries.push_back(entry("0004", "Heater relay"));
+  db.P.Entries.push_back(entry("0005", "Heater", "relay"));
+  db.P.Entries.push_back(entry("0006", "Heater. Relay"));
+  const SearchIndex index(db);
+  EXPECT_EQ(codes(FindForPeople(index, "heater relay", kAllHits)), "P0004 P0003 P0002 P0001");
+  EXPECT_EQ(codes(FindForPeople(index, "heater relay", 2)), "P0004 P0003");
+}
+
+DtcDatabase shippedCodes() {
+  std::ifstream in(VESTRAL_CODE_SET, std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), {}};
+  DtcDatabase db = EmptyDatabase();
+  for (std::string_view line : SplitSourceLines(text)) {
+    SourceLine s;
+    if (!ParseSourceLine(line, s)) continue;
+    DtcEntry& e = db.table(s.letter)->Entries.emplace_back();
+    e.setCode(s.code);
+    e.Text = s.text;
+    e.Extension = s.extension;
+  }
+  return db;
+}
+
+TEST(FindForPeople, AnswersTechniciansOnTheShippedCodes) {
+  const DtcDatabase db = shippedCodes();
+  ASSERT_GT(db.P.upperBound(), 2000);
+  const SearchIndex index(db);
+  EXPECT_EQ(codes(FindForPeople(index, "misfire on cylinder 3", 1)), "P0303");
+  const std::vector<SearchHit> misfire = FindForPeople(index, "cylinder 1 misfire", kAllHits);
+  ASSERT_FALSE(misfire.empty());
+  EXPECT_EQ(misfire[0].entry.code, "0301");
+  EXPECT_EQ(codes(misfire).find("P031"), std::string::npos) << codes(misfire);
+
+  const std::vector<SearchHit> heaters =
+      FindForPeople(index, cp("датчик кислорода нагреватель банк 2"), kAllHits);
+  for (const SearchHit& h : heaters) {
+    EXPECT_NE(h.entry.Text.find("heater"), std::string::npos) << h.entry.Text;
+    EXPECT_NE(h.entry.Text.find("bank 2"), std::string::npos) << h.entry.Text;
+  }
+  for (const char* code : {"P0050", "P0056", "P0062", "P0155", "P0161", "P0167"})
+    EXPECT_NE(codes(heaters).find(code), std::string::npos) << code;
+}
+
+// Each name of a group finds what the group's first name finds, and that is something:
+// a name the word rules split, or a group no entry holds, fails here.
+TEST(Synonyms, EveryNameFindsItsGroupsEntriesInTheShippedCodes) {
+  const DtcDatabase db = shippedCodes();
+  const SearchIndex index(db);
+  ASSERT_GE(Synonyms().size(), 10u);
+  for (const SynonymGroup& g : Synonyms()) {
+    const std::string first = codes(FilterForPeople(index, g.names[0] + " "));
+    EXPECT_FALSE(first.empty()) << utf8(g.names[0]);
+    for (const std::string& name : g.names)
+      EXPECT_EQ(codes(FilterForPeople(index, name + " ")), first) << utf8(name);
+  }
 }
 
 }  // namespace
