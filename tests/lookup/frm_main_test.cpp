@@ -236,7 +236,7 @@ TEST_F(FrmMainTest, TheSearchWindowFindsCodesByTheirWordsAndShowsTheChosenOne) {
       {"TxtFind", "=misfir", "*P0300", "P0101|-C|Mass air flow sensor range"},
       // Another program replaces the file: the next key searches it as it is now, and so
       // does the next lookup.
-      {"new file", "+e", "*P0300 C0300", "P0101|-C|Mass air flow sensor range"},
+      {"new file", "+e", "*C0300 P0300", "P0101|-C|Mass air flow sensor range"},
       {"new file", "Txt5", "*P0300", "P0101|-C|Mass air flow sensor range"},
       {"TxtFind", "Esc", "*P0300", "P0101|-C|Mass air flow sensor range"},
   };
