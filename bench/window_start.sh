@@ -18,6 +18,7 @@ if ! command -v Xvfb >/dev/null 2>&1; then
   echo "skipped: Xvfb is not installed (scripts/setup installs it)"
   exit 0
 fi
+source "$(dirname "$0")/support/timing.bash"
 work=$(mktemp -d)
 server=""
 trap '[ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
@@ -41,14 +42,7 @@ for i in $(seq $((runs + 2))); do
   # The first two pairs warm the caches.
   [ "$i" -gt 2 ] && pairs+="$v $b"$'\n'
 done
-printf '%s' "$pairs" | awk '
-  function median(v, n,   i, j, t) {
-    for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] > v[j]; j--) {
-      t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
-    return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
-  }
-  { n++; a[n] = $1; b[n] = $2; r[n] = $1 / $2 }
-  END {
-    ratio = median(r, n)
-    printf "lookup window shown and painted: vestral %.1f ms, bare Qt window %.1f ms, median ratio %.3f (target: at most 1.15) %s\n",
-      median(a, n), median(b, n), ratio, (ratio <= 1.15 ? "met" : "MISSED") }'
+read -r v b ratio < <(printf '%s' "$pairs" | pair_medians)
+awk -v v="$v" -v b="$b" -v r="$ratio" 'BEGIN {
+  printf "lookup window shown and painted: vestral %.1f ms, bare Qt window %.1f ms, median ratio %.3f (target: at most 1.15) %s\n",
+    v, b, r, (r <= 1.15 ? "met" : "MISSED") }'

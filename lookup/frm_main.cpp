@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -52,13 +53,26 @@ QRect twips(int left, int top, int width, int height) {
   return QRect(left / 15, top / 15, width / 15, height / 15);
 }
 
+// The families of `wanted` that are installed, in their order, or all of them when none
+// is (Qt then picks a stand-in): each missing family would cost a fontconfig match at
+// the window's start.
+QStringList installed(const QStringList& wanted) {
+  static const QStringList families = QFontDatabase::families();
+  QStringList found;
+  for (const QString& family : wanted)
+    if (families.contains(family, Qt::CaseInsensitive)) found << family;
+  return found.isEmpty() ? wanted : found;
+}
+
 // Font sizes are given in points at 96 dpi and set in pixels, so the text keeps its
 // place in the fixed layout whatever the screen's font scaling. The first family
 // is the one the window was drawn for, the others metric-compatible stand-ins that
 // also hold Cyrillic.
 QFont courierNew(int pixels) {
+  static const QStringList families =
+      installed({"Courier New", "Liberation Mono", "Cousine", "DejaVu Sans Mono"});
   QFont f;
-  f.setFamilies({"Courier New", "Liberation Mono", "Cousine", "DejaVu Sans Mono"});
+  f.setFamilies(families);
   f.setStyleHint(QFont::Monospace);
   f.setPixelSize(pixels);
   f.setBold(true);
@@ -66,8 +80,10 @@ QFont courierNew(int pixels) {
 }
 
 QFont msSansSerif(int pixels, bool bold) {
+  static const QStringList families =
+      installed({"MS Sans Serif", "Liberation Sans", "Arimo", "DejaVu Sans"});
   QFont f;
-  f.setFamilies({"MS Sans Serif", "Liberation Sans", "Arimo", "DejaVu Sans"});
+  f.setFamilies(families);
   f.setStyleHint(QFont::SansSerif);
   f.setPixelSize(pixels);
   f.setBold(bold);

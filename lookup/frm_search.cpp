@@ -2,7 +2,6 @@
 
 #include <QAbstractTableModel>
 #include <QCoreApplication>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
@@ -11,16 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "lookup/entry_table_qt.h"
 #include "lookup/lookup.h"
 #include "platform/codepage_qt.h"
 
 namespace vestral {
-
-namespace {
-
-const char* const kColumns[] = {"Код", "Описание", "Второй текст"};
-
-}  // namespace
 
 // The entries found, read from the database only for the rows on screen. Rows found in
 // contents the database no longer holds show nothing until the list is made again.
@@ -44,7 +38,7 @@ class FoundModel : public QAbstractTableModel {
   }
   QVariant headerData(int section, Qt::Orientation o, int role) const override {
     if (o != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    return QString::fromUtf8(kColumns[section]);
+    return EntryColumnTitle(section);
   }
 
   void show(std::vector<SearchHit> hits) {
@@ -85,20 +79,7 @@ FrmSearch::FrmSearch(FollowedDatabase& db, std::function<void(const std::string&
   TxtFind->setPlaceholderText(QString::fromUtf8("слова описания: датчик кислорода, misfire…"));
   layout->addWidget(TxtFind);
 
-  LstFound = new QTableView(this);
-  LstFound->setObjectName(QStringLiteral("LstFound"));
-  LstFound->setModel(model_.get());
-  LstFound->setSelectionBehavior(QAbstractItemView::SelectRows);
-  LstFound->setSelectionMode(QAbstractItemView::SingleSelection);
-  LstFound->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  LstFound->setWordWrap(false);
-  LstFound->verticalHeader()->hide();
-  // Fixed row heights: the view places every row found without measuring one.
-  LstFound->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  LstFound->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-  LstFound->horizontalHeader()->setStretchLastSection(true);
-  LstFound->setColumnWidth(0, 64);
-  LstFound->setColumnWidth(1, 330);
+  LstFound = NewEntryTable(this, "LstFound", model_.get(), 64, 330);
   layout->addWidget(LstFound);
 
   connect(TxtFind, &QLineEdit::textChanged, this, &FrmSearch::TxtFind_Change);
