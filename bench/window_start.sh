@@ -14,20 +14,27 @@ for f in "$vestral" "$bare" "$watch" "$build/generic-codes.DAT"; do
     exit 0
   fi
 done
-if ! command -v Xvfb >/dev/null 2>&1; then
-  echo "skipped: Xvfb is not installed (scripts/setup installs it)"
-  exit 0
-fi
+for tool in Xvfb dbus-daemon; do
+  if ! command -v $tool >/dev/null 2>&1; then
+    echo "skipped: $tool is not installed (scripts/setup installs it)"
+    exit 0
+  fi
+done
 source "$(dirname "$0")/support/timing.bash"
 work=$(mktemp -d)
-server=""
-trap '[ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
+server="" bus=""
+trap 'kill $server $bus 2>/dev/null; rm -rf "$work"' EXIT
 cp "$build/generic-codes.DAT" "$work/codes.DAT"
 # The server names its display once it takes connections.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 server=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=":$(cat "$work/display")"
+# A desktop session's message bus, which every Qt program reaches for accessibility;
+# without one, each would try to start a bus of its own.
+dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$work/bus" 4>"$work/bus.pid"
+bus=$(cat "$work/bus.pid")
+export DBUS_SESSION_BUS_ADDRESS=$(cat "$work/bus")
 export XDG_RUNTIME_DIR="$work" XDG_CONFIG_HOME="$work" XDG_DATA_HOME="$work"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 runs=31
