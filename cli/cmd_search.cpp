@@ -11,7 +11,9 @@ constexpr OptionSpec kOptions[] = {
     {"", "json", "Write a JSON array of {code, system, text, extension, position}."},
 };
 constexpr ArgumentSpec kArguments[] = {
-    {"WORD", "A word the text or the extension must hold, in any case; every word must occur.",
+    {"WORD",
+     "A word the entry must match in either text: any case and word form, a synonym, a "
+     "whole number, a code start such as P03; little words (on, the, в, на) are ignored.",
      "WORD..."},
 };
 
@@ -69,7 +71,7 @@ extern const CommandSpec kSearchCommand;  // listed in cli.cpp
 const CommandSpec kSearchCommand{
     .name = "search",
     .synopsis = "[--db FILE] [--json] WORD...",
-    .summary = "Find the entries whose texts hold every word given",
+    .summary = "Find the entries that match every word given, best first",
     .features = CommandSpec::kDatabase,
     .options = kOptions,
     .arguments = kArguments,

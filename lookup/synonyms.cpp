@@ -36,10 +36,11 @@ std::vector<SynonymGroup> ParseSynonyms(std::string_view utf8, Stemmer& stemmer)
       SplitWords(name, folded, words);
       if (!fits || words.empty()) continue;
       std::vector<std::string> stems;
-      for (const WordSpan& w : words)
-        stems.emplace_back(w.number
-                               ? std::string_view(folded).substr(w.begin, w.size)
-                               : stemmer.stem(std::string_view(folded).substr(w.begin, w.size)));
+      stems.reserve(words.size());
+      for (const WordSpan& w : words) {
+        const std::string_view word = std::string_view(folded).substr(w.begin, w.size);
+        stems.emplace_back(w.number ? word : stemmer.stem(word));
+      }
       group.names.push_back(std::move(name));
       group.stems.push_back(std::move(stems));
     }

@@ -204,7 +204,7 @@ struct SearchIndex::Impl {
     const size_t n = terms.size() < kMaxTerms ? std::min<size_t>(words.size(), 65535) : 0;
     for (size_t i = 0; i < n; ++i) {
       const WordSpan& w = words[i];
-      const std::string_view word(folded.data() + w.begin, w.size);
+      const std::string_view word = std::string_view(folded).substr(w.begin, w.size);
       uint32_t id = 0;
       if (w.number) {
         id = stems.add(word);

@@ -38,7 +38,8 @@ struct SearchHit {
 class SearchIndex {
  public:
   SearchIndex();  // an empty database
-  // Every real entry of `db`, whose bytes must outlive the index.
+  // Every real entry of `db`; the view and its bytes must outlive the index. When the
+  // database is read again, build a new index: this one points into the old bytes.
   explicit SearchIndex(const DatabaseView& db);
   // Every real entry of `db`, which must outlive the index. After an edit of `db`, tell
   // the index with reindex() or erase() before the next query.
@@ -75,7 +76,10 @@ inline constexpr size_t kAllHits = SIZE_MAX;
 // words (on, the, в, для ...) are ignored; a code start (P03, u01) matches the codes
 // that start so. Every other word must match in the description or the second text.
 // The last word, unless a blank follows it, also matches the words it starts, as
-// someone still typing it means. Nothing to match finds nothing.
+// someone still typing it means. When some entries hold the whole query within one
+// sentence, those that hold it only spread over several are left out. Best first: the
+// description before the second text, then the query's word order, then fewer other
+// words (the rank in text_search.cpp says exactly). Nothing to match finds nothing.
 std::vector<SearchHit> FindForPeople(const SearchIndex& index, std::string_view queryCp1251,
                                      size_t limit);
 

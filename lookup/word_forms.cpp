@@ -97,7 +97,7 @@ void SplitWords(std::string_view text, std::string& folded, std::vector<WordSpan
       number = number && t.kind[c] == kDigit;
       folded[i] = static_cast<char>(t.fold[c]);
     }
-    const std::string_view word(folded.data() + begin, i - begin);
+    const std::string_view word = std::string_view(folded).substr(begin, i - begin);
     if (word.size() <= 4 && std::binary_search(t.little.begin(), t.little.end(), pack(word)))
       continue;  // as if it were not there: "misfire on cylinder" joins misfire and cylinder
     words.push_back({static_cast<uint32_t>(begin), static_cast<uint32_t>(i - begin), number,

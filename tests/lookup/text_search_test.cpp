@@ -86,6 +86,28 @@ TEST(FindForPeople, RanksDescriptionThenWordOrderThenFewerWords) {
   EXPECT_EQ(codes(FindForPeople(index, "heater relay", 2)), "P0004 P0003");
 }
 
+// The index of a working copy follows its edits: changes (enough for it to drop the
+// words they replaced), an entry added, one erased.
+TEST(SearchIndex, FollowsEditsOfTheDatabaseItIndexes) {
+  DtcDatabase db = EmptyDatabase();
+  db.P.Entries.push_back(entry("0100", "Mass air flow"));
+  db.P.Entries.push_back(entry("0101", "Air flow range"));
+  SearchIndex index(db);
+  for (const char* text : {"Pedal", "Throttle", "Pedal", "Throttle body"}) {
+    db.P.Entries[1].Text = text;
+    index.reindex('P', 1);
+  }
+  db.C.Entries.push_back(entry("0035", "Wheel speed"));
+  index.reindex('C', 1);
+  EXPECT_EQ(codes(FilterForPeople(index, "throttle ")), "P0100");
+  db.P.Entries.erase(db.P.Entries.begin() + 1);
+  index.erase('P', {false, true, false});
+  EXPECT_EQ(codes(FilterForPeople(index, "")), "P0101 C0035");
+  EXPECT_EQ(codes(FilterForPeople(index, "air")), "P0101");
+  EXPECT_EQ(codes(FilterForPeople(index, "speed")), "C0035");
+  EXPECT_EQ(index.entries(), 2u);
+}
+
 DtcDatabase shippedCodes() {
   std::ifstream in(VESTRAL_CODE_SET, std::ios::binary);
   const std::string text{std::istreambuf_iterator<char>(in), {}};
