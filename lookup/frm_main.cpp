@@ -58,10 +58,9 @@ QRect twips(int left, int top, int width, int height) {
 // the window's start.
 QStringList installed(const QStringList& wanted) {
   static const QStringList families = QFontDatabase::families();
-  QStringList found;
   for (const QString& family : wanted)
-    if (families.contains(family, Qt::CaseInsensitive)) found << family;
-  return found.isEmpty() ? wanted : found;
+    if (families.contains(family, Qt::CaseInsensitive)) return {family};
+  return wanted;
 }
 
 // Font sizes are given in points at 96 dpi and set in pixels, so the text keeps its
@@ -74,6 +73,7 @@ QFont courierNew(int pixels) {
   QFont f;
   f.setFamilies(families);
   f.setStyleHint(QFont::Monospace);
+  f.setStyleStrategy(QFont::NoFontMerging);
   f.setPixelSize(pixels);
   f.setBold(true);
   return f;
@@ -85,6 +85,7 @@ QFont msSansSerif(int pixels, bool bold) {
   QFont f;
   f.setFamilies(families);
   f.setStyleHint(QFont::SansSerif);
+  f.setStyleStrategy(QFont::NoFontMerging);
   f.setPixelSize(pixels);
   f.setBold(bold);
   return f;
