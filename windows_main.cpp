@@ -1,6 +1,7 @@
 // The windows, loaded by the `vestral` executable only when a window is asked for, so
 // that a command never maps the GUI libraries.
 
+#include <fontconfig/fontconfig.h>
 #include <QApplication>
 #include <QTimer>
 
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "editor/frm_base_edit.h"
 #include "lookup/frm_main.h"
@@ -37,8 +39,12 @@ extern "C" __attribute__((visibility("default"))) int vestral_run_windows(int ar
   const std::optional<vestral::WindowOptions> options = vestral::WindowOptionsOf(argc, argv);
   if (!options) return 2;
 
+  // Fontconfig reads its configuration and font caches (several milliseconds) on a second
+  // core while Qt connects to the display, so the window's first text finds it ready.
+  // The program's icon follows once the lookup window is painted.
+  std::thread fonts([] { FcInit(); });
   QApplication app(argc, argv);
-  QApplication::setWindowIcon(vestral::ProgramIcon());
+  fonts.join();
 
   // With --db both windows use that file; the main database is made when missing, a
   // chosen one never is (a mistyped path is reported, not filled).
@@ -49,6 +55,7 @@ extern "C" __attribute__((visibility("default"))) int vestral_run_windows(int ar
   lookup->setAttribute(Qt::WA_DeleteOnClose);
   // Shown before the lookup window closes, so the program goes on with the editor.
   lookup->setShowEditor([database] {
+    vestral::SetProgramIcon();  // the lookup window may close before it painted
     auto* editor = new vestral::FrmBaseEdit(database);
     editor->setAttribute(Qt::WA_DeleteOnClose);
     editor->show();

@@ -77,17 +77,6 @@ bool answerLines(CommandContext& ctx, Answer&& answer) {
   return allGood;
 }
 
-// Said after the absence, so the user knows whether a database can know the code at all.
-const char* rangeNote(CodeRange range) {
-  switch (range) {
-    case CodeRange::Manufacturer:
-      return "manufacturer range: each maker defines this code for its own vehicles";
-    case CodeRange::Reserved: return "reserved range: the standard assigns no meaning yet";
-    case CodeRange::Generic: break;
-  }
-  return "generic range: the same meaning on every vehicle, not in this database";
-}
-
 // Answers each query on standard output as soon as it is asked: one line a code, or
 // one object of a JSON array. A few codes are cheaper to find by walking the tables;
 // past that, one index serves the rest.
@@ -140,7 +129,7 @@ class Answers {
     } else {
       out.writeCp1251(kAbsentMessage);
       out.write("\t");
-      out.write(rangeNote(RangeOfCode(q.code)));
+      out.write(AbsentCodeNote(RangeOfCode(q.code)));
     }
     out.write("\n");
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "lookup/lookup.h"
 #include "platform/codepage.h"
 
 namespace vestral {
@@ -11,10 +12,7 @@ void WriteFlatCp1251(TextOutput& out, std::string_view text) {
     out.writeCp1251(text);
     return;
   }
-  std::string flat(text);
-  for (char& c : flat)
-    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
-  out.writeCp1251(flat);
+  out.writeCp1251(OneLineField(text));
 }
 
 std::string LetterForm(char letter, std::string_view code) {

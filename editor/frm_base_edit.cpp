@@ -24,6 +24,7 @@
 #include "editor/synchronizer.h"
 #include "log/frm_log.h"
 #include "platform/codepage_qt.h"
+#include "platform/light_palette_qt.h"
 #include "platform/message_box_qt.h"
 #include "platform/program_paths.h"
 
@@ -140,6 +141,7 @@ QGroupBox* makeFrame(const FrameLayout& layout, QWidget* window) {
   auto* box = new QGroupBox(QString::fromLatin1(layout.caption), window);
   box->setObjectName(QString::fromLatin1(layout.name));
   box->setGeometry(layout.place.pixels());
+  box->setPalette(FixedLightPalette());
   // The frame's line runs through the middle of its caption, so the controls at
   // their given places sit inside it.
   box->setStyleSheet(
@@ -190,14 +192,10 @@ void makeControl(const ControlLayout& layout, QWidget* frame) {
   w->setFont(code ? codeFont() : formFont());
   w->setObjectName(QString::fromLatin1(layout.name));
   w->setGeometry(layout.place.pixels());
+  // A styled frame passes no palette on: each control takes the window's, so a disabled
+  // box stays white, not the style's grey.
+  w->setPalette(FixedLightPalette());
   if (auto* label = qobject_cast<QLabel*>(w)) placeLabel(label, layout.kind);
-  if (auto* box = qobject_cast<QLineEdit*>(w)) {
-    // White like the rest of the window when disabled too; a styled frame would give
-    // its disabled boxes the style's grey.
-    QPalette white;
-    white.setColor(QPalette::Disabled, QPalette::Base, Qt::white);
-    box->setPalette(white);
-  }
 }
 
 // A table name must survive the trip to the file: only text code page 1251 can hold,
@@ -242,10 +240,9 @@ void FrmBaseEdit::buildControls() {
   setObjectName(QStringLiteral("FrmBaseEdit"));
   setWindowTitle(FromCp1251(kCaption));
   setFont(formFont());
-  QPalette pal = palette();
-  for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
-    pal.setColor(role, Qt::white);
-  setPalette(pal);
+  // The window and its controls are white whatever the desktop's theme, and so every
+  // colour on them is fixed.
+  setPalette(FixedLightPalette());
   setAutoFillBackground(true);
   resize(px(kClientWidthTwips), px(kClientHeightTwips));
 

@@ -4,7 +4,6 @@
 #include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
@@ -18,13 +17,13 @@
 #include <string>
 #include <utility>
 
+#include "lookup/entry_table_qt.h"
 #include "platform/codepage_qt.h"
 
 namespace vestral {
 
 namespace {
 
-const char* const kColumns[] = {"Код", "Описание", "Второй текст"};
 constexpr int kShownInQuestion = 10;  // codes a removal question names
 
 // A stored text as a box shows it: line breaks as the box writes them.
@@ -85,7 +84,7 @@ class EntryTableModel : public QAbstractTableModel {
   }
   QVariant headerData(int section, Qt::Orientation o, int role) const override {
     if (o != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    return QString::fromUtf8(kColumns[section]);
+    return EntryColumnTitle(section);
   }
   void reset(bool hidden) {
     beginResetModel();
@@ -199,20 +198,8 @@ void FrmEntries::buildControls() {
   filterRow->addWidget(TxtFilter);
   layout->addLayout(filterRow);
 
-  LstEntries = new QTableView(this);
-  LstEntries->setObjectName(QStringLiteral("LstEntries"));
-  LstEntries->setModel(model_.get());
-  LstEntries->setSelectionBehavior(QAbstractItemView::SelectRows);
+  LstEntries = NewEntryTable(this, "LstEntries", model_.get(), 70, 390);
   LstEntries->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  LstEntries->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  LstEntries->setWordWrap(false);
-  LstEntries->verticalHeader()->hide();
-  // Fixed row heights: the view places 100,000 rows without measuring one.
-  LstEntries->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  LstEntries->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-  LstEntries->horizontalHeader()->setStretchLastSection(true);
-  LstEntries->setColumnWidth(0, 70);
-  LstEntries->setColumnWidth(1, 390);
   layout->addWidget(LstEntries);
 
   auto* buttons = new QHBoxLayout;
@@ -341,7 +328,7 @@ bool FrmEntries::saveEntry() {
     const QString hex = QString::number(static_cast<uint>(c), 16).toUpper().rightJustified(4, '0');
     tell(QString::fromUtf8("В поле «%1» символ U+%2: его нет в кодовой странице 1251, в "
                            "которой хранится база. Уберите или замените его.")
-             .arg(QString::fromUtf8(kColumns[textFits ? 2 : 1]), hex));
+             .arg(EntryColumnTitle(textFits ? 2 : 1), hex));
     return false;
   }
   EntryRef ref = d.ref;

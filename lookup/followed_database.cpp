@@ -70,6 +70,7 @@ void FollowedDatabase::readAndTake(const FileVersion& seen) {
     unusable(std::move(s));
   } else {
     file_ = std::move(next);
+    ++generation_;
     status_ = Status::OK();
     taken_ = true;
     hash_ = hash;
@@ -80,6 +81,7 @@ void FollowedDatabase::readAndTake(const FileVersion& seen) {
 
 void FollowedDatabase::unusable(Status why) {
   file_->clear();
+  ++generation_;
   status_ = std::move(why);
   taken_ = false;
   haveVersion_ = false;

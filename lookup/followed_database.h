@@ -40,6 +40,8 @@ class FollowedDatabase {
   // Ok, or why the file cannot be used (the contents are then the empty database).
   const Status& status() const { return status_; }
   const DatabaseView& view() const { return file_->view(); }
+  // Counts the changes of the contents: what view() gave stays valid while it stays.
+  uint64_t generation() const { return generation_; }
   const std::string& path() const { return path_; }
 
  private:
@@ -56,6 +58,7 @@ class FollowedDatabase {
   bool haveVersion_ = false;  // version_ is the one last read (taken or refused)
   FileVersion version_;
   size_t hash_ = 0;  // of the bytes last taken
+  uint64_t generation_ = 0;
 };
 
 // What FIND shows for the letter form `Val` in the database as it is now: the lookup, or

@@ -1,10 +1,18 @@
 #include "lookup/frm_main.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QFontDatabase>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTextEdit>
 #include <QTimer>
@@ -16,9 +24,10 @@
 #include "lookup/code_conversion.h"
 #include "lookup/default_notice.h"
 #include "lookup/editor_gate.h"
-#include "lookup/lookup_window.h"
+#include "lookup/frm_search.h"
 #include "lookup/program_picture_qt.h"
 #include "platform/codepage_qt.h"
+#include "platform/light_palette_qt.h"
 #include "platform/message_box_qt.h"
 #include "platform/program_paths.h"
 
@@ -45,23 +54,39 @@ QRect twips(int left, int top, int width, int height) {
   return QRect(left / 15, top / 15, width / 15, height / 15);
 }
 
+// The families of `wanted` that are installed, in their order, or all of them when none
+// is (Qt then picks a stand-in): each missing family would cost a fontconfig match at
+// the window's start.
+QStringList installed(const QStringList& wanted) {
+  static const QStringList families = QFontDatabase::families();
+  for (const QString& family : wanted)
+    if (families.contains(family, Qt::CaseInsensitive)) return {family};
+  return wanted;
+}
+
 // Font sizes are given in points at 96 dpi and set in pixels, so the text keeps its
 // place in the fixed layout whatever the screen's font scaling. The first family
 // is the one the window was drawn for, the others metric-compatible stand-ins that
 // also hold Cyrillic.
 QFont courierNew(int pixels) {
+  static const QStringList families =
+      installed({"Courier New", "Liberation Mono", "Cousine", "DejaVu Sans Mono"});
   QFont f;
-  f.setFamilies({"Courier New", "Liberation Mono", "Cousine", "DejaVu Sans Mono"});
+  f.setFamilies(families);
   f.setStyleHint(QFont::Monospace);
+  f.setStyleStrategy(QFont::NoFontMerging);
   f.setPixelSize(pixels);
   f.setBold(true);
   return f;
 }
 
 QFont msSansSerif(int pixels, bool bold) {
+  static const QStringList families =
+      installed({"MS Sans Serif", "Liberation Sans", "Arimo", "DejaVu Sans"});
   QFont f;
-  f.setFamilies({"MS Sans Serif", "Liberation Sans", "Arimo", "DejaVu Sans"});
+  f.setFamilies(families);
   f.setStyleHint(QFont::SansSerif);
+  f.setStyleStrategy(QFont::NoFontMerging);
   f.setPixelSize(pixels);
   f.setBold(bold);
   return f;
@@ -92,8 +117,13 @@ QLineEdit* makeBox(QWidget* parent, const char* name, const QRect& geometry, int
   box->setMaxLength(maxLength);
   box->setFont(courierNew(48));
   box->setAlignment(Qt::AlignCenter);
-  // Every typed character must reach the key filter; an input method would bypass it.
+  // Every typed character must reach the key filter; an input method would bypass it,
+  // and so would a dropped text.
   box->setAttribute(Qt::WA_InputMethodEnabled, false);
+  box->setAcceptDrops(false);
+  box->setToolTip(
+      QString::fromUtf8("Ctrl+F — поиск кода по словам\nEsc — очистить поля\n"
+                        "Ctrl+C — копировать результат одной строкой"));
   setColor(box, QPalette::Text, text);
   setColor(box, QPalette::Base, kIdleBack);
   return box;
@@ -148,10 +178,13 @@ FrmMain::~FrmMain() = default;
 void FrmMain::buildControls() {
   setObjectName("FrmMain");
   setWindowTitle("VESTRAL");
-  setWindowIcon(ProgramIcon());
   setFixedSize(kClientWidth, kClientHeight);
   setAutoFillBackground(true);
-  setColor(this, QPalette::Window, Qt::white);
+  // The ground is white whatever the desktop's theme, and so every colour on it is fixed.
+  setPalette(FixedLightPalette());
+  // Controls are made in a font the window shows anyway, so none loads the desktop's
+  // font at start only to be given its own.
+  setFont(msSansSerif(13, true));
 
   auto* image = new QLabel(this);
   image->setObjectName("Image1");
@@ -241,6 +274,10 @@ void FrmMain::Form_Load() {
 
 void FrmMain::FIND(const std::string& Val) {
   const FindDisplay d = DescribeFindNow(db_, Val);
+  shown_ = d;
+  shownCode_ = Val;
+  // The lookup may have read a changed file; the search window's list follows it.
+  if (search_) search_->followDatabase();
   LblCode->setText(FromCp1251(d.LblCode));
   LblItem->setText(FromCp1251(d.LblItem));
   LblBDesc->setText(FromCp1251(d.LblBDesc));
@@ -283,9 +320,81 @@ void FrmMain::Txt5_GotFocus() { Txt5->setSelection(0, std::min<int>(5, Txt5->tex
 
 void FrmMain::TxtUSR_GotFocus() { TxtUSR->selectAll(); }
 
-void FrmMain::Txt4_KeyPress(int& KeyAscii) { KeyAscii = FilterHexKey(KeyAscii); }
+void FrmMain::Txt4_KeyPress(int KeyAscii) {
+  enter(Txt4, TypedIntoCodeBox(stateOf(Txt4), KeyAscii));
+}
 
-void FrmMain::Txt5_KeyPress(int& KeyAscii) { KeyAscii = FilterLetterKey(KeyAscii); }
+void FrmMain::Txt5_KeyPress(int KeyAscii) {
+  enter(Txt5, TypedIntoCodeBox(stateOf(Txt5), KeyAscii));
+}
+
+CodeBoxState FrmMain::stateOf(QLineEdit* box) const {
+  const bool selected = box->hasSelectedText();
+  return {.box = box == Txt4 ? CodeBox::kHex : CodeBox::kLetter,
+          .length = static_cast<size_t>(box->text().size()),
+          .position = static_cast<size_t>(selected ? box->selectionStart() : box->cursorPosition()),
+          .selected = static_cast<size_t>(selected ? box->selectedText().size() : 0)};
+}
+
+void FrmMain::enter(QLineEdit* from, const CodeBoxInput& input) {
+  if (input.text.empty()) return;
+  QLineEdit* box = input.box == CodeBox::kHex ? Txt4 : Txt5;
+  if (input.newCode)
+    retype(box, FromCp1251(input.text));
+  else
+    box->insert(FromCp1251(input.text));
+  if (box != from) box->setFocus(Qt::OtherFocusReason);
+}
+
+void FrmMain::retype(QLineEdit* box, const QString& text) {
+  if (box->text() != text)
+    box->setText(text);
+  else if (box == Txt4)
+    Txt4_Change();
+  else
+    Txt5_Change();
+}
+
+void FrmMain::paste(QLineEdit* box, bool selection) {
+  const QString text =
+      QGuiApplication::clipboard()->text(selection ? QClipboard::Selection : QClipboard::Clipboard);
+  std::string bytes;
+  // A character code page 1251 lacks is in no code.
+  if (ToCp1251(text, bytes)) enter(box, PastedIntoCodeBox(stateOf(box), bytes));
+}
+
+void FrmMain::copy(QLineEdit* box) {
+  if (box->hasSelectedText())
+    box->copy();
+  else
+    copyResult();
+}
+
+void FrmMain::copyResult() {
+  if (shownCode_.empty()) return;  // nothing looked up yet
+  QGuiApplication::clipboard()->setText(FromCp1251(ResultLine(shownCode_, shown_)));
+}
+
+void FrmMain::showCode(const std::string& letterForm) {
+  // As if typed into the letter box, which leaves the hex box as it is.
+  retype(Txt5, FromCp1251(letterForm));
+}
+
+void FrmMain::openSearch() {
+  if (!search_) {
+    search_ = new FrmSearch(
+        db_, [this](const std::string& code) { showCode(code); }, this);
+    // Below this window, so the result shows beside the list.
+    search_->move(frameGeometry().bottomLeft() + QPoint(0, 8));
+  }
+  search_->show();
+  search_->raise();
+  search_->activateWindow();
+  if (auto* query = search_->findChild<QLineEdit*>(QStringLiteral("TxtFind"))) {
+    query->setFocus();
+    query->selectAll();
+  }
+}
 
 bool FrmMain::Form_KeyDown(int KeyCode, int Shift) {
   if (!IsEditorGateKey(KeyCode, Shift)) return false;
@@ -313,6 +422,20 @@ void FrmMain::setUsrText(const std::string& text) {
 }
 
 bool FrmMain::filterBoxKey(QLineEdit* box, QKeyEvent* event) {
+  // Paste goes through the same rules as typing; cut leaves the box to its Change rule.
+  if (event->matches(QKeySequence::Paste)) {
+    paste(box, false);
+    return true;
+  }
+  if (event->matches(QKeySequence::Copy)) {
+    copy(box);
+    return true;
+  }
+  if (event->matches(QKeySequence::SelectAll)) {
+    box->selectAll();
+    return true;
+  }
+  if (event->matches(QKeySequence::Cut)) return false;
   const QString text = event->text();
   // Keys without a character (Delete, arrows, Home) work as usual, and so does
   // Tab, which moves the focus before any box sees it as a character.
@@ -325,60 +448,112 @@ bool FrmMain::filterBoxKey(QLineEdit* box, QKeyEvent* event) {
   }
   int KeyAscii = 0;
   std::string bytes;
-  // Ctrl shortcuts (cut, copy, paste, undo) arrive as control characters, which no
-  // filter passes; with Alt a key types nothing into a box.
+  // Other Ctrl shortcuts (undo) arrive as control characters, which no filter passes;
+  // with Alt a key types nothing into a box.
   const bool chord =
       event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
   if (!chord && ToCp1251(text, bytes) && bytes.size() == 1)
     KeyAscii = static_cast<unsigned char>(bytes[0]);
-  const int typed = KeyAscii;
+  if (KeyAscii == kBackspace) return false;
   if (box == Txt4)
     Txt4_KeyPress(KeyAscii);
   else
     Txt5_KeyPress(KeyAscii);
-  if (KeyAscii == 0) return true;
-  if (KeyAscii == typed) return false;
-  box->insert(QString(QChar(KeyAscii)));
   return true;
+}
+
+bool FrmMain::windowKey(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    Txt4->setText(QString());
+    Txt5->setText(QString());
+    return true;
+  }
+  if (event->matches(QKeySequence::Find)) {
+    openSearch();
+    return true;
+  }
+  return false;
+}
+
+bool FrmMain::boxKey(QObject* box, QKeyEvent* key) {
+  // The window sees each key before the box that has the focus.
+  if (Form_KeyDown(keyCode(key), shiftState(key->modifiers()))) return true;
+  if (windowKey(key)) return true;
+  if (box != TxtUSR) return filterBoxKey(static_cast<QLineEdit*>(box), key);
+  if (!key->matches(QKeySequence::Copy) || TxtUSR->textCursor().hasSelection()) return false;
+  copyResult();
+  return true;
+}
+
+void FrmMain::boxFocusIn(QObject* box, Qt::FocusReason reason) {
+  // Closing a context menu gives the focus back; it is no new visit to the box.
+  if (reason == Qt::PopupFocusReason) return;
+  auto select = [this, box] {
+    if (box == Txt4)
+      Txt4_GotFocus();
+    else if (box == Txt5)
+      Txt5_GotFocus();
+    else
+      TxtUSR_GotFocus();
+  };
+  select();
+  // A click places the cursor right after the focus arrives; select once more
+  // after it so typing still replaces the whole code.
+  if (reason == Qt::MouseFocusReason) {
+    QPointer<QObject> alive(box);
+    QTimer::singleShot(0, this, [alive, select] {
+      if (alive) select();
+    });
+  }
+}
+
+// The box's own menu, whose Paste goes through the same rules as typing.
+void FrmMain::showBoxMenu(QLineEdit* box, const QPoint& at) {
+  QMenu* menu = box->createStandardContextMenu();
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  for (QAction* action : menu->actions()) {
+    // Qt connects the menu's Paste by the slot's name.
+    if (disconnect(action, SIGNAL(triggered()), box, SLOT(paste())))
+      connect(action, &QAction::triggered, this, [this, box] { paste(box, false); });
+  }
+  menu->popup(at);
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
   if (watched != Txt4 && watched != Txt5 && watched != TxtUSR)
     return QWidget::eventFilter(watched, event);
-  if (event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    // The window sees each key before the box that has the focus.
-    if (Form_KeyDown(keyCode(key), shiftState(key->modifiers()))) return true;
-    if (watched == TxtUSR) return false;
-    return filterBoxKey(static_cast<QLineEdit*>(watched), key);
+  auto* box = watched == TxtUSR ? nullptr : static_cast<QLineEdit*>(watched);
+  switch (event->type()) {
+    case QEvent::KeyPress: return boxKey(watched, static_cast<QKeyEvent*>(event));
+    case QEvent::FocusIn:
+      boxFocusIn(watched, static_cast<QFocusEvent*>(event)->reason());
+      return false;
+    case QEvent::ContextMenu:
+      if (!box) return false;
+      showBoxMenu(box, static_cast<QContextMenuEvent*>(event)->globalPos());
+      return true;
+    case QEvent::MouseButtonRelease:
+      // The middle button pastes the X selection; here through the rules as well.
+      if (!box || static_cast<QMouseEvent*>(event)->button() != Qt::MiddleButton) return false;
+      if (QGuiApplication::clipboard()->supportsSelection()) paste(box, true);
+      return true;
+    default: return false;
   }
-  if (event->type() == QEvent::FocusIn) {
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    // Closing a context menu gives the focus back; it is no new visit to the box.
-    if (reason == Qt::PopupFocusReason) return false;
-    auto select = [this, watched] {
-      if (watched == Txt4)
-        Txt4_GotFocus();
-      else if (watched == Txt5)
-        Txt5_GotFocus();
-      else
-        TxtUSR_GotFocus();
-    };
-    select();
-    // A click places the cursor right after the focus arrives; select once more
-    // after it so typing still replaces the whole code.
-    if (reason == Qt::MouseFocusReason) {
-      QPointer<QObject> alive(watched);
-      QTimer::singleShot(0, this, [alive, select] {
-        if (alive) select();
-      });
-    }
-  }
-  return false;
+}
+
+void FrmMain::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  // The program's icon, drawn in seven sizes, comes once the window is on screen: every
+  // window of the program takes it then.
+  if (QApplication::windowIcon().isNull()) QTimer::singleShot(0, SetProgramIcon);
 }
 
 void FrmMain::keyPressEvent(QKeyEvent* event) {
-  if (!Form_KeyDown(keyCode(event), shiftState(event->modifiers()))) QWidget::keyPressEvent(event);
+  if (Form_KeyDown(keyCode(event), shiftState(event->modifiers())) || windowKey(event)) return;
+  if (event->matches(QKeySequence::Copy))
+    copyResult();
+  else
+    QWidget::keyPressEvent(event);
 }
 
 }  // namespace vestral

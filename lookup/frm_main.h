@@ -7,6 +7,7 @@
 #include <string>
 
 #include "lookup/followed_database.h"
+#include "lookup/lookup_window.h"
 #include "platform/questions.h"
 
 class QLabel;
@@ -16,9 +17,12 @@ class QTimer;
 
 namespace vestral {
 
+class FrmSearch;
+
 // The lookup window: a code typed in hex form (Txt4) or letter form (Txt5) is
 // looked up in the database as the file is at that moment; never written here.
-// Ctrl+Alt+Esc runs the editor gate, whichever box has the focus.
+// Ctrl+Alt+Esc runs the editor gate, whichever box has the focus; Escape clears both
+// boxes; Ctrl+F opens the search window; Ctrl+C copies the result as one line.
 class FrmMain : public QWidget {
   Q_OBJECT
 
@@ -42,6 +46,7 @@ class FrmMain : public QWidget {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   void buildControls();
@@ -58,10 +63,26 @@ class FrmMain : public QWidget {
   void Txt4_GotFocus();
   void Txt5_GotFocus();
   void TxtUSR_GotFocus();
-  // Filter a typed character; KeyAscii becomes 0 when it is discarded.
-  void Txt4_KeyPress(int& KeyAscii);
-  void Txt5_KeyPress(int& KeyAscii);
+  // A typed character (code page 1251, not Backspace), through the box's filter.
+  void Txt4_KeyPress(int KeyAscii);
+  void Txt5_KeyPress(int KeyAscii);
+  bool boxKey(QObject* box, QKeyEvent* event);
   bool filterBoxKey(QLineEdit* box, QKeyEvent* event);
+  // Escape clears both boxes, Ctrl+F opens the search window.
+  bool windowKey(QKeyEvent* event);
+  void boxFocusIn(QObject* box, Qt::FocusReason reason);
+  void showBoxMenu(QLineEdit* box, const QPoint& at);
+  CodeBoxState stateOf(QLineEdit* box) const;
+  void enter(QLineEdit* from, const CodeBoxInput& input);
+  void paste(QLineEdit* box, bool selection);
+  // The selection of `box`, or with none, the shown result as one line.
+  void copy(QLineEdit* box);
+  void copyResult();
+  // Sets the text, and runs the Change rule also when the text stays the same, as
+  // typing it would.
+  void retype(QLineEdit* box, const QString& text);
+  void showCode(const std::string& letterForm);
+  void openSearch();
   void setStatus(const std::string& text);
   void setUsrText(const std::string& text);
 
@@ -79,7 +100,10 @@ class FrmMain : public QWidget {
   Questions* questions_;
   std::function<void()> showEditor_;
   FollowedDatabase db_;
-  std::string notice_;  // that the default database changed; empty when it did not
+  std::string notice_;     // that the default database changed; empty when it did not
+  FindDisplay shown_;      // the last lookup's outcome, for the clipboard
+  std::string shownCode_;  // its letter form; empty before the first lookup
+  FrmSearch* search_ = nullptr;
 };
 
 }  // namespace vestral

@@ -4,7 +4,12 @@
 
 namespace vestral {
 
-namespace {}  // namespace
+std::string OneLineField(std::string_view text) {
+  std::string flat(text);
+  for (char& c : flat)
+    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+  return flat;
+}
 
 LookupResult LookupCode(const DatabaseView& db, std::string_view Val) {
   LookupResult r;

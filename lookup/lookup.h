@@ -16,6 +16,10 @@ inline constexpr const char* kAbsentMessage =
     "\xCE\xF8\xE8\xE1\xEA\xE0 \xEE\xF2\xF1\xF3\xF2\xF1\xF2\xE2\xF3\xE5\xF2 \xE2 \xE1\xE0\xE7\xE5 "
     "\xE4\xE0\xED\xED\xFB\xF5";  // "Ошибка отсутствует в базе данных" in code page 1251
 
+// `text` as one field of a one-line record (a result line, a command's output line):
+// tabs and line breaks inside it become blanks.
+std::string OneLineField(std::string_view text);
+
 // What a lookup found. `table` is null when the first character names no table;
 // `index` is 0 when nothing matched.
 struct [[nodiscard]] LookupResult {

@@ -1,5 +1,6 @@
 #include "lookup/program_picture_qt.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -123,6 +124,10 @@ QIcon ProgramIcon() {
     icon.addPixmap(pm);
   }
   return icon;
+}
+
+void SetProgramIcon() {
+  if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(ProgramIcon());
 }
 
 }  // namespace vestral

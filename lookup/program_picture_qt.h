@@ -12,4 +12,7 @@ QPixmap ProgramPicture(int width = 125, int height = 70, qreal devicePixelRatio 
 // The program's icon: the sixteen-pin diagnostic connector, in the usual sizes.
 QIcon ProgramIcon();
 
+// Gives every window of the program its icon, unless it has it already.
+void SetProgramIcon();
+
 }  // namespace vestral

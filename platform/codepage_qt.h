@@ -13,7 +13,8 @@ QString FromCp1251(const std::string& bytes);
 // character has no place in the code page.
 bool ToCp1251(const QString& text, std::string& out);
 
-// Like ToCp1251, for texts known to fit (or where a '?' for a misfit is acceptable).
+// Like ToCp1251, for texts known to fit, or where a misfit may become the substitute
+// byte 0x1A.
 std::string ToCp1251Lossy(const QString& text);
 
 // A file path as the file routines take it (the platform's own encoding).

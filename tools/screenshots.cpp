@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -106,6 +107,15 @@ int main(int argc, char** argv) {
     main.show();
     if (auto* hex = main.findChild<QLineEdit*>(QStringLiteral("Txt4"))) hex->setText("0100");
     ok = save(main, out, "frm_main.png") && ok;
+    // An absent code names its range.
+    if (auto* letter = main.findChild<QLineEdit*>(QStringLiteral("Txt5"))) letter->setText("P1406");
+    ok = save(main, out, "frm_main_absent.png") && ok;
+    QKeyEvent ctrlF(QEvent::KeyPress, Qt::Key_F, Qt::ControlModifier);
+    QApplication::sendEvent(&main, &ctrlF);
+    if (auto* search = main.findChild<QWidget*>(QStringLiteral("FrmSearch"))) {
+      search->findChild<QLineEdit*>(QStringLiteral("TxtFind"))->setText("air flow");
+      ok = save(*search, out, "frm_search.png") && ok;
+    }
   }
 
   {

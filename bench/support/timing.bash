@@ -42,13 +42,20 @@ paired_ms() {
     t2=$EPOCHREALTIME; eval "$b" >/dev/null 2>&1 || true; t3=$EPOCHREALTIME
     pairs+="$t0 $t1 $t2 $t3"$'\n'
   done
-  printf '%s' "$pairs" | awk '
+  printf '%s' "$pairs" | awk '{ printf "%f %f\n", ($2 - $1) * 1000, ($4 - $3) * 1000 }' |
+    pair_medians
+}
+
+# Reads pairs of figures "A B", one pair a line, and prints the median of each and the
+# median of the ratios A/B of the pairs: "A B RATIO".
+pair_medians() {
+  awk '
     function median(v, n,   i, j, t) {
       for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] > v[j]; j--) {
         t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
       return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
     }
-    { n++; a[n] = ($2 - $1) * 1000; b[n] = ($4 - $3) * 1000; r[n] = a[n] / b[n] }
+    { n++; a[n] = $1; b[n] = $2; r[n] = $1 / $2 }
     END { printf "%.2f %.2f %.3f\n", median(a, n), median(b, n), median(r, n) }'
 }
 

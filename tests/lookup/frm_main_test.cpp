@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QTableView>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -60,11 +65,16 @@ class FrmMainTest : public ::testing::Test {
                         find<QTextEdit>("TxtUSR")->toPlainText()})
         .join('|');
   }
-  // A click into the box selects the whole code, so typing replaces it.
+  // A click into the box selects the whole code, so typing replaces it; ">Txt4" types on
+  // where the cursor stands.
   void type(const char* box, const char* keys) {
-    find<QTextEdit>("TxtUSR")->setFocus();
-    QTest::mouseClick(find(box), Qt::LeftButton, {}, QPoint(10, 25));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return find(box)->selectedText() == find(box)->text(); }));
+    if (*box == '>') {
+      ++box;
+    } else {
+      find<QTextEdit>("TxtUSR")->setFocus();
+      QTest::mouseClick(find(box), Qt::LeftButton, {}, QPoint(10, 25));
+      EXPECT_TRUE(QTest::qWaitFor([&] { return find(box)->selectedText() == find(box)->text(); }));
+    }
     for (const char* k = keys; *k; ++k)  // \x7f: Delete, with the text some systems give it
       *k == '\x7f' ? QTest::sendKeyEvent(QTest::Click, find(box), Qt::Key_Delete, "\x7f", {})
                    : QTest::keyClick(find(box), *k);
@@ -80,6 +90,12 @@ class FrmMainTest : public ::testing::Test {
 TEST_F(FrmMainTest, TypedCodesAreFilteredConvertedAndLookedUp) {
   const QString p0100 = QString::fromUtf8("0100|Air flow|Двигатель|") + kUsr;
   const QString absent = QString::fromUtf8("Ошибка отсутствует в базе данных");
+  const QString generic = QString::fromUtf8(
+      "Общий диапазон: код значит одно и то же на всех автомобилях, но в этой базе его нет");
+  const QString reserved =
+      QString::fromUtf8("Резервный диапазон: стандарт пока не назначил этому коду значения");
+  const QString maker = QString::fromUtf8(
+      "Диапазон производителя: каждый производитель задаёт этот код для своих автомобилей");
   const struct {
     const char *box, *typed;
     QString shown;
@@ -89,10 +105,17 @@ TEST_F(FrmMainTest, TypedCodesAreFilteredConvertedAndLookedUp) {
       // An incomplete code keeps the last result; Delete types nothing.
       {"Txt4", "0a8!\b", "0A||II|" + p0100},
       {"Txt4", "\x7f", "||II|" + p0100},
-      {"Txt4", "0101", "0101|P0101|NN|||" + absent + "|"},
+      // An absent code names its range.
+      {"Txt4", "0101", "0101|P0101|NN|||" + absent + "|" + generic},
       // The letter box colours only itself and never changes the hex box.
       {"Txt5", "p0100", "0101|P0100|NC|" + p0100},
+      // Typing on into a complete code starts a new one.
+      {">Txt5", "b", "0101|B|NI|" + p0100},
+      // Hex letters stand only where a code's hex digits do.
       {"Txt5", "pad 12", "0101|P 12|NI|" + p0100},
+      {"Txt5", "ua3fe", "0101|U3FE|NI|" + p0100},
+      {">Txt5", "f", "0101|U3FEF|NN|||" + absent + "|" + reserved},
+      {"Txt4", "d1ab", "D1AB|U11AB|NN|||" + absent + "|" + maker},
   };
   open();
   for (const auto& [box, typed, expected] : steps) {
@@ -107,11 +130,141 @@ TEST_F(FrmMainTest, TypedCodesAreFilteredConvertedAndLookedUp) {
     auto* timer = find<QTimer>("TS");
     timer->setInterval(1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !timer->isActive(); })) << "fires once";
-    EXPECT_EQ(find<QTextEdit>("TxtUSR")->toPlainText(), damaged ? "" : kUsr);
+    EXPECT_EQ(find<QTextEdit>("TxtUSR")->toPlainText(), damaged ? "" : maker);
   }
   ASSERT_EQ(questions.asked().size(), 1u);
   EXPECT_NE(questions.asked()[0].text.find(dbPath + "\" is not a valid"), std::string::npos);
   EXPECT_EQ(testing::ReadBytes(dbPath), "damaged");
+}
+
+// Each step: text put on the clipboard first (null: left), the box that gets the focus,
+// a key or typed text, then the boxes with their states and what the clipboard holds.
+TEST_F(FrmMainTest, ClipboardAndKeysGoThroughTheRulesOfTyping) {
+  const char* line = "P0100\tAir flow\tПроверьте датчик  и проводку";
+  const struct {
+    const char *clipboard, *box, *keys, *boxes, *clipboardAfter;
+  } steps[] = {
+      // The focus selects the code, which is then copied.
+      {"before", "Txt4", "Ctrl+C", "0000|00000|--", "0000"},
+      {nullptr, "Txt4", "=0100", "0100|P0100|CC", "0000"},
+      {nullptr, "Txt4", "Ctrl+C", "0100|P0100|CC", line},
+      {nullptr, "Txt4", "Ctrl+A", "0100|P0100|CC", line},
+      {nullptr, "Txt4", "Ctrl+C", "0100|P0100|CC", "0100"},
+      {" p0a80\n", "Txt4", "Ctrl+V", "0100|P0A80|NN", " p0a80\n"},
+      {"0100", "Txt5", "Shift+Ins", "0100|P0100|CC", "0100"},
+      {line, "Txt4", "Ctrl+V", "0100|P0100|CC", line},
+      {nullptr, "TxtUSR", "Esc", "||II", line},
+  };
+  open();
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  for (const auto& step : steps) {
+    SCOPED_TRACE(std::string(step.box) + " " + step.keys);
+    if (step.clipboard) clipboard->setText(QString::fromUtf8(step.clipboard));
+    auto* box = find<QWidget>(step.box);
+    if (*step.keys == '=') {
+      type(step.box, step.keys + 1);
+    } else {
+      if (!box->hasFocus()) box->setFocus();
+      QTest::keySequence(box, QKeySequence(QString::fromLatin1(step.keys)));
+    }
+    EXPECT_EQ(shown().section('|', 0, 2).toStdString(), step.boxes);
+    EXPECT_EQ(clipboard->text().toStdString(), step.clipboardAfter);
+  }
+  // The box's own menu pastes by the same rules.
+  clipboard->setText(QStringLiteral("u0100"));
+  QContextMenuEvent menuAt(QContextMenuEvent::Mouse, QPoint(5, 5),
+                           find("Txt4")->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(find("Txt4"), &menuAt);
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_TRUE(menu);
+  for (QAction* action : menu->actions())
+    if (action->text().startsWith("&Paste")) action->trigger();
+  menu->close();
+  EXPECT_EQ(find("Txt4")->text() + "|" + find("Txt5")->text(), "|U0100");
+}
+
+// Ctrl+F, the query, the highlight moved from the query box, each way of choosing the
+// highlighted entry, the database followed, Escape; the lookup window's controls stay in
+// place meanwhile. Each step: where the key goes ("=" types), the rows (* highlighted),
+// and Txt5, the box states and LblItem afterwards. "=" types a new query, "+" types on.
+TEST_F(FrmMainTest, TheSearchWindowFindsCodesByTheirWordsAndShowsTheChosenOne) {
+  DtcDatabase db = EmptyDatabase();
+  db.P.Entries = {{},
+                  testing::entry("0100", "Mass air flow sensor circuit"),
+                  testing::entry("0101", "Mass air flow sensor range"),
+                  testing::entry("0300", "Random misfire")};
+  db.C.Entries.push_back(testing::entry("0035", "Wheel speed sensor"));
+  ASSERT_TRUE(WriteDatabase(dbPath, db).ok());
+  const std::pair<const char*, QRect> places[] = {
+      {"Image1", {8, 1, 125, 70}},     {"Label1_0", {192, 3, 124, 13}},
+      {"Label1_1", {372, 3, 149, 13}}, {"Txt4", {192, 18, 122, 50}},
+      {"Txt5", {370, 18, 151, 50}},    {"Line1", {8, 72, 519, 1}},
+      {"LblCode", {8, 73, 57, 17}},    {"LblBDesc", {64, 73, 465, 17}},
+      {"LblItem", {8, 89, 521, 41}},   {"TxtUSR", {8, 131, 521, 65}},
+  };
+  auto moved = [&] {
+    QStringList names;
+    for (const auto& [name, place] : places)
+      if (find<QWidget>(name)->geometry() != place) names << name;
+    return (names.join(',') + (window->size() == QSize(533, 199) ? "" : "FrmMain")).toStdString();
+  };
+  open();
+  EXPECT_EQ(moved(), "");
+  QTest::keyClick(find("Txt4"), Qt::Key_F, Qt::ControlModifier);
+  auto* search = window->findChild<QWidget*>(QStringLiteral("FrmSearch"));
+  ASSERT_TRUE(search && search->isVisible());
+  EXPECT_EQ(search->windowTitle(), QString::fromUtf8("Поиск кода"));
+  auto* query = search->findChild<QLineEdit*>(QStringLiteral("TxtFind"));
+  auto* list = search->findChild<QTableView*>(QStringLiteral("LstFound"));
+  EXPECT_EQ(search->focusWidget(), query);
+  auto rows = [&] {
+    QStringList out;
+    for (int r = 0; r < list->model()->rowCount(); ++r)
+      out << (r == list->currentIndex().row() ? "*" : "") +
+                 list->model()->index(r, 0).data().toString();
+    return out.join(' ').toStdString();
+  };
+  const struct {
+    const char *target, *key, *rows, *shown;
+  } steps[] = {
+      {"TxtFind", "=air flow", "*P0100 P0101", "00000|--|00000"},
+      {"TxtFind", "Down", "P0100 *P0101", "00000|--|00000"},
+      {"TxtFind", "Return", "P0100 *P0101", "P0101|-C|Mass air flow sensor range"},
+      {"TxtFind", "Up", "*P0100 P0101", "P0101|-C|Mass air flow sensor range"},
+      {"LstFound", "Enter", "*P0100 P0101", "P0100|-C|Mass air flow sensor circuit"},
+      {"LstFound", "double click", "P0100 *P0101", "P0101|-C|Mass air flow sensor range"},
+      {"TxtFind", "=misfir", "*P0300", "P0101|-C|Mass air flow sensor range"},
+      // Another program replaces the file: the next key searches it as it is now, and so
+      // does the next lookup.
+      {"new file", "+e", "*C0300 P0300", "P0101|-C|Mass air flow sensor range"},
+      {"new file", "Txt5", "*P0300", "P0101|-C|Mass air flow sensor range"},
+      {"TxtFind", "Esc", "*P0300", "P0101|-C|Mass air flow sensor range"},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(std::string(step.target) + " " + step.key);
+    if (step.target == std::string("new file")) {
+      db.C.Entries.size() == 2 ? db.C.Entries.push_back(testing::entry("0300", "Misfire"))
+                               : db.C.Entries.pop_back();
+      ASSERT_TRUE(WriteDatabase(dbPath, db).ok());
+    }
+    QWidget* target = step.target == std::string("LstFound") ? static_cast<QWidget*>(list) : query;
+    if (*step.key == '=') query->clear();
+    if (*step.key == '=' || *step.key == '+')
+      QTest::keyClicks(target, step.key + 1);
+    else if (step.key == std::string("double click"))
+      for (QTest::MouseAction click : {QTest::MouseClick, QTest::MouseDClick})
+        QTest::mouseEvent(click, list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(1, 0)).center());
+    else if (step.key == std::string("Txt5"))
+      type("Txt5", "p0101");
+    else
+      QTest::keySequence(target, QKeySequence(QString::fromLatin1(step.key)));
+    EXPECT_EQ(rows(), step.rows);
+    EXPECT_EQ(shown().section('|', 1, 2).toStdString() + "|" + text("LblItem").toStdString(),
+              step.shown);
+  }
+  EXPECT_FALSE(search->isVisible());
+  EXPECT_EQ(moved(), "");
 }
 
 // The settings are the gate's own test; here each outcome, the key from every box, other
