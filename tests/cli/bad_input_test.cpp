@@ -135,8 +135,7 @@ TEST_F(BadInput, EveryWriterKeepsTheRulesOfLinksAndPermissions) {
   struct Situation {
     const char* what;
     mode_t mode = 0644;
-    uid_t linkOwner = 0;  // a link to the file in a shared folder (none when 0 and not `link`)
-    bool link = false;
+    int link = -1;  // the owner of a link to the file in a shared folder (-1: no link)
     bool asUser = false;
     bool answerYes = true;
     int status = 1;
@@ -144,10 +143,9 @@ TEST_F(BadInput, EveryWriterKeepsTheRulesOfLinksAndPermissions) {
   };
   const Situation situations[] = {
       {.what = "another user's link",
-       .linkOwner = 12345,
-       .link = true,
+       .link = 12345,
        .problem = "is a symbolic link that another user (uid 12345) made in the shared folder"},
-      {.what = "the user's own link", .link = true, .status = 0},
+      {.what = "the user's own link", .link = 0, .status = 0},
       {.what = "a read-only file", .mode = 0444, .problem = "the file is read-only"},
       {.what = "a read-only file, as a user",
        .mode = 0444,
@@ -173,11 +171,11 @@ TEST_F(BadInput, EveryWriterKeepsTheRulesOfLinksAndPermissions) {
       SCOPED_TRACE(std::string(s.what) + ": " + line);
       for (const std::string& old : {file, file + ".bak", file + ".base", fresh_}) fs::remove(old);
       WriteBytes(file, ReadBytes(damaged_));
-      const std::string target = s.link ? dir_.file("shared/link.DAT") : file;
-      if (s.link) {
+      const std::string target = s.link >= 0 ? dir_.file("shared/link.DAT") : file;
+      if (s.link >= 0) {
         fs::remove(target);
         fs::create_symlink(file, target);
-        ASSERT_EQ(::lchown(target.c_str(), s.linkOwner, s.linkOwner), 0);
+        ASSERT_EQ(::lchown(target.c_str(), s.link, s.link), 0);
       }
       const uid_t owner = s.asUser ? testing::kOrdinaryUser : 0;
       ASSERT_EQ(::chown(file.c_str(), owner, owner) | ::chmod(file.c_str(), s.mode), 0);
@@ -190,7 +188,7 @@ TEST_F(BadInput, EveryWriterKeepsTheRulesOfLinksAndPermissions) {
         return r.status * 2 + ((r.err + r.out).find(s.problem) != std::string::npos ? 1 : 0);
       };
       EXPECT_EQ(s.asUser ? testing::AsOrdinaryUser(attempt) : attempt(), s.status * 2 + 1);
-      EXPECT_EQ(fs::is_symlink(target), s.link);
+      EXPECT_EQ(fs::is_symlink(target), s.link >= 0);
       if (s.status == 0) {
         EXPECT_NE(ReadBytes(file), ReadBytes(damaged_));
         EXPECT_EQ(fs::exists(file + ".bak"), keeps);
