@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "database/database_view.h"
 #include "lookup/code_conversion.h"
 #include "lookup/default_notice.h"
 #include "lookup/editor_gate.h"
@@ -161,7 +162,7 @@ namespace {
 // from an empty one. When that fails the window still opens on the path and reports
 // the database as it always does.
 std::string preparedMainDatabase() {
-  Status ready = PrepareMainDatabase();
+  Status ready = PrepareMainDatabase(CheckDatabaseBytes);
   if (ready.ok()) ready = CreateMissingDatabase(MainDatabasePath());
   if (!ready.ok()) std::fprintf(stderr, "vestral: %s\n", ready.ToString().c_str());
   return MainDatabasePath();
