@@ -12,8 +12,8 @@
 #include <fstream>
 #include <string>
 
-#include "database/file_io.h"
 #include "editor/synchronizer.h"
+#include "platform/file_io.h"
 #include "support/sync_bench_data.h"
 
 namespace {

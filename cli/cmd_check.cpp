@@ -1,8 +1,8 @@
 #include "cli/command.h"
-#include "database/file_io.h"
 #include "editor/base_positions.h"
 #include "editor/checker.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 

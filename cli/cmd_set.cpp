@@ -1,8 +1,8 @@
 #include "cli/code_argument.h"
 #include "cli/command.h"
-#include "database/file_io.h"
 #include "editor/entry_edit.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 

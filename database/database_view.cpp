@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "database/file_io.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 

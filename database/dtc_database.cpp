@@ -1,15 +1,13 @@
 #include "database/dtc_database.h"
 
 #include <sys/mman.h>
-#include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "database/database_view.h"
-#include "database/file_io.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 
@@ -196,16 +194,6 @@ Status ParseDatabase(std::string_view bytes, const std::string& fileName, DtcDat
   if (Status s = ParseDatabaseView(bytes, fileName, view); !s.ok()) return s;
   db = ToDatabase(view);
   return Status::OK();
-}
-
-bool FileExists(const std::string& path) {
-  if (path.empty()) return false;
-  struct stat st {};
-  // A file we may not open is there all the same: whoever writes there asks first.
-  if (::stat(path.c_str(), &st) == 0) return !S_ISDIR(st.st_mode);
-  if (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG) return false;
-  // So is a link we may not follow (a loop, a link the system does not follow for us).
-  return ::lstat(path.c_str(), &st) == 0;
 }
 
 Status CreateDatabase(const std::string& path) {

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "database/file_io.h"
-#include "database/status.h"
+#include "platform/file_io.h"
+#include "platform/status.h"
 
 namespace vestral {
 
@@ -107,10 +107,6 @@ class RecordWriter {
 // is checked against the bytes that remain; an error names `fileName`, the byte offset
 // and what was expected. On error `db` is left empty.
 Status ParseDatabase(std::string_view bytes, const std::string& fileName, DtcDatabase& db);
-
-// True when something other than a folder is at the path: a file, also one that cannot
-// be opened (access denied), or a link that cannot be followed.
-bool FileExists(const std::string& path);
 
 // Writes the empty database (131 bytes) as a new file at the path; never over a file
 // that is there (an error says so, and it is left as it was).

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "database/file_io.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 

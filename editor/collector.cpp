@@ -5,9 +5,9 @@
 
 #include "database/code_index.h"
 #include "database/database_view.h"
-#include "database/file_io.h"
 #include "editor/base_positions.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 

@@ -7,9 +7,9 @@
 
 #include "database/database_view.h"
 #include "database/dtc_database.h"
-#include "database/file_io.h"
 #include "editor/base_positions.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "database/code_index.h"
-#include "database/file_io.h"
 #include "editor/checker.h"
 #include "editor/generator.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "database/file_io.h"
 #include "editor/base_positions.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 

@@ -4,9 +4,9 @@
 #include <optional>
 
 #include "database/code_index.h"
-#include "database/file_io.h"
 #include "editor/base_positions.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 #include "platform/program_paths.h"
 
 namespace vestral {

@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "database/database_view.h"
-#include "database/file_io.h"
-#include "database/status.h"
 #include "lookup/lookup_window.h"
+#include "platform/file_io.h"
+#include "platform/status.h"
 
 namespace vestral {
 

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "cli/cli_test.h"
-#include "database/file_io.h"
+#include "platform/file_io.h"
 #include "support/as_user.h"
 #include "support/read_only_file.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "database/file_io.h"
+#include "platform/file_io.h"
 #include "support/entries.h"
 #include "support/lock_probe.h"
 #include "support/temp_dir.h"

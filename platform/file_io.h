@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "database/status.h"
+#include "platform/status.h"
 
 namespace vestral {
 
@@ -45,6 +45,10 @@ Status ReadWholeFile(const std::string& path, FileBytes& out);
 
 // Like ReadWholeFile, but reads at most `limit` bytes from the start.
 Status ReadFileStart(const std::string& path, size_t limit, std::string& out);
+
+// True when something other than a folder is at the path: a file, also one that cannot
+// be opened (access denied), or a link that cannot be followed.
+bool FileExists(const std::string& path);
 
 // Whether the file can be opened for reading, with ReadWholeFile's errors; reads
 // nothing.

@@ -1,4 +1,4 @@
-#include "database/file_io.h"
+#include "platform/file_io.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "database/file_io.h"
+#include "platform/file_io.h"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -616,6 +616,16 @@ Status ReadWholeFile(const std::string& path, FileBytes& out) {
 
 Status ReadFileStart(const std::string& path, size_t limit, std::string& out) {
   return readFrom(path, 0, limit, out);
+}
+
+bool FileExists(const std::string& path) {
+  if (path.empty()) return false;
+  struct stat st {};
+  // A file we may not open is there all the same: whoever writes there asks first.
+  if (::stat(path.c_str(), &st) == 0) return !S_ISDIR(st.st_mode);
+  if (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG) return false;
+  // So is a link we may not follow (a loop, a link the system does not follow for us).
+  return ::lstat(path.c_str(), &st) == 0;
 }
 
 Status CheckReadable(const std::string& path) {
