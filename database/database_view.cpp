@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "database/table_order.h"
 #include "platform/file_io.h"
 
 namespace vestral {
@@ -134,8 +135,6 @@ bool parseTable(Reader& r, char letter, std::string_view& name, std::string_view
   return true;
 }
 
-constexpr char kLetters[4] = {'P', 'C', 'B', 'U'};
-
 }  // namespace
 
 TableView::Iterator::Iterator(std::string_view rest, int32_t position, int32_t end)
@@ -174,30 +173,23 @@ TableView::Range TableView::entries() const {
   return r;
 }
 
-int TableSlot(char letter) {
-  switch (letter) {
-    case 'P': return 0;
-    case 'C': return 1;
-    case 'B': return 2;
-    case 'U': return 3;
-    default: return -1;
-  }
+TableView* DatabaseView::table(char letter) {
+  TableView* const bySlot[4] = {&P, &C, &B, &U};
+  const int slot = TableSlot(letter);
+  return slot < 0 ? nullptr : bySlot[slot];
 }
 
 const TableView* DatabaseView::table(char letter) const {
-  const TableView* tables[4] = {&P, &C, &B, &U};
-  const int slot = TableSlot(letter);
-  return slot < 0 ? nullptr : tables[slot];
+  return const_cast<DatabaseView*>(this)->table(letter);
 }
 
 Status ParseDatabaseView(std::string_view bytes, const std::string& fileName, DatabaseView& view) {
   view = DatabaseView{};
   DatabaseView parsed;
   Reader r(bytes, fileName);
-  TableView* tables[4] = {&parsed.P, &parsed.C, &parsed.B, &parsed.U};
-  for (int i = 0; i < 4; ++i) {
-    TableView& t = *tables[i];
-    if (!parseTable(r, kLetters[i], t.Name, t.elements_, t.count_, bytes)) return r.error();
+  for (const char letter : kTableLetters) {
+    TableView& t = *parsed.table(letter);
+    if (!parseTable(r, letter, t.Name, t.elements_, t.count_, bytes)) return r.error();
   }
   view = parsed;
   return Status::OK();
@@ -210,7 +202,7 @@ Status CheckDatabaseBytes(std::string_view bytes, const std::string& fileName) {
 
 DtcDatabase ToDatabase(const DatabaseView& view) {
   DtcDatabase db;
-  for (char letter : kLetters) {
+  for (const char letter : kTableLetters) {
     const TableView& from = *view.table(letter);
     DtcTable& to = *db.table(letter);
     to.Name = from.Name;

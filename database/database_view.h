@@ -70,14 +70,12 @@ class TableView {
   uint32_t count_ = 0;
 };
 
-// The place of a table in the file (P 0, C 1, B 2, U 3) by its letter (upper case
-// only), or -1.
-int TableSlot(char letter);
-
 // Tables P, C, B, U of a checked record; the bytes must outlive the view.
 class DatabaseView {
  public:
   TableView P, C, B, U;
+  // The table a system letter names (upper case only), or nullptr.
+  TableView* table(char letter);
   const TableView* table(char letter) const;
 };
 

@@ -17,13 +17,9 @@ void DtcEntry::setCode(std::string_view v) {
 }
 
 DtcTable* DtcDatabase::table(char letter) {
-  switch (letter) {
-    case 'P': return &P;
-    case 'C': return &C;
-    case 'B': return &B;
-    case 'U': return &U;
-    default: return nullptr;
-  }
+  DtcTable* const bySlot[4] = {&P, &C, &B, &U};
+  const int slot = TableSlot(letter);
+  return slot < 0 ? nullptr : bySlot[slot];
 }
 
 const DtcTable* DtcDatabase::table(char letter) const {
@@ -41,8 +37,6 @@ DtcDatabase EmptyDatabase() {
 }
 
 namespace {
-
-constexpr char kLetters[4] = {'P', 'C', 'B', 'U'};
 
 std::string printable(std::string_view code) {
   std::string s;
@@ -167,11 +161,10 @@ bool RecordWriter::complete() const {
 }
 
 Status SerializeDatabase(const DtcDatabase& db, std::string& out) {
-  const DtcTable* const tables[4] = {&db.P, &db.C, &db.B, &db.U};
   RecordWriter::Shape shapes[4];
   for (int i = 0; i < 4; ++i) {
-    const DtcTable& t = *tables[i];
-    if (Status s = checkTexts(t, kLetters[i]); !s.ok()) return s;
+    const DtcTable& t = *db.table(kTableLetters[i]);
+    if (Status s = checkTexts(t, kTableLetters[i]); !s.ok()) return s;
     // A table that was never filled is written with its placeholder so the file
     // reads back as a valid database.
     shapes[i] = {t.Name, std::max<uint32_t>(1, static_cast<uint32_t>(t.Entries.size())),
@@ -181,8 +174,9 @@ Status SerializeDatabase(const DtcDatabase& db, std::string& out) {
   std::string bytes;
   RecordWriter writer(shapes, bytes);
   for (int i = 0; i < 4; ++i) {
-    if (tables[i]->Entries.empty()) writer.put(i, std::string_view("\0\0\0\0", 4), {}, {});
-    for (const DtcEntry& e : tables[i]->Entries) writer.put(i, e.code(), e.Text, e.Extension);
+    const DtcTable& t = *db.table(kTableLetters[i]);
+    if (t.Entries.empty()) writer.put(i, std::string_view("\0\0\0\0", 4), {}, {});
+    for (const DtcEntry& e : t.Entries) writer.put(i, e.code(), e.Text, e.Extension);
   }
   out = std::move(bytes);
   return Status::OK();

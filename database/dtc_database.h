@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "database/table_order.h"
 #include "platform/file_io.h"
 #include "platform/status.h"
 
@@ -39,7 +40,7 @@ struct DtcTable {
   friend bool operator==(const DtcTable&, const DtcTable&) = default;
 };
 
-// The whole database: tables P, C, B, U in this order in memory and in the file.
+// The whole database: its four tables (table_order.h).
 struct DtcDatabase {
   DtcTable P, C, B, U;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "database/table_order.h"
 #include "platform/codepage.h"
 #include "platform/file_io.h"
 
@@ -41,8 +42,9 @@ std::string BasePositionLine(char letter, int32_t upperBound) {
 }
 
 void LogBasePositions(LogSink& log, const std::array<int32_t, 4>& upperBounds) {
-  for (size_t t : {2, 1, 0, 3})  // B, C, P, U
-    log.LOG(BasePositionLine("PCBU"[t], upperBounds[t]), kTabModeLineEnd, color::kYellow);
+  for (const char letter : kEditorTableOrder)
+    log.LOG(BasePositionLine(letter, upperBounds[static_cast<size_t>(TableSlot(letter))]),
+            kTabModeLineEnd, color::kYellow);
 }
 
 void LogBasePositions(LogSink& log, const DtcDatabase& db) {

@@ -7,6 +7,7 @@
 
 #include "database/database_view.h"
 #include "database/dtc_database.h"
+#include "database/table_order.h"
 #include "editor/base_positions.h"
 #include "platform/codepage.h"
 #include "platform/file_io.h"
@@ -89,7 +90,7 @@ std::string SourceText::stopReason() const {
 
 namespace {
 
-constexpr size_t kTables = 4;  // P, C, B, U: the slots of TableSlot
+constexpr size_t kTables = kTableLetters.size();
 
 // Where a source stops the run.
 enum class SourceFault { kNone, kHead, kTable, kLongText, kLongExtension, kNotCp1251, kChanged };
@@ -145,7 +146,7 @@ class Progress {
     char buf[16];
     for (size_t k = 0; k < kTables; ++k) {
       if (k > 0) text_ += '\t';
-      text_ += "PCBU"[k];
+      text_ += kTableLetters[k];
       text_ += ':';
       text_.append(buf, std::to_chars(std::begin(buf), std::end(buf), counts_[k]).ptr);
     }
@@ -215,9 +216,8 @@ Status reportStop(const SourceStop& stop, const SourceText& text, const std::str
 // lines before that one.
 SourceStop buildRecord(const SourceText& text, LogSink& log, std::string& bytes) {
   const DtcDatabase empty = EmptyDatabase();
-  const std::string_view names[kTables] = {empty.P.Name, empty.C.Name, empty.B.Name, empty.U.Name};
   RecordWriter::Shape shapes[kTables];
-  for (size_t k = 0; k < kTables; ++k) shapes[k] = {names[k], 1, 8};
+  for (size_t k = 0; k < kTables; ++k) shapes[k] = {empty.table(kTableLetters[k])->Name, 1, 8};
   const RecordWriter::Shape emptyShapes[kTables] = {shapes[0], shapes[1], shapes[2], shapes[3]};
   SourceStop stop = walkSource(text, [&shapes](size_t slot, const SourceLine& line) {
     ++shapes[slot].elements;

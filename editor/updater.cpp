@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "database/code_index.h"
+#include "database/table_order.h"
 #include "editor/base_positions.h"
 #include "platform/codepage.h"
 #include "platform/file_io.h"
@@ -13,7 +14,6 @@ namespace vestral {
 
 namespace {
 
-constexpr char kTableOrder[4] = {'B', 'C', 'P', 'U'};
 // The conflicts a question names; the log lists them all.
 constexpr size_t kConflictsAsked = 10;
 
@@ -187,7 +187,7 @@ UpdatePlan PlanUpdate(const DtcDatabase& yours, const DtcDatabase* base,
                       const DtcDatabase& incoming) {
   UpdatePlan plan;
   plan.haveBase = base != nullptr;
-  for (char letter : kTableOrder)
+  for (char letter : kEditorTableOrder)
     planTable(letter, *yours.table(letter), base ? base->table(letter) : nullptr,
               *incoming.table(letter), plan);
   return plan;
