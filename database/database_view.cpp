@@ -9,10 +9,6 @@ namespace vestral {
 
 namespace {
 
-uint32_t u16At(std::string_view bytes, size_t at) {
-  return static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8);
-}
-
 // A bounded cursor over the file's bytes: every read is checked against what remains.
 class Reader {
  public:
@@ -20,13 +16,13 @@ class Reader {
 
   bool u16(uint32_t& v, const char* what) {
     if (!need(2, what)) return false;
-    v = byte(0) | (byte(1) << 8);
+    v = DecodeU16(&bytes_[pos_]);
     pos_ += 2;
     return true;
   }
   bool u32(uint32_t& v, const char* what) {
     if (!need(4, what)) return false;
-    v = byte(0) | (byte(1) << 8) | (byte(2) << 16) | (byte(3) << 24);
+    v = DecodeU32(&bytes_[pos_]);
     pos_ += 4;
     return true;
   }
@@ -55,7 +51,6 @@ class Reader {
   void setTable(char letter) { table_ = letter; }
 
  private:
-  uint32_t byte(size_t i) const { return static_cast<unsigned char>(bytes_[pos_ + i]); }
   bool need(size_t n, const char* what) {
     if (remaining() >= n) return true;
     return fail(std::string("table ") + table_ + ": expected " + what + " (" + std::to_string(n) +
@@ -97,12 +92,12 @@ bool parseTable(Reader& r, char letter, std::string_view& name, std::string_view
     return r.fail(
         std::string("table ") + letter + ": expected at least 1 element (the placeholder), found 0",
         countAt);
-  // Each element takes at least 8 bytes: never walk beyond what the remaining bytes
-  // could describe.
-  if (count > r.remaining() / 8)
+  // Never walk beyond what the remaining bytes could describe.
+  if (count > r.remaining() / kElementFixedBytes)
     return r.fail(std::string("table ") + letter + ": " + std::to_string(count) +
-                      " elements need at least " + std::to_string(uint64_t{count} * 8) +
-                      " bytes, but only " + std::to_string(r.remaining()) + " remain",
+                      " elements need at least " +
+                      std::to_string(uint64_t{count} * kElementFixedBytes) + " bytes, but only " +
+                      std::to_string(r.remaining()) + " remain",
                   countAt);
   const size_t start = r.pos();
   const size_t end = r.pos() + r.remaining();
@@ -113,18 +108,12 @@ bool parseTable(Reader& r, char letter, std::string_view& name, std::string_view
     // ahead of; asking for the bytes a page ahead halves the walk over a large file.
     __builtin_prefetch(&bytes[std::min(at + kPrefetchAhead, bytes.size() - 1)]);
     // Whole entries are skipped here; the checked reads below name what is missing.
-    if (end - at >= 8) {
-      const size_t text = u16At(bytes, at + 4);
-      if (end - at >= 8 + text) {
-        const size_t entry = 8 + text + u16At(bytes, at + 6 + text);
-        if (end - at >= entry) {
-          at += entry;
-          continue;
-        }
-      }
+    if (const size_t entry = ElementSize(bytes.substr(at, end - at)); entry > 0) {
+      at += entry;
+      continue;
     }
     r.seek(at);
-    if (!r.bytes(4, skipped, "an entry code")) return false;
+    if (!r.bytes(kCodeBytes, skipped, "an entry code")) return false;
     if (!r.text(skipped, "the byte count of an entry text", "an entry text")) return false;
     if (!r.text(skipped, "the byte count of an extension text", "an extension text")) return false;
     at = r.pos();
@@ -143,23 +132,14 @@ TableView::Iterator::Iterator(std::string_view rest, int32_t position, int32_t e
 }
 
 void TableView::Iterator::decode() {
-  if (position_ < end_) entry_ = EntryAt(rest_);
+  if (position_ < end_) entry_ = DecodeElement(rest_);
 }
 
 TableView::Iterator& TableView::Iterator::operator++() {
-  rest_.remove_prefix(8 + entry_.Text.size() + entry_.Extension.size());
+  rest_.remove_prefix(ElementBytes(entry_.Text, entry_.Extension));
   ++position_;
   decode();
   return *this;
-}
-
-EntryView TableView::EntryAt(std::string_view at) {
-  EntryView e;
-  e.code = at.substr(0, 4);
-  const uint32_t textBytes = u16At(at, 4);
-  e.Text = at.substr(6, textBytes);
-  e.Extension = at.substr(8 + textBytes, u16At(at, 6 + textBytes));
-  return e;
 }
 
 TableView::Range TableView::elements() const {

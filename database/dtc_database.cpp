@@ -98,58 +98,31 @@ void reserveLarge(std::string& out, size_t size) {
 
 RecordWriter::RecordWriter(const Shape (&tables)[4], std::string& out) : out_(out) {
   size_t size = 0;
-  for (const Shape& t : tables) size += 12 + t.name.size() + t.bytes;
+  for (const Shape& t : tables) size += kTableFixedBytes + t.name.size() + t.bytes;
   out_.clear();
   reserveLarge(out_, size);
   out_.resize(size);
+  size_t at = 0;
   for (int i = 0; i < 4; ++i) {
-    putU16(tables[i].name.size());
-    putBytes(tables[i].name);
-    putU16(1);  // one dimension
-    putU32(tables[i].elements);
-    putU32(0);  // its lower bound
-    next_[i] = at_;
-    at_ += tables[i].bytes;
-    end_[i] = at_;
+    at = EncodeTableHead(&out_[at], tables[i].name, tables[i].elements) - out_.data();
+    next_[i] = at;
+    at += tables[i].bytes;
+    end_[i] = at;
     missing_[i] = tables[i].elements;
   }
-}
-
-void RecordWriter::putU16(size_t v) {
-  out_[at_] = static_cast<char>(v & 0xFF);
-  out_[at_ + 1] = static_cast<char>((v >> 8) & 0xFF);
-  at_ += 2;
-}
-
-void RecordWriter::putU32(uint32_t v) {
-  for (int i = 0; i < 4; ++i) out_[at_ + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-  at_ += 4;
-}
-
-void RecordWriter::putBytes(std::string_view bytes) {
-  if (!bytes.empty()) std::memcpy(&out_[at_], bytes.data(), bytes.size());
-  at_ += bytes.size();
 }
 
 bool RecordWriter::put(int slot, std::string_view code, std::string_view text,
                        std::string_view extension) {
   if (end_[slot] - next_[slot] < ElementBytes(text, extension) || missing_[slot] == 0) return false;
-  at_ = next_[slot];
-  putBytes(code.substr(0, 4));
-  putU16(text.size());
-  putBytes(text);
-  putU16(extension.size());
-  putBytes(extension);
-  next_[slot] = at_;
+  next_[slot] = EncodeElement(&out_[next_[slot]], code, text, extension) - out_.data();
   --missing_[slot];
   return true;
 }
 
 bool RecordWriter::putRaw(int slot, std::string_view elements, uint32_t count) {
   if (end_[slot] - next_[slot] < elements.size() || missing_[slot] < count) return false;
-  at_ = next_[slot];
-  putBytes(elements);
-  next_[slot] = at_;
+  next_[slot] = EncodeBytes(&out_[next_[slot]], elements) - out_.data();
   missing_[slot] -= count;
   return true;
 }
@@ -168,14 +141,14 @@ Status SerializeDatabase(const DtcDatabase& db, std::string& out) {
     // A table that was never filled is written with its placeholder so the file
     // reads back as a valid database.
     shapes[i] = {t.Name, std::max<uint32_t>(1, static_cast<uint32_t>(t.Entries.size())),
-                 t.Entries.empty() ? size_t{8} : size_t{0}};
+                 t.Entries.empty() ? ElementBytes({}, {}) : size_t{0}};
     for (const DtcEntry& e : t.Entries) shapes[i].bytes += ElementBytes(e.Text, e.Extension);
   }
   std::string bytes;
   RecordWriter writer(shapes, bytes);
   for (int i = 0; i < 4; ++i) {
     const DtcTable& t = *db.table(kTableLetters[i]);
-    if (t.Entries.empty()) writer.put(i, std::string_view("\0\0\0\0", 4), {}, {});
+    if (t.Entries.empty()) writer.put(i, kPlaceholderCode, {}, {});
     for (const DtcEntry& e : t.Entries) writer.put(i, e.code(), e.Text, e.Extension);
   }
   out = std::move(bytes);

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "database/record_coding.h"
 #include "database/table_order.h"
 #include "platform/file_io.h"
 #include "platform/status.h"
@@ -51,20 +52,12 @@ struct DtcDatabase {
   friend bool operator==(const DtcDatabase&, const DtcDatabase&) = default;
 };
 
-// Largest text the 16-bit byte counts of the file can hold.
-inline constexpr size_t kMaxTextBytes = 65535;
-
 // The database CreateDatabase writes: default names, only the placeholder entries.
 DtcDatabase EmptyDatabase();
 
 // The record as bytes, or an error naming the table and code of a text the format
 // cannot hold. `out` is untouched on error.
 Status SerializeDatabase(const DtcDatabase& db, std::string& out);
-
-// The bytes one element takes in a record.
-inline size_t ElementBytes(std::string_view text, std::string_view extension) {
-  return 8 + text.size() + extension.size();
-}
 
 // Writes a record whose tables' sizes are known before their elements: one buffer of
 // the exact size, each element written straight to its place, so that nothing is
@@ -93,13 +86,8 @@ class RecordWriter {
   bool complete() const;
 
  private:
-  void putU16(size_t v);
-  void putU32(uint32_t v);
-  void putBytes(std::string_view bytes);
-
   std::string& out_;
-  size_t at_ = 0;  // where the next byte goes
-  size_t next_[4] = {};
+  size_t next_[4] = {};  // where each table's next element goes
   size_t end_[4] = {};
   uint32_t missing_[4] = {};
 };

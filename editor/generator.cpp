@@ -217,7 +217,8 @@ Status reportStop(const SourceStop& stop, const SourceText& text, const std::str
 SourceStop buildRecord(const SourceText& text, LogSink& log, std::string& bytes) {
   const DtcDatabase empty = EmptyDatabase();
   RecordWriter::Shape shapes[kTables];
-  for (size_t k = 0; k < kTables; ++k) shapes[k] = {empty.table(kTableLetters[k])->Name, 1, 8};
+  for (size_t k = 0; k < kTables; ++k)
+    shapes[k] = {empty.table(kTableLetters[k])->Name, 1, ElementBytes({}, {})};
   const RecordWriter::Shape emptyShapes[kTables] = {shapes[0], shapes[1], shapes[2], shapes[3]};
   SourceStop stop = walkSource(text, [&shapes](size_t slot, const SourceLine& line) {
     ++shapes[slot].elements;
@@ -225,7 +226,6 @@ SourceStop buildRecord(const SourceText& text, LogSink& log, std::string& bytes)
   });
   const bool complete = stop.fault == SourceFault::kNone;
   RecordWriter writer(complete ? shapes : emptyShapes, bytes);
-  constexpr std::string_view kPlaceholderCode("\0\0\0\0", 4);
   for (size_t k = 0; k < kTables; ++k) writer.put(static_cast<int>(k), kPlaceholderCode, {}, {});
   Progress progress(log);
   if (!complete && log.writesNothing()) return stop;
