@@ -37,9 +37,7 @@ inline uint32_t DecodeU16(const char* p) {
   return static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8);
 }
 
-inline uint32_t DecodeU32(const char* p) {
-  return DecodeU16(p) | (DecodeU16(p + 2) << 16);
-}
+inline uint32_t DecodeU32(const char* p) { return DecodeU16(p) | (DecodeU16(p + 2) << 16); }
 
 // Each Encode writes at `p` and returns where the next byte goes.
 inline char* EncodeU16(char* p, size_t v) {

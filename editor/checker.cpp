@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "database/table_order.h"
-#include "editor/base_positions.h"
+#include "log/operation_log.h"
 
 namespace vestral {
 

@@ -6,7 +6,7 @@
 #include "database/code_index.h"
 #include "database/database_view.h"
 #include "database/table_order.h"
-#include "editor/base_positions.h"
+#include "log/operation_log.h"
 #include "platform/codepage.h"
 #include "platform/file_io.h"
 

@@ -8,7 +8,7 @@
 #include "database/database_view.h"
 #include "database/dtc_database.h"
 #include "database/table_order.h"
-#include "editor/base_positions.h"
+#include "log/operation_log.h"
 #include "platform/codepage.h"
 #include "platform/file_io.h"
 

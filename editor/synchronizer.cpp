@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "database/table_order.h"
-#include "editor/base_positions.h"
+#include "log/operation_log.h"
 #include "platform/codepage.h"
 #include "platform/file_io.h"
 

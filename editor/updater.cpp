@@ -5,7 +5,7 @@
 
 #include "database/code_index.h"
 #include "database/table_order.h"
-#include "editor/base_positions.h"
+#include "log/operation_log.h"
 #include "platform/codepage.h"
 #include "platform/file_io.h"
 #include "platform/program_paths.h"
@@ -165,8 +165,7 @@ Status store(const std::string& databasePath, const DtcDatabase& yours, bool cha
   if (changed) {
     if (Status s = WriteDatabase(databasePath, yours, {.keepBackup = true}); !s.ok()) return s;
     result.databaseWritten = true;
-    log.LOG("Written " + LogPath(databasePath) + "; the previous file is kept as " +
-                LogPath(BackupPath(databasePath)),
+    log.LOG("Written " + LogPath(databasePath) + "; " + LogText(KeptCopyText(databasePath)),
             kTabModeLineEnd, kHeading);
   }
   std::string oldBase;

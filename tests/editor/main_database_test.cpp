@@ -1,4 +1,4 @@
-#include "editor/base_positions.h"
+#include "editor/main_database.h"
 
 #include <gmock/gmock.h>
 
@@ -23,14 +23,6 @@ DtcDatabase filled(int p, const std::string& text = "text") {
 std::string positions(int p) {
   return "[6]B - base positions 0\nC - base positions 1\nP - base positions " + std::to_string(p) +
          "\nU - base positions 0\n";
-}
-
-TEST(OperationLog, EndsTheRunOnEveryReturnButLeavesItOpenToAnException) {
-  RecordingSink log;
-  { const OperationLog run(log); }
-  EXPECT_EQ(log.lines(), "LOG v. 1.0\nDone");
-  EXPECT_THROW((OperationLog(log), throw 1), int);
-  EXPECT_TRUE(log.running());
 }
 
 // Read, then Write, which asks before undoing a change made since the Read (one that
