@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "database/database_view.h"
 #include "platform/file_io.h"
@@ -170,6 +171,17 @@ Status CreateDatabase(const std::string& path) {
   if (s.ok()) s = CreateNewFile(path, bytes, created);
   if (s.ok() && !created)
     return Status::IOError("\"" + path + "\" already exists; it was left as it was");
+  return s;
+}
+
+Status CreateMissingDatabase(const std::string& path, bool* created) {
+  if (created) *created = false;
+  // Most starts find something there: one look, and nothing is written.
+  std::error_code ec;
+  const auto type = std::filesystem::symlink_status(path, ec).type();
+  if (path.empty() || type != std::filesystem::file_type::not_found) return Status::OK();
+  Status s = CreateDatabase(path);
+  if (created) *created = s.ok();
   return s;
 }
 

@@ -101,6 +101,12 @@ Status ParseDatabase(std::string_view bytes, const std::string& fileName, DtcDat
 // that is there (an error says so, and it is left as it was).
 Status CreateDatabase(const std::string& path);
 
+// Writes the empty database at `path` only when nothing at all is there, as the lookup
+// window does for the main database before it opens. What is there (a damaged or
+// foreign file, a folder, an unreadable file, a dangling link) is left for reading it to
+// report, and an empty path names nothing. `created` tells whether a file was written.
+Status CreateMissingDatabase(const std::string& path, bool* created = nullptr);
+
 // Replaces `db` with the record stored in the file. On error `db` is left empty.
 Status ReadDatabase(const std::string& path, DtcDatabase& db);
 
