@@ -82,13 +82,32 @@ std::string SiblingPath(const std::string& folder, const std::string& fileName,
 }
 
 ProgramEnvironment CurrentProgramEnvironment() {
-  ProgramEnvironment env{executablePath().string(), environment("HOME"),
-                         environment("XDG_DATA_HOME"), environment("XDG_CONFIG_HOME")};
+  ProgramEnvironment env{executablePath().string(),    environment("HOME"),
+                         environment("XDG_DATA_HOME"), environment("XDG_CONFIG_HOME"),
+                         environment("LC_ALL"),        environment("LC_MESSAGES"),
+                         environment("LANG")};
   if (env.home.empty()) {
     // A service or `env -i` may leave HOME unset; the password database still knows.
     if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) env.home = pw->pw_dir;
   }
   return env;
+}
+
+TextLanguage DesktopLanguage(const ProgramEnvironment& env) {
+  for (const std::string* v : {&env.lcAll, &env.lcMessages, &env.lang}) {
+    if (v->empty()) continue;
+    // A locale name is language[_territory][.codeset][@modifier].
+    const bool russian = v->starts_with("ru") &&
+                         (v->size() == 2 || std::string("_.@").find((*v)[2]) != std::string::npos);
+    return russian ? TextLanguage::Russian : TextLanguage::English;
+  }
+  return TextLanguage::English;
+}
+
+std::string DefaultDatabaseOf(const std::string& englishDefault, TextLanguage language) {
+  if (language == TextLanguage::English) return englishDefault;
+  const fs::path p(englishDefault);
+  return (p.parent_path() / (p.stem().string() + "-ru" + p.extension().string())).string();
 }
 
 ProgramFiles ChooseProgramFiles(const ProgramEnvironment& env) {
@@ -97,6 +116,7 @@ ProgramFiles ChooseProgramFiles(const ProgramEnvironment& env) {
   const fs::path shipped = (folder / kShippedDatabase).lexically_normal();
   std::error_code ec;
   ProgramFiles files;
+  files.language = DesktopLanguage(env);
   if (!fs::is_regular_file(shipped, ec)) {
     files.database = SiblingPath(folder.string(), exe.filename().string(), ".DAT");
     files.ini = SiblingPath(folder.string(), exe.filename().string(), ".ini");
@@ -131,7 +151,8 @@ Status PrepareProgramFiles(const ProgramFiles& files) {
   const fs::path folder = fs::path(files.database).parent_path();
   if (Status s = makeFolders(folder); !s.ok()) return s;
   std::string bytes;
-  if (Status s = ReadWholeFile(files.shippedDatabase, bytes); !s.ok()) return s;
+  const std::string shipped = DefaultDatabaseOf(files.shippedDatabase, files.language);
+  if (Status s = ReadWholeFile(shipped, bytes); !s.ok()) return s;
   // The base first: once the database is there no later start makes anything, so a
   // base that failed after it would stay missing.
   for (const std::string& path : {KeptBasePath(files.database), files.database})

@@ -28,8 +28,23 @@ struct ProgramEnvironment {
   std::string home;        // $HOME
   std::string dataHome;    // $XDG_DATA_HOME, empty when unset
   std::string configHome;  // $XDG_CONFIG_HOME, empty when unset
+  // The locale variables that name the language of messages, empty when unset.
+  std::string lcAll, lcMessages, lang;
 };
 ProgramEnvironment CurrentProgramEnvironment();
+
+// Which of its two languages a default database gives as the description; the other
+// is the second text.
+enum class TextLanguage { English, Russian };
+
+// The user's language, as POSIX orders the locale variables: the first of LC_ALL,
+// LC_MESSAGES and LANG that is set and not empty decides, and a Russian locale ("ru",
+// "ru_RU.UTF-8") means Russian. Anything else, or none, means English.
+TextLanguage DesktopLanguage(const ProgramEnvironment& env);
+
+// The default database of `language`, named after the English one beside it:
+// "vestral.DAT" and "vestral-ru.DAT", "generic-codes.DAT" and "generic-codes-ru.DAT".
+std::string DefaultDatabaseOf(const std::string& englishDefault, TextLanguage language);
 
 // An installed copy is one whose shipped default database exists at kShippedDatabase:
 // a build or unpacked folder has none there. A portable copy keeps its database and
@@ -47,6 +62,8 @@ struct ProgramFiles {
   // empty for an unpacked copy, which has neither.
   std::string defaultDatabase;
   std::string problem;  // why the user's folders cannot be used; empty when they can
+  // The user's language: a new user starts from the default database of it.
+  TextLanguage language = TextLanguage::English;
 };
 ProgramFiles ChooseProgramFiles(const ProgramEnvironment& env);
 
@@ -57,10 +74,10 @@ extern const char* const kBuildDefaultDatabase;
 // last updated to, which `update` merges against, beside it as "<database>.base".
 std::string KeptBasePath(const std::string& database);
 
-// Starts a new user of an installed copy from the shipped default database: makes the
-// data folder (mode 0700, as the XDG rules ask) and copies the database in, and the
-// same bytes as its kept base, each all or nothing. Nothing happens for a portable
-// copy or when the user has a database.
+// Starts a new user of an installed copy from the shipped default database of the
+// user's language: makes the data folder (mode 0700, as the XDG rules ask) and copies
+// the database in, and the same bytes as its kept base, each all or nothing. Nothing
+// happens for a portable copy or when the user has a database.
 Status PrepareProgramFiles(const ProgramFiles& files);
 
 // The choice for this process, made once, and the main database and the ini file

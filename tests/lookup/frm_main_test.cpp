@@ -91,9 +91,9 @@ TEST_F(FrmMainTest, TypedCodesAreFilteredConvertedAndLookedUp) {
   const QString p0100 = QString::fromUtf8("0100|Air flow|Двигатель|") + kUsr;
   const QString absent = QString::fromUtf8("Ошибка отсутствует в базе данных");
   const QString generic = QString::fromUtf8(
-      "Общий диапазон: код значит одно и то же на всех автомобилях, но в этой базе его нет");
-  const QString reserved =
-      QString::fromUtf8("Резервный диапазон: стандарт пока не назначил этому коду значения");
+      "Общий диапазон: значение кода задаёт стандарт, одно для всех марок; в этой базе кода нет");
+  const QString reserved = QString::fromUtf8(
+      "Резервный диапазон: стандарт держит его про запас и пока не назначил этому коду значения");
   const QString maker = QString::fromUtf8(
       "Диапазон производителя: каждый производитель задаёт этот код для своих автомобилей");
   const struct {
@@ -113,8 +113,8 @@ TEST_F(FrmMainTest, TypedCodesAreFilteredConvertedAndLookedUp) {
       {">Txt5", "b", "0101|B|NI|" + p0100},
       // Hex letters stand only where a code's hex digits do.
       {"Txt5", "pad 12", "0101|P 12|NI|" + p0100},
-      {"Txt5", "ua3fe", "0101|U3FE|NI|" + p0100},
-      {">Txt5", "f", "0101|U3FEF|NN|||" + absent + "|" + reserved},
+      {"Txt5", "ca3fe", "0101|C3FE|NI|" + p0100},
+      {">Txt5", "f", "0101|C3FEF|NN|||" + absent + "|" + reserved},
       {"Txt4", "d1ab", "D1AB|U11AB|NN|||" + absent + "|" + maker},
   };
   open();

@@ -26,9 +26,12 @@ TEST(ProgramFiles, APortableCopyKeepsItsFilesBesideItAndAnInstalledOneInXdgFolde
   for (const fs::path& p : {shipped.parent_path(), fs::path(at("@/a/b")), fs::path(at("@/h"))})
     fs::create_directories(p);
   testing::WriteBytes(shipped.string(), "shipped");
+  testing::WriteBytes(DefaultDatabaseOf(shipped.string(), TextLanguage::Russian), "russian");
   const auto choose = [&](const std::string& folder, const std::string& home,
-                          const std::string& data, const std::string& config) {
-    return ChooseProgramFiles({root.file(folder + "/dtc"), at(home), at(data), at(config)});
+                          const std::string& data, const std::string& config,
+                          const std::string& lang = "") {
+    return ChooseProgramFiles(
+        {root.file(folder + "/dtc"), at(home), at(data), at(config), "", "", lang});
   };
   const std::string local = "@/h/.local/share/vestral/vestral.DAT";
   const std::string configIni = "@/h/.config/vestral/vestral.ini";
@@ -74,6 +77,34 @@ TEST(ProgramFiles, APortableCopyKeepsItsFilesBesideItAndAnInstalledOneInXdgFolde
   EXPECT_TRUE(PrepareProgramFiles(files).ok());
   EXPECT_EQ(ReadBytes(files.database), "mine");
   EXPECT_EQ(SiblingPath("/", "dtc.exe", ".ini"), "/dtc.ini");
+  // A Russian desktop starts from the Russian-first default.
+  const ProgramFiles russian = choose("bin", "@/r", "", "", "ru_RU.UTF-8");
+  ASSERT_TRUE(PrepareProgramFiles(russian).ok());
+  EXPECT_EQ(ReadBytes(russian.database) + ReadBytes(KeptBasePath(russian.database)),
+            "russianrussian");
+}
+
+// The first of LC_ALL, LC_MESSAGES and LANG that is set decides, as POSIX orders them.
+TEST(ProgramFiles, TheUsersLanguageComesFromTheFirstLocaleVariableSet) {
+  const struct {
+    const char *lcAll, *lcMessages, *lang;
+    TextLanguage language;
+  } cases[] = {
+      {"", "", "ru_RU.UTF-8", TextLanguage::Russian},
+      {"", "", "ru", TextLanguage::Russian},
+      {"", "ru_UA@latin", "", TextLanguage::Russian},
+      {"", "", "", TextLanguage::English},
+      {"C", "", "ru_RU.UTF-8", TextLanguage::English},
+      {"", "en_US.UTF-8", "ru_RU.UTF-8", TextLanguage::English},
+      {"ru_RU.KOI8-R", "en_GB", "", TextLanguage::Russian},
+      {"", "", "rue_UA", TextLanguage::English},  // Rusyn
+  };
+  for (const auto& [lcAll, lcMessages, lang, language] : cases)
+    EXPECT_EQ(DesktopLanguage({"", "", "", "", lcAll, lcMessages, lang}), language)
+        << lcAll << "|" << lcMessages << "|" << lang;
+  EXPECT_EQ(DefaultDatabaseOf("/usr/share/vestral/vestral.DAT", TextLanguage::Russian),
+            "/usr/share/vestral/vestral-ru.DAT");
+  EXPECT_EQ(DefaultDatabaseOf("b/generic-codes.DAT", TextLanguage::English), "b/generic-codes.DAT");
 }
 
 }  // namespace
