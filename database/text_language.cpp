@@ -36,7 +36,9 @@ int firstLanguageVote(std::string_view text, std::string_view extension) {
   return *t == TextLanguage::Russian ? 1 : -1;
 }
 
-TextLanguage byVotes(int votes) { return votes > 0 ? TextLanguage::Russian : TextLanguage::English; }
+TextLanguage byVotes(int votes) {
+  return votes > 0 ? TextLanguage::Russian : TextLanguage::English;
+}
 
 }  // namespace
 

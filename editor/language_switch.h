@@ -9,9 +9,9 @@
 namespace vestral {
 
 struct [[nodiscard]] SwitchLanguageResult {
-  Status status;  // the failure, naming the file and the problem
+  Status status;                                // the failure, naming the file and the problem
   TextLanguage before = TextLanguage::English;  // what the database held first
-  int32_t turned = 0;            // entries whose two texts changed places
+  int32_t turned = 0;                           // entries whose two texts changed places
   bool databaseWritten = false;  // the previous file is then kept as BackupPath(database)
   bool baseWritten = false;
 };

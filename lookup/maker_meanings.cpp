@@ -13,11 +13,12 @@ extern const std::string_view kMakerMeaningsText;  // generated from data/maker-
 
 namespace {
 
-constexpr std::string_view kLeadEnglish = "The code means something else on some makes.";
-// "На некоторых марках код означает другое."
-constexpr std::string_view kLeadRussian =
-    "\xCD\xE0 \xED\xE5\xEA\xEE\xF2\xEE\xF0\xFB\xF5 \xEC\xE0\xF0\xEA\xE0\xF5 \xEA\xEE\xE4 "
-    "\xEE\xE7\xED\xE0\xF7\xE0\xE5\xF2 \xE4\xF0\xF3\xE3\xEE\xE5.";
+// A note reads "Otherwise on GM: ...; on Toyota: ..." ("Иначе на GM: ...; на Toyota:
+// ..."): short, since the description label of a Russian-first database holds it too.
+constexpr std::string_view kLeadEnglish = "Otherwise on ";
+constexpr std::string_view kOnEnglish = "on ";
+constexpr std::string_view kLeadRussian = "\xC8\xED\xE0\xF7\xE5 \xED\xE0 ";  // "Иначе на "
+constexpr std::string_view kOnRussian = "\xED\xE0 ";                         // "на "
 
 std::string_view leadOf(TextLanguage language) {
   return language == TextLanguage::English ? kLeadEnglish : kLeadRussian;
@@ -67,7 +68,8 @@ std::string checkCodeLine(const std::vector<std::string_view>& f, const MakerMea
                           MakerMeaning& m) {
   if (f.size() != 4) return "expected four fields separated by tabs: code, maker, English, Russian";
   if (!IsLetterForm(f[0]))
-    return "\"" + std::string(f[0]) + "\" is not a code (P, C, B or U and four upper-case hex digits)";
+    return "\"" + std::string(f[0]) +
+           "\" is not a code (P, C, B or U and four upper-case hex digits)";
   if (RangeOfCode(f[0]) != CodeRange::Generic)
     return std::string(f[0]) + " lies in a " + CodeRangeName(RangeOfCode(f[0])) +
            " range, where every maker has its own meanings anyway";
@@ -132,8 +134,14 @@ std::string MakerNote(const MakerMeanings& list, std::string_view code, TextLang
   std::string note;
   for (const MakerMeaning& m : list.meanings) {
     if (m.code != code) continue;
-    note += note.empty() ? std::string(leadOf(language)) + " " : "; ";
-    note += m.maker + ": " + (language == TextLanguage::English ? m.english : m.russian);
+    const bool english = language == TextLanguage::English;
+    if (note.empty()) {
+      note = leadOf(language);
+    } else {
+      note += "; ";
+      note += english ? kOnEnglish : kOnRussian;
+    }
+    note += m.maker + ": " + (english ? m.english : m.russian);
   }
   return note;
 }

@@ -37,8 +37,8 @@ MakerMeanings ParseMakerMeanings(std::string_view utf8, std::vector<std::string>
 const MakerMeanings& BuiltInMakerMeanings();
 
 // What `code` (letter form) means on the makes that differ, as one note in `language`
-// (Russian in code page 1251): "The code means something else on some makes. GM: ...;
-// Toyota: ...". Empty when no maker is listed for it.
+// (Russian in code page 1251): "Otherwise on GM: ...; on Toyota: ...". Empty when no
+// maker is listed for it.
 std::string MakerNote(const MakerMeanings& list, std::string_view code, TextLanguage language);
 
 // `text` with `note` as its last sentence; `text` alone when the note is empty.

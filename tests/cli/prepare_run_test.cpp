@@ -14,11 +14,8 @@ TEST(PrepareRun, CopiesTheDefaultOfTheUsersLanguage) {
   const struct {
     const char *lcAll, *lcMessages, *lang, *copied;
   } cases[] = {
-      {"", "", "ru_RU.UTF-8", "ru"},
-      {"", "", "en_US.UTF-8", "en"},
-      {"C", "", "ru_RU.UTF-8", "en"},
-      {"", "ru_RU", "C.UTF-8", "ru"},
-      {"", "", "rue_UA", "en"},
+      {"", "", "ru_RU.UTF-8", "ru"},  {"", "", "en_US.UTF-8", "en"}, {"C", "", "ru_RU.UTF-8", "en"},
+      {"", "ru_RU", "C.UTF-8", "ru"}, {"", "", "rue_UA", "en"},
   };
   for (const auto& [lcAll, lcMessages, lang, copied] : cases) {
     TempDir build;

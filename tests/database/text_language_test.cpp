@@ -16,10 +16,12 @@ TEST(TextLanguage, TurningSwapsTheTwoLanguagesAndKeepsEverythingElse) {
   const auto ru = [](const char* utf8) { return Utf8ToCp1251(utf8); };
   DtcDatabase english = EmptyDatabase();
   english.C.Name = "my chassis";
-  english.P.Entries = {DtcEntry{}, entry("0100", "MAF circuit", ru("ДМРВ: цепь")),
+  english.P.Entries = {DtcEntry{},
+                       entry("0100", "MAF circuit", ru("ДМРВ: цепь")),
                        entry("0101", "MAF range", ru("ДМРВ: диапазон")),
                        entry("1900", ru("Датчик бака"), ru("разъём под сиденьем")),
-                       entry("1901", "Tank sensor"), entry("1902", ru("Датчик бака"))};
+                       entry("1901", "Tank sensor"),
+                       entry("1902", ru("Датчик бака"))};
   DtcDatabase russian = english;
   EXPECT_EQ(TurnToLanguage(russian, TextLanguage::Russian), 2);
   EXPECT_EQ(russian.P.Entries[1], entry("0100", ru("ДМРВ: цепь"), "MAF circuit"));
@@ -47,7 +49,7 @@ TEST(TextLanguage, TheShippedRussianDefaultIsTheEnglishOneTurned) {
   EXPECT_EQ(russian.B.Name, Utf8ToCp1251("кузов"));
   const int32_t turned = TurnToLanguage(russian, TextLanguage::English);
   EXPECT_EQ(turned, english.P.upperBound() + english.C.upperBound() + english.B.upperBound() +
-                         english.U.upperBound());
+                        english.U.upperBound());
   EXPECT_EQ(russian, english);
 }
 

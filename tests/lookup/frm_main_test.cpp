@@ -342,5 +342,27 @@ TEST_F(FrmMainTest, EachLookupSeesTheFileAsItIsNow) {
   }
 }
 
+// A description too long for the label (a Russian one with its hints) is shown whole in
+// a smaller font; a short one keeps the window's own.
+TEST_F(FrmMainTest, ALongDescriptionIsShownWhole) {
+  DtcDatabase db = EmptyDatabase();
+  db.C.Entries.push_back(testing::entry(
+      "0036", ToCp1251Lossy(QString::fromUtf8(
+                  "Задающий (импульсный) ротор датчика скорости: неисправность, левое заднее "
+                  "колесо. Проверить: ротор на сколы и грязь, люфт подшипника, разъём датчика."))));
+  db.P.Entries.push_back(testing::entry("0100", "Air flow"));
+  ASSERT_TRUE(WriteDatabase(dbPath, db).ok());
+  open();
+  auto* item = find<QLabel>("LblItem");
+  for (const auto& [code, smaller] : {std::pair{"c0036", true}, {"p0100", false}}) {
+    type("Txt5", code);
+    const QRect need = QFontMetrics(item->font())
+                           .boundingRect(QRect(0, 0, item->width(), 0xFFFF),
+                                         Qt::TextWordWrap | item->alignment(), item->text());
+    EXPECT_LE(need.height(), item->height()) << code;
+    EXPECT_EQ(item->font().pixelSize() < 13, smaller) << code;
+  }
+}
+
 }  // namespace
 }  // namespace vestral

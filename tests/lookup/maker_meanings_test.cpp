@@ -45,15 +45,12 @@ TEST(MakerMeanings, ANoteNamesEachMakerAndComesFromTheListAlone) {
       problems);
   ASSERT_TRUE(problems.empty()) << problems.front();
   EXPECT_EQ(MakerNote(list, "C0040", TextLanguage::English),
-            "The code means something else on some makes. GM: right front wheel speed; Toyota: "
-            "something else");
+            "Otherwise on GM: right front wheel speed; on Toyota: something else");
   EXPECT_EQ(MakerNote(list, "C0041", TextLanguage::English), "");
   std::string english = "Brake pedal switch A: fault", russian = Utf8ToCp1251("Выключатель.");
   EXPECT_EQ(AddMakerNote(list, "C0051", english, russian), "");
-  EXPECT_EQ(english, "Brake pedal switch A: fault. The code means something else on some makes. "
-                     "Toyota: left");
-  EXPECT_EQ(russian, Utf8ToCp1251("Выключатель. На некоторых марках код означает другое. Toyota: "
-                                  "левый"));
+  EXPECT_EQ(english, "Brake pedal switch A: fault. Otherwise on Toyota: left");
+  EXPECT_EQ(russian, Utf8ToCp1251("Выключатель. Иначе на Toyota: левый"));
   EXPECT_EQ(AddMakerNote(list, "C0051", english, russian),
             "holds a makers' note of its own; the build adds the one of the list");
   EXPECT_EQ(AddMakerNote(list, "C0062", english, russian),
@@ -69,15 +66,14 @@ TEST(MakerMeanings, TheShippedEntriesAndRangeLinesCarryTheNotes) {
   const std::string source = text.str();
   const std::string c0040 = source.substr(source.find("C0040 "));
   EXPECT_EQ(c0040.substr(0, c0040.find("\r\n")),
-            "C0040 Brake pedal switch A: fault. The code means something else on some makes. "
-            "GM: right front wheel speed sensor circuit| " +
+            "C0040 Brake pedal switch A: fault. Otherwise on GM: right front wheel speed sensor "
+            "circuit| " +
                 Utf8ToCp1251("Выключатель педали тормоза (датчик стоп-сигнала) A: неисправность. "
-                             "Проверить: регулировку выключателя, разъём. На некоторых марках код "
-                             "означает другое. GM: цепь датчика скорости правого переднего "
-                             "колеса"));
+                             "Проверить: регулировку выключателя, разъём. Иначе на GM: датчик "
+                             "скорости правого переднего колеса: цепь"));
   size_t notes = 0;
-  for (size_t at = source.find("some makes."); at != std::string::npos;
-       at = source.find("some makes.", at + 1))
+  for (size_t at = source.find("Otherwise on "); at != std::string::npos;
+       at = source.find("Otherwise on ", at + 1))
     ++notes;
   std::set<std::string> listedShipped;
   for (const MakerMeaning& m : BuiltInMakerMeanings().meanings)
@@ -85,8 +81,7 @@ TEST(MakerMeanings, TheShippedEntriesAndRangeLinesCarryTheNotes) {
   EXPECT_EQ(notes, listedShipped.size());
   EXPECT_EQ(AbsentCodeLine("C0035", TextLanguage::English),
             "generic range: the standard gives this code one meaning on every make; not in this "
-            "database. The code means something else on some makes. GM: left front wheel speed "
-            "sensor circuit");
+            "database. Otherwise on GM: left front wheel speed sensor circuit");
   EXPECT_EQ(AbsentCodeLine("P0000", TextLanguage::Russian),
             Utf8ToCp1251("Общий диапазон: значение кода задаёт стандарт, одно для всех марок; в "
                          "этой базе кода нет"));
