@@ -17,7 +17,7 @@ using RunWindows = int (*)(int, char**);
 // copy keeps it.
 std::vector<std::string> windowsModulePaths() {
   const std::string folder = vestral::ProgramFolder() + "/";
-  return {folder + VESTRAL_WINDOWS_FILE, folder + VESTRAL_WINDOWS_DIR + "/" + VESTRAL_WINDOWS_FILE};
+  return {folder + vestral::kWindowsModule, folder + vestral::kInstalledWindowsModule};
 }
 
 }  // namespace

@@ -200,7 +200,7 @@ int chooseDatabase(const CommandSpec& command, const OptionParser& options, Text
   // A command reading another input instead (lint --source) leaves the main one alone.
   if (!command.insteadOfDatabase.empty() && options.isSet(command.insteadOfDatabase))
     return kExitOk;
-  if (const Status ready = PrepareMainDatabase(); !ready.ok()) {
+  if (const Status ready = PrepareMainDatabase(CheckDatabaseBytes); !ready.ok()) {
     tell(err, "vestral: ", ready.ToString());
     return kExitFailure;
   }

@@ -203,6 +203,11 @@ Status ParseDatabaseView(std::string_view bytes, const std::string& fileName, Da
   return Status::OK();
 }
 
+Status CheckDatabaseBytes(std::string_view bytes, const std::string& fileName) {
+  DatabaseView view;
+  return ParseDatabaseView(bytes, fileName, view);
+}
+
 DtcDatabase ToDatabase(const DatabaseView& view) {
   DtcDatabase db;
   for (char letter : kLetters) {
@@ -238,7 +243,7 @@ Status DatabaseFile::assign(std::string bytes, const std::string& fileName) {
 }
 
 Status DatabaseFile::read(const std::string& path) {
-  Status s = MapWholeFile(path, bytes_);
+  Status s = ReadWholeFile(path, bytes_);
   if (s.ok()) s = ParseDatabaseView(bytes_.view(), path, view_);
   if (!s.ok()) clear();
   return s;

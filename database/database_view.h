@@ -86,10 +86,13 @@ class DatabaseView {
 // entries at all.
 Status ParseDatabaseView(std::string_view bytes, const std::string& fileName, DatabaseView& view);
 
+// Whether `bytes` hold a database, with ParseDatabaseView's errors.
+Status CheckDatabaseBytes(std::string_view bytes, const std::string& fileName);
+
 // The entries as owned strings, for work that edits them.
 DtcDatabase ToDatabase(const DatabaseView& view);
 
-// A database file's bytes, mapped or read once, and the view over them.
+// A database file's bytes, read once into memory, and the view over them.
 class DatabaseFile {
  public:
   DatabaseFile();

@@ -1,14 +1,12 @@
 #include "database/dtc_database.h"
 
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 #include "database/database_view.h"
 #include "database/file_io.h"
@@ -202,38 +200,28 @@ Status ParseDatabase(std::string_view bytes, const std::string& fileName, DtcDat
 
 bool FileExists(const std::string& path) {
   if (path.empty()) return false;
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return false;
-  // Without blocking: opening a pipe that has no writer would wait for one.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd >= 0) {
-    ::close(fd);
-    return true;
-  }
-  switch (errno) {
-    case ENOENT:
-    case ENOTDIR:
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-    case ENAMETOOLONG:
-    case ELOOP:
-    case EINVAL: return false;
-    default: return true;  // present but held elsewhere, for instance
-  }
+  struct stat st {};
+  // A file we may not open is there all the same: whoever writes there asks first.
+  if (::stat(path.c_str(), &st) == 0) return !S_ISDIR(st.st_mode);
+  if (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG) return false;
+  // So is a link we may not follow (a loop, a link the system does not follow for us).
+  return ::lstat(path.c_str(), &st) == 0;
 }
 
 Status CreateDatabase(const std::string& path) {
   std::string bytes;
   Status s = SerializeDatabase(EmptyDatabase(), bytes);
-  if (!s.ok()) return s;
-  return OverwriteFromStart(path, bytes);
+  bool created = false;
+  if (s.ok()) s = CreateNewFile(path, bytes, created);
+  if (s.ok() && !created)
+    return Status::IOError("\"" + path + "\" already exists; it was left as it was");
+  return s;
 }
 
 Status ReadDatabase(const std::string& path, DtcDatabase& db) {
   db = DtcDatabase{};
   FileBytes bytes;
-  if (Status s = MapWholeFile(path, bytes); !s.ok()) return s;
+  if (Status s = ReadWholeFile(path, bytes); !s.ok()) return s;
   return ParseDatabase(bytes.view(), path, db);
 }
 

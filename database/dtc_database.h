@@ -108,11 +108,12 @@ class RecordWriter {
 // and what was expected. On error `db` is left empty.
 Status ParseDatabase(std::string_view bytes, const std::string& fileName, DtcDatabase& db);
 
-// True when a file can be opened at the path, or opening fails for a reason other
-// than "not found" or "access" (a locked file is taken to be present).
+// True when something other than a folder is at the path: a file, also one that cannot
+// be opened (access denied), or a link that cannot be followed.
 bool FileExists(const std::string& path);
 
-// Writes the empty database (131 bytes) at the path.
+// Writes the empty database (131 bytes) as a new file at the path; never over a file
+// that is there (an error says so, and it is left as it was).
 Status CreateDatabase(const std::string& path);
 
 // Replaces `db` with the record stored in the file. On error `db` is left empty.

@@ -9,9 +9,16 @@
 
 namespace vestral {
 
-// A file's bytes for reading in place: mapped read-only where the file allows it,
-// else read once into memory. Every writer here replaces a file by renaming a new
-// one over it, so a mapped file stays whole while it is read.
+// Reads the whole file into memory. Errors name the path and the reason (missing, a
+// folder, not a regular file, access denied, read failure). The file is opened without
+// blocking and checked to be a regular file first, so a pipe or a device never hangs a
+// reader. Never mapped: another program may rewrite a file in place or cut it short,
+// and a mapped file then changes under its reader, or kills it.
+Status ReadWholeFile(const std::string& path, std::string& out);
+
+// A file's bytes read into memory, for reading in place. A large file gets memory of
+// its own, in huge pages where the system offers them, filled in one call: a fraction
+// of the page faults a plain buffer costs.
 class FileBytes {
  public:
   FileBytes() = default;
@@ -21,24 +28,20 @@ class FileBytes {
   FileBytes& operator=(FileBytes&& o) noexcept;
 
   std::string_view view() const {
-    return map_ ? std::string_view(static_cast<const char*>(map_), mapSize_)
+    return map_ ? std::string_view(static_cast<const char*>(map_), size_)
                 : std::string_view(owned_);
   }
 
  private:
-  friend Status MapWholeFile(const std::string& path, FileBytes& out);
+  friend Status ReadWholeFile(const std::string& path, FileBytes& out);
   void* map_ = nullptr;
   size_t mapSize_ = 0;
+  size_t size_ = 0;
   std::string owned_;
 };
 
-// Maps (or reads) the whole file, with ReadWholeFile's errors.
-Status MapWholeFile(const std::string& path, FileBytes& out);
-
-// Reads the whole file. Errors name the path and the reason (missing, a folder, not
-// a regular file, access denied, read failure). The file is opened without blocking
-// and checked to be a regular file first, so a pipe or a device never hangs a reader.
-Status ReadWholeFile(const std::string& path, std::string& out);
+// Reads the whole file into `out`, with the errors of the other ReadWholeFile.
+Status ReadWholeFile(const std::string& path, FileBytes& out);
 
 // Like ReadWholeFile, but reads at most `limit` bytes from the start.
 Status ReadFileStart(const std::string& path, size_t limit, std::string& out);
@@ -62,9 +65,8 @@ struct FileVersion {
 // another machine is seen.
 Status CurrentFileVersion(const std::string& path, FileVersion& version);
 
-// Reads the whole file into memory (never mapped: a mapped file cut short under its
-// reader kills the reader) together with the version it had from before the first byte
-// to after the last. A file that changes meanwhile is read again, a few times, and then
+// Reads the whole file into memory together with the version it had from before the
+// first byte to after the last. A file that changes meanwhile is read again, a few times, and then
 // reported as being written.
 Status ReadWholeFileVersion(const std::string& path, std::string& out, FileVersion& version);
 
@@ -75,8 +77,9 @@ Status CheckReplaceable(const std::string& path);
 struct ReplaceOptions {
   // The old file is kept as BackupPath(path) (one generation) just before the new one
   // takes its place: a hard link where the file system allows one, else a copy with
-  // the old file's owner, group and mode. A ".bak" that cannot be replaced (a folder,
-  // a special file) refuses the whole write. Nothing is kept when no file was there.
+  // the old file's owner, group, mode and extended attributes. A ".bak" that could not
+  // be replaced itself (a folder, a special file, a read-only file, a link that is not
+  // followed) refuses the whole write. Nothing is kept when no file was there.
   bool keepBackup = false;
 };
 
@@ -90,10 +93,15 @@ std::string CompanionPath(const std::string& path, std::string_view suffix);
 
 // Makes the file at `path` hold exactly `bytes`, all or nothing: the bytes go to an
 // unnamed temporary file in the target's folder, which takes the old file's owner,
-// group and mode, is synced and then renamed over the target. A symbolic link is
-// followed: its target is replaced and the link stays. Refused before anything is
-// written: a read-only file, a folder, a device, pipe or socket, a missing folder, a
-// folder where no temporary file can be made, an owner that cannot be kept.
+// group, mode, ACLs and other extended attributes, is synced and then renamed over the
+// target. A symbolic link is followed: its target is replaced and the link stays; but
+// not a link in a sticky folder that others may write (such as /tmp) made by a user
+// other than the running one and the folder's owner, wherever the system follows those.
+// Refused before anything is written: a file without any write permission (read-only
+// for everyone, root included), a file the user may not write, a folder, a device, pipe
+// or socket, a missing folder, a folder where no temporary file can be made, an owner
+// or attribute that cannot be kept. Refused at the end, leaving the file as it is: a
+// target that another program replaced or created meanwhile.
 Status ReplaceFile(const std::string& path, const std::string& bytes,
                    const ReplaceOptions& options = {});
 
@@ -101,6 +109,12 @@ Status ReplaceFile(const std::string& path, const std::string& bytes,
 // place: the file is written from its first byte and never shortened.
 Status OverwriteFromStart(const std::string& path, const std::string& bytes,
                           const ReplaceOptions& options = {});
+
+// Writes `bytes` as a new file at `path`, all or nothing, and never over anything: when
+// the path names something already (a file, a link, anything), `created` is false and
+// nothing is written. Two programs creating the same file at once: one of them creates
+// it, whole, and the other finds it there.
+Status CreateNewFile(const std::string& path, const std::string& bytes, bool& created);
 
 // An advisory lock on a file for a read-modify-write: a second holder waits a short
 // while and then gives up, with an error saying another program uses the file. The

@@ -238,16 +238,6 @@ SourceStop buildRecord(const SourceText& text, LogSink& log, std::string& bytes)
   return stop;
 }
 
-// Deleting a file marked read-only would throw away what its owner protected.
-bool isReadOnlyFile(const std::string& path) {
-  std::error_code ec;
-  const fs::file_status st = fs::status(path, ec);
-  if (ec || !fs::is_regular_file(st)) return false;
-  constexpr fs::perms anyWrite =
-      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-  return (st.permissions() & anyWrite) == fs::perms::none;
-}
-
 bool sameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
   const bool same = fs::equivalent(a, b, ec);
@@ -289,7 +279,7 @@ bool readSource(const std::string& source, const std::string& dest, LogSink& log
                   Status::InvalidArgument(
                       "\"" + dest + "\" is the source file itself; choose another destination"),
                   result);
-  if (Status s = MapWholeFile(source, text); !s.ok()) {
+  if (Status s = ReadWholeFile(source, text); !s.ok()) {
     result.sourceUnreadable = true;
     failed(log, std::move(s), result);
     keepOld(dest, log, result);
@@ -311,9 +301,6 @@ bool claimDestination(const std::string& dest, LogSink& log, Questions& question
       result.declined = true;
       return false;
     }
-    if (isReadOnlyFile(dest))
-      return failed(log, Status::IOError("cannot rewrite \"" + dest + "\": the file is read-only"),
-                    result);
     if (Status s = lock.lock(dest); !s.ok()) return failed(log, std::move(s), result);
     log.LOG("Erase file", kTabModeLineEnd, color::kLightCyan);
   }

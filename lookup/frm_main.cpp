@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "database/database_view.h"
 #include "lookup/code_conversion.h"
 #include "lookup/default_notice.h"
 #include "lookup/editor_gate.h"
@@ -59,10 +60,9 @@ QRect twips(int left, int top, int width, int height) {
 // the window's start.
 QStringList installed(const QStringList& wanted) {
   static const QStringList families = QFontDatabase::families();
-  QStringList found;
   for (const QString& family : wanted)
-    if (families.contains(family, Qt::CaseInsensitive)) found << family;
-  return found.isEmpty() ? wanted : found;
+    if (families.contains(family, Qt::CaseInsensitive)) return {family};
+  return wanted;
 }
 
 // Font sizes are given in points at 96 dpi and set in pixels, so the text keeps its
@@ -75,6 +75,7 @@ QFont courierNew(int pixels) {
   QFont f;
   f.setFamilies(families);
   f.setStyleHint(QFont::Monospace);
+  f.setStyleStrategy(QFont::NoFontMerging);
   f.setPixelSize(pixels);
   f.setBold(true);
   return f;
@@ -86,6 +87,7 @@ QFont msSansSerif(int pixels, bool bold) {
   QFont f;
   f.setFamilies(families);
   f.setStyleHint(QFont::SansSerif);
+  f.setStyleStrategy(QFont::NoFontMerging);
   f.setPixelSize(pixels);
   f.setBold(bold);
   return f;
@@ -179,7 +181,7 @@ namespace {
 // from an empty one. When that fails the window still opens on the path and reports
 // the database as it always does.
 std::string preparedMainDatabase() {
-  Status ready = PrepareMainDatabase();
+  Status ready = PrepareMainDatabase(CheckDatabaseBytes);
   if (ready.ok()) ready = CreateMissingDatabase(MainDatabasePath());
   if (!ready.ok()) std::fprintf(stderr, "vestral: %s\n", ready.ToString().c_str());
   return MainDatabasePath();

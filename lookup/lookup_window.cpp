@@ -119,8 +119,8 @@ std::string ResultLine(std::string_view letterForm, const FindDisplay& d) {
 
 Status CreateMissingDatabase(const std::string& path, bool* created) {
   if (created) *created = false;
-  // FileExists also says no for a folder or a file we may not read; only when
-  // nothing is there at all may a new database be written.
+  // FileExists also says no for a folder or a dangling link; only when nothing is
+  // there at all is a new database written (and never over one made meanwhile).
   if (FileExists(path)) return Status::OK();
   std::error_code ec;
   const auto st = std::filesystem::symlink_status(path, ec);

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "database/file_io.h"
 
@@ -15,12 +16,20 @@
 #ifndef VESTRAL_SHIPPED_DATABASE
 #define VESTRAL_SHIPPED_DATABASE "../share/vestral/vestral.DAT"
 #endif
+#ifndef VESTRAL_WINDOWS_DIR
+#define VESTRAL_WINDOWS_DIR "../lib/vestral"
+#endif
+#ifndef VESTRAL_WINDOWS_FILE
+#define VESTRAL_WINDOWS_FILE "vestral_windows.so"
+#endif
 
 namespace vestral {
 
 namespace fs = std::filesystem;
 
 const char* const kShippedDatabase = VESTRAL_SHIPPED_DATABASE;
+const char* const kWindowsModule = VESTRAL_WINDOWS_FILE;
+const char* const kInstalledWindowsModule = VESTRAL_WINDOWS_DIR "/" VESTRAL_WINDOWS_FILE;
 const char* const kBuildDefaultDatabase = "generic-codes.DAT";
 
 namespace {
@@ -44,9 +53,51 @@ fs::path baseFolder(const std::string& xdg, const std::string& home, const char*
   return {};
 }
 
+// Appended piece by piece: GCC 12 at -O3 mistakes "literal" + temporary for an overlap.
+std::string quoted(const fs::path& p) {
+  std::string q = "\"";
+  q += p.string();
+  q += '"';
+  return q;
+}
+
 bool underUsr(const fs::path& p) {
   const fs::path n = p.lexically_normal();
   return *n.begin() == "/" && std::next(n.begin()) != n.end() && *std::next(n.begin()) == "usr";
+}
+
+// Where the path leads: every link of the part that exists resolved, the rest as spelled.
+fs::path resolvedPath(const fs::path& p) {
+  fs::path existing = p;
+  fs::path rest;
+  for (;;) {
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(existing.c_str(), nullptr),
+                                                           &std::free);
+    if (real) return rest.empty() ? fs::path(real.get()) : (real.get() / rest).lexically_normal();
+    if (!existing.has_relative_path()) return p;
+    rest = existing.filename() / rest;
+    existing = existing.parent_path();
+  }
+}
+
+// A folder that holds the user's database: the user's own, and never under /usr however
+// its links lead. A missing one is fine unless it should have been made by now.
+Status checkUserFolder(const fs::path& folder, bool mustExist) {
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0) {
+    if (errno == ENOENT && !mustExist) return Status::OK();
+    return Status::IOError("cannot use the folder " + quoted(folder) + ": " + ErrnoText(errno));
+  }
+  if (!S_ISDIR(st.st_mode)) return Status::IOError(quoted(folder) + " is not a folder");
+  const fs::path real = resolvedPath(folder);
+  if (underUsr(real))
+    return Status::IOError("the folder " + quoted(folder) + " leads to " + quoted(real) +
+                           " under /usr, which holds the system's files");
+  if (st.st_uid != ::geteuid())
+    return Status::IOError("the folder " + quoted(folder) + " belongs to another user (uid " +
+                           std::to_string(st.st_uid) + "), not to the user running vestral (uid " +
+                           std::to_string(::geteuid()) + ")");
+  return Status::OK();
 }
 
 // Makes each missing folder of `folder`, naming the first one that cannot be made.
@@ -63,9 +114,18 @@ Status makeFolders(const fs::path& folder) {
     what += ErrnoText(err);
     return Status::IOError(what);
   }
-  if (!fs::is_directory(folder))
-    return Status::IOError("\"" + folder.string() + "\" is not a folder");
   return Status::OK();
+}
+
+// An installed copy is told by where it lies: the windows module in its installed place
+// beside the executable, the shipped default database, or an executable under /usr that
+// has no windows module beside it (as a build folder has). A copy whose default is
+// missing is a broken installation, never a portable copy writing beside itself.
+bool installedLayout(const fs::path& folder) {
+  std::error_code ec;
+  return fs::exists((folder / kInstalledWindowsModule).lexically_normal(), ec) ||
+         fs::exists((folder / kShippedDatabase).lexically_normal(), ec) ||
+         (underUsr(resolvedPath(folder)) && !fs::exists(folder / kWindowsModule, ec));
 }
 
 }  // namespace
@@ -113,11 +173,10 @@ std::string DefaultDatabaseOf(const std::string& englishDefault, TextLanguage la
 ProgramFiles ChooseProgramFiles(const ProgramEnvironment& env) {
   const fs::path exe(env.executable);
   const fs::path folder = exe.parent_path();
-  const fs::path shipped = (folder / kShippedDatabase).lexically_normal();
   std::error_code ec;
   ProgramFiles files;
   files.language = DesktopLanguage(env);
-  if (!fs::is_regular_file(shipped, ec)) {
+  if (!installedLayout(folder)) {
     files.database = SiblingPath(folder.string(), exe.filename().string(), ".DAT");
     files.ini = SiblingPath(folder.string(), exe.filename().string(), ".ini");
     if (const fs::path built = folder / kBuildDefaultDatabase; fs::is_regular_file(built, ec))
@@ -125,7 +184,7 @@ ProgramFiles ChooseProgramFiles(const ProgramEnvironment& env) {
     return files;
   }
   files.installed = true;
-  files.shippedDatabase = shipped.string();
+  files.shippedDatabase = (folder / kShippedDatabase).lexically_normal().string();
   files.defaultDatabase = files.shippedDatabase;
   const fs::path data = baseFolder(env.dataHome, env.home, ".local/share");
   const fs::path config = baseFolder(env.configHome, env.home, ".config");
@@ -138,27 +197,41 @@ ProgramFiles ChooseProgramFiles(const ProgramEnvironment& env) {
   files.database = (data / "vestral" / "vestral.DAT").string();
   files.ini = (config / "vestral" / "vestral.ini").string();
   // The installed files belong to the system, whoever runs the program.
-  if (underUsr(data))
-    files.problem = "the user's data folder \"" + data.string() + "\" lies under /usr";
+  if (const fs::path real = resolvedPath(data); underUsr(real))
+    files.problem = "the user's data folder " + quoted(data) + " lies under /usr" +
+                    (underUsr(data) ? "" : " (it leads to " + quoted(real) + ")");
   return files;
 }
 
-Status PrepareProgramFiles(const ProgramFiles& files) {
+Status PrepareProgramFiles(const ProgramFiles& files, ContentCheck checkDefault) {
   if (!files.installed) return Status::OK();
   if (!files.problem.empty()) return Status::IOError(files.problem);
-  std::error_code ec;
-  if (fs::exists(fs::symlink_status(files.database, ec))) return Status::OK();
   const fs::path folder = fs::path(files.database).parent_path();
-  if (Status s = makeFolders(folder); !s.ok()) return s;
+  const fs::path folders[] = {folder.parent_path(), folder};
+  for (const fs::path& f : folders)
+    if (Status s = checkUserFolder(f, false); !s.ok()) return s;
+  struct stat st {};
+  // A user who has a database keeps it; one that cannot be looked at is reported when read.
+  if (::lstat(files.database.c_str(), &st) == 0 || errno != ENOENT) return Status::OK();
   std::string bytes;
   const std::string shipped = DefaultDatabaseOf(files.shippedDatabase, files.language);
-  if (Status s = ReadWholeFile(shipped, bytes); !s.ok()) return s;
-  // The base first: once the database is there no later start makes anything, so a
-  // base that failed after it would stay missing.
-  for (const std::string& path : {KeptBasePath(files.database), files.database})
-    if (Status s = ReplaceFile(path, bytes); !s.ok())
-      return Status::IOError("cannot copy the default database into \"" + folder.string() +
-                             "\": " + s.ToString());
+  Status s = ReadWholeFile(shipped, bytes);
+  if (s.ok()) s = checkDefault(bytes, shipped);
+  if (!s.ok())
+    return Status::IOError("the installation is broken: " + s.message() +
+                           "; reinstall vestral, or name a database with --db");
+  if (s = makeFolders(folder); !s.ok()) return s;
+  for (const fs::path& f : folders)
+    if (s = checkUserFolder(f, true); !s.ok()) return s;
+  // Never over a file: another command starting at the same moment may have made the
+  // database and changed it already. The base first: once the database is there no
+  // later start makes anything, so a base that failed after it would stay missing.
+  for (const std::string& path : {KeptBasePath(files.database), files.database}) {
+    bool created = false;
+    if (s = CreateNewFile(path, bytes, created); !s.ok())
+      return Status::IOError("cannot copy the default database into " + quoted(folder) + ": " +
+                             s.ToString());
+  }
   return Status::OK();
 }
 
@@ -173,6 +246,8 @@ std::string MainDatabasePath() { return CurrentProgramFiles().database; }
 
 std::string IniFilePath() { return CurrentProgramFiles().ini; }
 
-Status PrepareMainDatabase() { return PrepareProgramFiles(CurrentProgramFiles()); }
+Status PrepareMainDatabase(ContentCheck checkDefault) {
+  return PrepareProgramFiles(CurrentProgramFiles(), checkDefault);
+}
 
 }  // namespace vestral

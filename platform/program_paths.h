@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "database/status.h"
 
@@ -20,6 +21,12 @@ std::string SiblingPath(const std::string& folder, const std::string& fileName,
 // The default database an installed copy ships, relative to the executable's folder
 // ("../share/vestral/vestral.DAT" for /usr/bin and /usr/share).
 extern const char* const kShippedDatabase;
+
+// The windows module: its file name, beside the executable in a build or unpacked
+// folder, and where an installed copy has it, relative to the executable's folder
+// ("../lib/<arch>/vestral/vestral_windows.so").
+extern const char* const kWindowsModule;
+extern const char* const kInstalledWindowsModule;
 
 // What decides where the program's files live. The running program reads it from
 // /proc and the environment; tests make their own.
@@ -46,8 +53,11 @@ TextLanguage DesktopLanguage(const ProgramEnvironment& env);
 // "vestral.DAT" and "vestral-ru.DAT", "generic-codes.DAT" and "generic-codes-ru.DAT".
 std::string DefaultDatabaseOf(const std::string& englishDefault, TextLanguage language);
 
-// An installed copy is one whose shipped default database exists at kShippedDatabase:
-// a build or unpacked folder has none there. A portable copy keeps its database and
+// An installed copy is one that lies where it was installed: its windows module at
+// kInstalledWindowsModule or its default database at kShippedDatabase, or an executable
+// under /usr without a windows module beside it; a build or unpacked folder has neither
+// there. A copy installed without its default database is still installed (a broken
+// installation, which the first start reports). A portable copy keeps its database and
 // ini beside the executable, named after it; an installed one keeps vestral.DAT in
 // $XDG_DATA_HOME/vestral (~/.local/share/vestral) and vestral.ini in
 // $XDG_CONFIG_HOME/vestral (~/.config/vestral). A relative XDG path is ignored, as
@@ -74,17 +84,23 @@ extern const char* const kBuildDefaultDatabase;
 // last updated to, which `update` merges against, beside it as "<database>.base".
 std::string KeptBasePath(const std::string& database);
 
-// Starts a new user of an installed copy from the shipped default database of the
-// user's language: makes the data folder (mode 0700, as the XDG rules ask) and copies
-// the database in, and the same bytes as its kept base, each all or nothing. Nothing
-// happens for a portable copy or when the user has a database.
-Status PrepareProgramFiles(const ProgramFiles& files);
+// Tells whether bytes read from `path` are what the file should hold: ok, or what is
+// wrong with them, naming the file.
+using ContentCheck = Status (*)(std::string_view bytes, const std::string& path);
+
+// Readies the user's folders of an installed copy: the data folder and the vestral
+// folder in it must be the running user's own and lie outside /usr, judged where their
+// links lead. For a new user it then starts from the shipped default database of the
+// user's language, once `checkDefault` has passed it: makes the data folder (mode 0700, as the XDG rules ask)
+// and copies the database in, and the same bytes as its kept base, each all or nothing
+// and never over a file that is there. Nothing happens for a portable copy.
+Status PrepareProgramFiles(const ProgramFiles& files, ContentCheck checkDefault);
 
 // The choice for this process, made once, and the main database and the ini file
-// by it. PrepareMainDatabase() is PrepareProgramFiles() for this process.
+// by it. PrepareMainDatabase is PrepareProgramFiles for this process.
 const ProgramFiles& CurrentProgramFiles();
 std::string MainDatabasePath();
 std::string IniFilePath();
-Status PrepareMainDatabase();
+Status PrepareMainDatabase(ContentCheck checkDefault);
 
 }  // namespace vestral

@@ -13,6 +13,7 @@
 
 #include "cli/cli_test.h"
 #include "database/file_io.h"
+#include "support/as_user.h"
 #include "support/read_only_file.h"
 
 namespace vestral::testing {
@@ -123,6 +124,78 @@ TEST_F(BadInput, WritersFollowALinkToALongName) {
     EXPECT_TRUE(fs::is_symlink(fresh_));
     EXPECT_NE(ReadBytes(target), ReadBytes(damaged_)) << line;
   }
+}
+
+// One rule for every writer, as root and as an ordinary user: a link another user made
+// in a shared folder is not followed, the user's own link is (its target replaced, the
+// link kept), a file without any write permission is never replaced, and a file that is
+// there but cannot be read is one to ask about. Refused, the folder stays as it was.
+TEST_F(BadInput, EveryWriterKeepsTheRulesOfLinksAndPermissions) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as two users";
+  struct Situation {
+    const char* what;
+    mode_t mode = 0644;
+    int link = -1;  // the owner of a link to the file in a shared folder (-1: no link)
+    bool asUser = false;
+    bool answerYes = true;
+    int status = 1;
+    const char* problem = "";  // said on standard error when refused ("": anything)
+  };
+  const Situation situations[] = {
+      {.what = "another user's link",
+       .link = 12345,
+       .problem = "is a symbolic link that another user (uid 12345) made in the shared folder"},
+      {.what = "the user's own link", .link = 0, .status = 0},
+      {.what = "a read-only file", .mode = 0444, .problem = "the file is read-only"},
+      {.what = "a read-only file, as a user",
+       .mode = 0444,
+       .asUser = true,
+       .problem = "the file is read-only"},
+      {.what = "a file only writable, as a user", .mode = 0200, .asUser = true, .answerYes = false},
+  };
+  const std::pair<const char*, bool> writers[] = {
+      // command line, keeps the previous file as FILE.bak
+      {"sync --yes --db {new} {other}", true},
+      {"check --write --db {new}", true},
+      {"collect --yes --db {main} {new} --code P0100", false},
+      {"generate --yes {src} {new}", false},
+      {"set --yes --db {new} P0100 changed", true},
+      {"remove --yes --db {new} P0100", true},
+      {"update --yes --db {new} {other}", true},
+  };
+  const std::string shared = dir_.file("shared"), file = dir_.file("file.DAT");
+  fs::create_directory(shared);
+  ASSERT_EQ(::chmod(dir_.path().c_str(), 0777) | ::chmod(shared.c_str(), 01777), 0);
+  for (const Situation& s : situations)
+    for (const auto& [line, keeps] : writers) {
+      SCOPED_TRACE(std::string(s.what) + ": " + line);
+      for (const std::string& old : {file, file + ".bak", file + ".base", fresh_}) fs::remove(old);
+      WriteBytes(file, ReadBytes(damaged_));
+      const std::string target = s.link >= 0 ? dir_.file("shared/link.DAT") : file;
+      if (s.link >= 0) {
+        fs::remove(target);
+        fs::create_symlink(file, target);
+        ASSERT_EQ(::lchown(target.c_str(), s.link, s.link), 0);
+      }
+      const uid_t owner = s.asUser ? testing::kOrdinaryUser : 0;
+      ASSERT_EQ(::chown(file.c_str(), owner, owner) | ::chmod(file.c_str(), s.mode), 0);
+      const auto before = files();
+      std::vector<std::string> command;
+      for (const std::string& w : args(line))
+        if (s.answerYes || w != "--yes") command.push_back(w == fresh_ ? target : w);
+      const auto attempt = [&] {
+        const Outcome r = Vestral(command);
+        return r.status * 2 + ((r.err + r.out).find(s.problem) != std::string::npos ? 1 : 0);
+      };
+      EXPECT_EQ(s.asUser ? testing::AsOrdinaryUser(attempt) : attempt(), s.status * 2 + 1);
+      EXPECT_EQ(fs::is_symlink(target), s.link >= 0);
+      if (s.status == 0) {
+        EXPECT_NE(ReadBytes(file), ReadBytes(damaged_));
+        EXPECT_EQ(fs::exists(file + ".bak"), keeps);
+      } else {
+        EXPECT_EQ(files(), before);
+      }
+    }
 }
 
 // A sync waits for the lock, then merges into what the holder wrote.

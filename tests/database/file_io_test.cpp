@@ -4,12 +4,16 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <thread>
 
+#include "support/as_user.h"
 #include "support/read_only_file.h"
 #include "support/temp_dir.h"
 
@@ -57,31 +61,42 @@ TEST_F(FileWrites, AReplacedFileKeepsItsModeOwnerAndGroup) {
   }
   if (!root) GTEST_SKIP() << "only root can give a file to another user";
   ASSERT_EQ(::chmod(path.c_str(), 0666) | ::chmod(dir.path().c_str(), 0777), 0);
-  const pid_t child = ::fork();
-  if (child == 0)
-    ::_exit(::setgid(23456) || ::setuid(23456) ||
-            ReplaceFile(path, "mine").message().find("owner") == std::string::npos);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  EXPECT_EQ(status, 0) << "the write was not refused";
+  EXPECT_EQ(testing::AsOrdinaryUser([&] {
+              return ReplaceFile(path, "mine").message().find("owner") == std::string::npos;
+            }),
+            0)
+      << "the write was not refused";
   EXPECT_EQ(ReadBytes(path), "new");
   EXPECT_EQ(names(), 1);
 }
 
-// A writer killed at any moment leaves the old file or the new one, and nothing else.
-TEST_F(FileWrites, AKilledWriterLeavesOneWholeFileAndNoTemporary) {
-  const std::string versions[2] = {std::string(4 << 20, 'a'), std::string(3 << 20, 'b')};
+// Writers of one file at the same moment, killed at any moment, leave the old file or a
+// new one, whole, and never take away the name another is about to rename (a write may
+// only find the file replaced meanwhile). A name a killed writer left goes with the next
+// write of the file.
+TEST_F(FileWrites, KilledAndConcurrentWritersLeaveOneWholeFileAndNoTemporary) {
+  const std::string versions[3] = {std::string(4 << 20, 'a'), std::string(3 << 20, 'b'),
+                                   std::string(2 << 20, 'c')};
   std::mt19937 rng(std::random_device{}());
   for (int run = 0; run < 5; ++run) {
     testing::WriteBytes(path, versions[0]);
-    const pid_t child = ::fork();
-    if (child == 0)
-      for (int i = 1;; ++i) (void)ReplaceFile(path, versions[i % 2]);
-    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 40000));
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
+    pid_t writers[2];
+    for (int w = 0; w < 2; ++w)
+      if ((writers[w] = ::fork()) == 0)
+        for (;;)
+          if (const Status s = ReplaceFile(path, versions[1 + w]);
+              !s.ok() && s.message().find("replaced it meanwhile") == std::string::npos)
+            ::_exit(1);
+    for (const pid_t writer : writers) {
+      std::this_thread::sleep_for(std::chrono::microseconds(rng() % 40000));
+      ::kill(writer, SIGKILL);
+      int status = 0;
+      ::waitpid(writer, &status, 0);
+      EXPECT_TRUE(WIFSIGNALED(status)) << "run " << run << ": a write failed";
+    }
     const std::string now = ReadBytes(path);
-    EXPECT_TRUE(now == versions[0] || now == versions[1]) << "run " << run;
+    EXPECT_TRUE(now == versions[0] || now == versions[1] || now == versions[2]) << "run " << run;
+    ASSERT_TRUE(ReplaceFile(path, "next").ok());
     EXPECT_EQ(names(), 1) << "run " << run;
   }
 }
@@ -111,6 +126,38 @@ TEST_F(FileWrites, AKeptCopyHoldsThePreviousFileOnlyOnceTheNewOneIsComplete) {
   EXPECT_EQ(ReadBytes(path), "third");
   EXPECT_TRUE(ReplaceFile(dir.file("new.DAT"), "first", keep).ok());
   EXPECT_FALSE(std::filesystem::exists(dir.file("new.DAT.bak")));
+}
+
+// Whoever could read or write the file before still can, and no one else: its ACL and
+// other extended attributes go to the new file, and a default ACL of the folder does
+// not reach a file that had no ACL.
+TEST_F(FileWrites, AReplacedFileKeepsItsAclAndExtendedAttributes) {
+  const auto acl = [](const std::string& file) {
+    std::string text;
+    if (FILE* p = ::popen(("getfacl -cp '" + file + "' 2>&1").c_str(), "r")) {
+      for (int c; (c = std::fgetc(p)) != EOF;) text += static_cast<char>(c);
+      ::pclose(p);
+    }
+    return text;
+  };
+  const std::string plain = dir.file("plain.DAT");
+  testing::WriteBytes(plain, "old");
+  ASSERT_EQ(::chmod(path.c_str(), 0640) | ::chmod(plain.c_str(), 0600), 0);
+  if (std::system(("setfacl -m u:12345:rw,g:12346:r '" + path + "' && setfacl -d -m u:12347:rw '" +
+                   dir.path() + "'")
+                      .c_str()) != 0)
+    GTEST_SKIP() << "no ACLs on this file system (setfacl from the package acl)";
+  ASSERT_EQ(::setxattr(path.c_str(), "user.origin", "workshop", 8, 0), 0);
+  const std::string before = acl(path), plainBefore = acl(plain);
+  EXPECT_NE(before.find("user:12345:rw-"), std::string::npos) << before;
+  ASSERT_TRUE(ReplaceFile(path, "new", {.keepBackup = true}).ok());
+  ASSERT_TRUE(ReplaceFile(plain, "new").ok());
+  EXPECT_EQ(acl(path), before);
+  EXPECT_EQ(acl(path + ".bak"), before);
+  EXPECT_EQ(acl(plain), plainBefore);
+  char origin[16] = {};
+  EXPECT_EQ(::getxattr(path.c_str(), "user.origin", origin, sizeof origin), 8);
+  EXPECT_STREQ(origin, "workshop");
 }
 
 TEST_F(FileWrites, ASecondLockHolderWaitsThenGivesUp) {

@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include "database/database_view.h"
 #include "support/entries.h"
@@ -84,6 +88,28 @@ TEST_F(ReadDatabaseTest, WhatIsNoRegularFileIsRefused) {
   if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
     GTEST_SKIP() << "mknod is not allowed here: no device node was tried";
   EXPECT_TRUE(refused(device, "is not a regular file"));
+}
+
+// What was read stays whole when another program cuts the file short in place, as `cp
+// new.DAT main.DAT` does: a reader that mapped the file would die at the next look.
+TEST_F(ReadDatabaseTest, AFileCutShortAfterItWasReadKillsNoReader) {
+  DtcDatabase db = EmptyDatabase();
+  db.U.Entries.resize(100001, testing::entry("0100", std::string(40, 'x')));
+  std::string bytes;
+  ASSERT_TRUE(SerializeDatabase(db, bytes).ok());
+  testing::WriteBytes(path_, bytes);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    DatabaseFile file;
+    const bool read = file.read(path_).ok();
+    if (::truncate(path_.c_str(), 0) != 0) ::_exit(2);
+    size_t text = 0;
+    for (const EntryView& e : file.view().U.entries()) text += e.Text.size();
+    ::_exit(read && text == 100000 * 40 ? 0 : 1);
+  }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  EXPECT_EQ(status, 0) << (WIFSIGNALED(status) ? strsignal(WTERMSIG(status)) : "wrong contents");
 }
 
 }  // namespace
