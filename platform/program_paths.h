@@ -91,8 +91,8 @@ using ContentCheck = Status (*)(std::string_view bytes, const std::string& path)
 // Readies the user's folders of an installed copy: the data folder and the vestral
 // folder in it must be the running user's own and lie outside /usr, judged where their
 // links lead. For a new user it then starts from the shipped default database of the
-// user's language, once `checkDefault` has passed it: makes the data folder (mode 0700, as the XDG rules ask)
-// and copies the database in, and the same bytes as its kept base, each all or nothing
+// user's language, once `checkDefault` has passed it: makes the data folder (mode 0700, as the XDG
+// rules ask) and copies the database in, and the same bytes as its kept base, each all or nothing
 // and never over a file that is there. Nothing happens for a portable copy.
 Status PrepareProgramFiles(const ProgramFiles& files, ContentCheck checkDefault);
 

@@ -193,7 +193,8 @@ TEST(ProgramFiles, AFirstStartStaysInTheUsersOwnFoldersAndNeverReplacesAFile) {
       ASSERT_EQ(::chown((root.path() + c.theirs).c_str(), 12345, 12345), 0);
     }
     const std::string base = root.path() + db + ".base", baseBefore = ReadBytes(base);
-    const ProgramFiles files = ChooseProgramFiles({root.file("bin/vestral"), at("@/h"), "", "", "", "", ""});
+    const ProgramFiles files =
+        ChooseProgramFiles({root.file("bin/vestral"), at("@/h"), "", "", "", "", ""});
     EXPECT_TRUE(files.installed);
     const Status s = PrepareProgramFiles(files, CheckDatabaseBytes);
     EXPECT_TRUE(*c.refused ? s.message().starts_with(at(c.refused)) : s.ok()) << s.message();
@@ -201,7 +202,8 @@ TEST(ProgramFiles, AFirstStartStaysInTheUsersOwnFoldersAndNeverReplacesAFile) {
     EXPECT_EQ(ReadBytes(base), baseBefore.empty() && c.database == ours ? ours : baseBefore);
   }
   // A copy under /usr without the windows module beside it is an installed one.
-  EXPECT_TRUE(ChooseProgramFiles({"/usr/lib/vestral-test/bin/vestral", "/h", "", "", "", "", ""}).installed);
+  EXPECT_TRUE(ChooseProgramFiles({"/usr/lib/vestral-test/bin/vestral", "/h", "", "", "", "", ""})
+                  .installed);
 }
 
 }  // namespace
