@@ -91,9 +91,9 @@ std::string checkLine(std::string_view line, std::string& key, Code& code) {
 template <typename Codes>
 int checkTwinHints(const Codes& codes) {
   static constexpr std::pair<std::string_view, std::string_view> kOpposites[] = {
-      {"lean", "rich"},     {"low", "high"},         {"lower", "higher"},
-      {"open", "closed"},   {"open", "short"},       {"advanced", "retarded"},
-      {"minimum", "maximum"}, {"early", "late"},     {"on", "off"},
+      {"lean", "rich"},           {"low", "high"},   {"lower", "higher"},
+      {"open", "closed"},         {"open", "short"}, {"advanced", "retarded"},
+      {"minimum", "maximum"},     {"early", "late"}, {"on", "off"},
       {"overboost", "underboost"}};
   const std::string marker = Utf8ToCp1251("Проверить:");
   auto hintOf = [&](const Code& code) -> std::string {
@@ -141,8 +141,8 @@ int checkTwinHints(const Codes& codes) {
         const std::string hint = hintOf(first);
         if (hint.empty() || hint != hintOf(second)) continue;
         std::fprintf(stderr, "%s: %s carries the hint of its twin %s (%s); write one that fits\n",
-                     second.where.c_str(), members[b].second->c_str(),
-                     members[a].second->c_str(), first.where.c_str());
+                     second.where.c_str(), members[b].second->c_str(), members[a].second->c_str(),
+                     first.where.c_str());
         ++problems;
       }
   return problems;

@@ -30,8 +30,8 @@ class TwinHints : public ::testing::TestWithParam<TwinCase> {};
 TEST_P(TwinHints, CopiesStopTheBuild) {
   const TempDir dir;
   WriteBytes(dir.file("codes.txt"), GetParam().master);
-  const std::string command = std::string(VESTRAL_CODE_SET_TOOL) + " " + dir.file("out.txt") +
-                              " " + dir.file("codes.txt") + " >/dev/null 2>" + dir.file("err");
+  const std::string command = std::string(VESTRAL_CODE_SET_TOOL) + " " + dir.file("out.txt") + " " +
+                              dir.file("codes.txt") + " >/dev/null 2>" + dir.file("err");
   const int status = std::system(command.c_str());
   const std::string err = ReadBytes(dir.file("err"));
   const std::string expected = GetParam().expected;
