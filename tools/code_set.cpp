@@ -10,6 +10,7 @@
 // shipped data is either whole and clean or not built at all.
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "database/dtc_database.h"
@@ -83,6 +85,73 @@ std::string checkLine(std::string_view line, std::string& key, Code& code) {
   key = std::string(c);
   code.english = std::string(fields[1]);
   return {};
+}
+
+// Twin codes name opposite faults of one thing: their English titles are the same word for
+// word except one word of the fault part (after the title's first colon; the whole title
+// when it has none), and those two words are opposites below. Low speed and high speed
+// buses differ in the subject, so they are no twins. Opposite faults have different
+// causes, so twins must not carry the same hint, the Russian text after "Проверить:"
+// (blanks and a final full stop aside): a copied hint sends the mechanic the wrong way,
+// to hunt an air leak where the mixture runs rich. Reports each copy with both lines.
+template <typename Codes>
+int checkTwinHints(const Codes& codes) {
+  static constexpr std::pair<std::string_view, std::string_view> kOpposites[] = {
+      {"lean", "rich"},           {"low", "high"},   {"lower", "higher"},
+      {"open", "closed"},         {"open", "short"}, {"advanced", "retarded"},
+      {"minimum", "maximum"},     {"early", "late"}, {"on", "off"},
+      {"overboost", "underboost"}};
+  const std::string marker = Utf8ToCp1251("Проверить:");
+  auto hintOf = [&](const Code& code) -> std::string {
+    const size_t at = code.russian.find(marker);
+    if (at == std::string::npos) return {};
+    std::string hint = code.russian.substr(at + marker.size());
+    while (!hint.empty() && (hint.back() == ' ' || hint.back() == '.')) hint.pop_back();
+    return hint.substr(std::min(hint.find_first_not_of(' '), hint.size()));
+  };
+  // Each code once per opposite word of its fault: the title with that word left out,
+  // its place and the pair, as the key that twins share.
+  std::map<std::string, std::vector<std::pair<std::string, const std::string*>>> groups;
+  for (const auto& [key, code] : codes) {
+    std::vector<std::string> words;
+    size_t faultStart = 0;
+    std::string word;
+    auto endWord = [&] {
+      if (!word.empty()) words.push_back(std::move(word));
+      word.clear();
+    };
+    for (char ch : code.english) {
+      if (std::isalnum(static_cast<unsigned char>(ch))) {
+        word += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        continue;
+      }
+      endWord();
+      if (ch == ':' && faultStart == 0) faultStart = words.size();
+    }
+    endWord();
+    for (size_t i = faultStart; i < words.size(); ++i)
+      for (size_t pair = 0; pair < std::size(kOpposites); ++pair) {
+        if (words[i] != kOpposites[pair].first && words[i] != kOpposites[pair].second) continue;
+        std::string shared = std::to_string(i) + '#' + std::to_string(pair);
+        for (size_t j = 0; j < words.size(); ++j) shared += ' ' + (j == i ? "*" : words[j]);
+        groups[shared].emplace_back(words[i], &key);
+      }
+  }
+  int problems = 0;
+  for (const auto& [shared, members] : groups)
+    for (size_t a = 0; a < members.size(); ++a)
+      for (size_t b = a + 1; b < members.size(); ++b) {
+        if (members[a].first == members[b].first) continue;  // the same word: no opposites
+        const Code& first = codes.at(*members[a].second);
+        const Code& second = codes.at(*members[b].second);
+        const std::string hint = hintOf(first);
+        if (hint.empty() || hint != hintOf(second)) continue;
+        std::fprintf(stderr, "%s: %s carries the hint of its twin %s (%s); write one that fits\n",
+                     second.where.c_str(), members[b].second->c_str(), members[a].second->c_str(),
+                     first.where.c_str());
+        ++problems;
+      }
+  return problems;
 }
 
 // The makers' list at `path`, each problem reported with the file; false on any.
@@ -183,6 +252,7 @@ int main(int argc, char** argv) {
       codes.emplace(key, std::move(code));
     }
   }
+  problems += checkTwinHints(codes);
   if (problems == 0 && makersPath) problems += addMakerNotes(codes, makers, makersPath);
   if (problems > 0) {
     std::fprintf(stderr, "vestral_code_set: %d problem(s); %s not written\n", problems, argv[1]);
