@@ -58,9 +58,6 @@ TEST(DefaultNotice, ComparesWithTheDefaultOfTheLanguageTheDatabaseWasMadeIn) {
   EXPECT_EQ(NewerDefaultNotice(path, english), "");
   WriteBytes(dir.file("default-ru.DAT"), ruNewer);
   EXPECT_NE(NewerDefaultNotice(path, english), "");
-  WriteBytes(path + ".base", en);
-  EXPECT_EQ(DefaultOfSameLanguage(path, english), english);
-  EXPECT_EQ(DefaultOfSameLanguage(path, ""), "");
 }
 
 }  // namespace

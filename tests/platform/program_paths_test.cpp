@@ -104,11 +104,9 @@ TEST(ProgramFiles, TheUsersLanguageComesFromTheFirstLocaleVariableSet) {
     TextLanguage language;
   } cases[] = {
       {"", "", "ru_RU.UTF-8", TextLanguage::Russian},
-      {"", "", "ru", TextLanguage::Russian},
       {"", "ru_UA@latin", "", TextLanguage::Russian},
       {"", "", "", TextLanguage::English},
       {"C", "", "ru_RU.UTF-8", TextLanguage::English},
-      {"", "en_US.UTF-8", "ru_RU.UTF-8", TextLanguage::English},
       {"ru_RU.KOI8-R", "en_GB", "", TextLanguage::Russian},
       {"", "", "rue_UA", TextLanguage::English},  // Rusyn
   };
