@@ -1,10 +1,13 @@
-// Builds the shipped code set: vestral_code_set OUT.txt MASTER.txt...
+// Builds the shipped code set: vestral_code_set OUT.txt [--makers LIST.txt] MASTER.txt...
+// and turns the default database it gives into the Russian-first one:
+// vestral_code_set --russian-first IN.DAT OUT.DAT
 //
 // The master files (data/codes/*.txt) are UTF-8, one code a line: the code, a tab, the
-// English title, a tab, the Russian text; '#' starts a comment line. OUT is the source
-// text the generator reads (code page 1251, CR LF). Every problem is reported with its
-// file and line, and any problem fails the build: the shipped data is either whole and
-// clean or not built at all.
+// English title, a tab, the Russian text; '#' starts a comment line. LIST is the list of
+// makers' own meanings (data/maker-meanings.txt), whose note every listed entry gets in
+// both languages. OUT is the source text the generator reads (code page 1251, CR LF).
+// Every problem is reported with its file and line, and any problem fails the build: the
+// shipped data is either whole and clean or not built at all.
 
 #include <algorithm>
 #include <cctype>
@@ -18,7 +21,10 @@
 #include <utility>
 #include <vector>
 
+#include "database/dtc_database.h"
+#include "database/text_language.h"
 #include "lookup/code_range.h"
+#include "lookup/maker_meanings.h"
 #include "platform/codepage.h"
 
 namespace {
@@ -148,12 +154,69 @@ int checkTwinHints(const Codes& codes) {
   return problems;
 }
 
+// The makers' list at `path`, each problem reported with the file; false on any.
+bool readMakerMeanings(const char* path, MakerMeanings& list) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (!in) {
+    std::fprintf(stderr, "%s: cannot be read\n", path);
+    return false;
+  }
+  std::vector<std::string> problems;
+  list = ParseMakerMeanings(text.str(), problems);
+  for (const std::string& p : problems) std::fprintf(stderr, "%s: %s\n", path, p.c_str());
+  return problems.empty();
+}
+
+// Gives every listed code's texts the makers' note from the list; returns the problems.
+template <typename Codes>
+int addMakerNotes(Codes& codes, const MakerMeanings& list, const char* listPath) {
+  int problems = 0;
+  for (auto& [key, code] : codes) {
+    const std::string problem = AddMakerNote(list, key, code.english, code.russian);
+    if (problem.empty()) continue;
+    std::fprintf(stderr, "%s: %s %s (%s)\n", code.where.c_str(), key.c_str(), problem.c_str(),
+                 listPath);
+    ++problems;
+  }
+  return problems;
+}
+
+// Writes the Russian-first default database: IN turned, with nothing behind its record.
+int russianFirst(const char* in, const char* out) {
+  DtcDatabase db;
+  std::string bytes;
+  Status s = ReadDatabase(in, db);
+  if (s.ok()) {
+    TurnToLanguage(db, TextLanguage::Russian);
+    s = FirstLanguageOf(db) == TextLanguage::Russian
+            ? SerializeDatabase(db, bytes)
+            : Status::InvalidArgument(std::string(in) + " holds no entry to turn to Russian first");
+  }
+  if (s.ok()) s = ReplaceFile(out, bytes);
+  if (s.ok()) return 0;
+  std::fprintf(stderr, "vestral_code_set: %s\n", s.ToString().c_str());
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string_view(argv[1]) == "--russian-first")
+    return russianFirst(argv[2], argv[3]);
   if (argc < 3) {
-    std::fprintf(stderr, "usage: vestral_code_set OUT.txt MASTER.txt...\n");
+    std::fprintf(stderr,
+                 "usage: vestral_code_set OUT.txt [--makers LIST.txt] MASTER.txt...\n"
+                 "       vestral_code_set --russian-first IN.DAT OUT.DAT\n");
     return 2;
+  }
+  MakerMeanings makers;
+  const char* makersPath = nullptr;
+  int firstMaster = 2;
+  if (argc > 3 && std::string_view(argv[2]) == "--makers") {
+    makersPath = argv[3];
+    firstMaster = 4;
   }
   // Sorted by letter order of the database (P, C, B, U), then by code.
   auto order = [](const std::string& a, const std::string& b) {
@@ -163,7 +226,8 @@ int main(int argc, char** argv) {
   };
   std::map<std::string, Code, decltype(order)> codes(order);
   int problems = 0;
-  for (int i = 2; i < argc; ++i) {
+  if (makersPath && !readMakerMeanings(makersPath, makers)) ++problems;
+  for (int i = firstMaster; i < argc; ++i) {
     std::ifstream in(argv[i], std::ios::binary);
     if (!in) {
       std::fprintf(stderr, "%s: cannot be read\n", argv[i]);
@@ -189,6 +253,7 @@ int main(int argc, char** argv) {
     }
   }
   problems += checkTwinHints(codes);
+  if (problems == 0 && makersPath) problems += addMakerNotes(codes, makers, makersPath);
   if (problems > 0) {
     std::fprintf(stderr, "vestral_code_set: %d problem(s); %s not written\n", problems, argv[1]);
     return 1;
