@@ -10,6 +10,7 @@
 #include "database/table_order.h"
 #include "lookup/followed_database.h"
 #include "lookup/lookup.h"
+#include "lookup/result_display.h"
 #include "support/bench_data.h"
 
 namespace vestral::bench {

@@ -26,13 +26,14 @@ extern const CommandSpec kLintCommand;
 extern const CommandSpec kSetCommand;
 extern const CommandSpec kRemoveCommand;
 extern const CommandSpec kUpdateCommand;
+extern const CommandSpec kLanguageCommand;
 
 namespace {
 
 const CommandSpec* const kCommands[] = {
     &kLookupCommand,  &kCreateCommand, &kGenerateCommand, &kCheckCommand,
     &kCollectCommand, &kSyncCommand,   &kSearchCommand,   &kLintCommand,
-    &kSetCommand,     &kRemoveCommand, &kUpdateCommand,
+    &kSetCommand,     &kRemoveCommand, &kUpdateCommand,   &kLanguageCommand,
 };
 
 }  // namespace

@@ -129,7 +129,7 @@ class Answers {
     } else {
       out.writeCp1251(kAbsentMessage);
       out.write("\t");
-      out.write(AbsentCodeNote(RangeOfCode(q.code)));
+      out.write(AbsentCodeLine(q.code, TextLanguage::English));
     }
     out.write("\n");
   }

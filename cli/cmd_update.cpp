@@ -1,5 +1,6 @@
 #include "cli/command.h"
 #include "editor/updater.h"
+#include "lookup/default_notice.h"
 #include "platform/program_paths.h"
 
 namespace vestral {
@@ -12,14 +13,17 @@ constexpr OptionSpec kOptions[] = {
 constexpr ArgumentSpec kArguments[] = {
     {"NEW",
      "The newer default database. Without it: the default an installed copy ships, or the one "
-     "a build makes beside its program (generic-codes.DAT).",
+     "a build makes beside its program (generic-codes.DAT), in the language the database was "
+     "made in (its kept base tells: vestral-ru.DAT, generic-codes-ru.DAT for Russian first).",
      "[NEW]"},
 };
 
 int run(CommandContext& ctx) {
   if (ctx.args.size() > 1) return ctx.usageError("give at most one new default database");
   const std::string incoming =
-      ctx.args.empty() ? CurrentProgramFiles().defaultDatabase : ctx.args.front();
+      ctx.args.empty()
+          ? DefaultOfSameLanguage(ctx.databasePath, CurrentProgramFiles().defaultDatabase)
+          : ctx.args.front();
   if (incoming.empty())
     return ctx.usageError(ctx.args.empty()
                               ? "this copy has no default database beside it; name the new one"

@@ -67,12 +67,14 @@ void printOverview(std::span<const CommandSpec* const> commands, TextOutput& out
                              : std::string("a portable copy: beside the program, named after it")) +
             "):\n  main database     " + ShownText(files.database) + "\n  ini file          " +
             ShownText(files.ini) + "\n");
-  if (files.installed)
-    out.write("  default database  " + ShownText(files.shippedDatabase) +
-              " (a new user starts from it; vestral update takes it in)\n");
-  else if (!files.defaultDatabase.empty())
-    out.write("  default database  " + ShownText(files.defaultDatabase) +
-              " (vestral update takes it in)\n");
+  // Both languages' defaults: a new user starts from the one of the locale, update takes
+  // the one of the language the database was made in.
+  const std::string& english = files.installed ? files.shippedDatabase : files.defaultDatabase;
+  if (!english.empty())
+    out.write("  default databases " + ShownText(english) + " (English first), " +
+              ShownText(DefaultDatabaseOf(english, TextLanguage::Russian)) + " (Russian first)" +
+              (files.installed ? "; a new user starts from the one of their language" : "") +
+              "; vestral update takes the one in the database's language\n");
   if (!files.database.empty())
     out.write("  kept base         " + ShownText(KeptBasePath(files.database)) +
               " (the default the database was made from or last updated to)\n");

@@ -37,8 +37,11 @@ add_custom_target(package_files ALL
 # ---- install rules --------------------------------------------------------------
 install(TARGETS vestral RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS vestral_windows LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/vestral)
+# Both default databases: a new user starts from the one of their language.
 install(FILES ${VESTRAL_CODE_SET_DATABASE} DESTINATION ${CMAKE_INSTALL_DATADIR}/vestral
         RENAME vestral.DAT)
+install(FILES ${VESTRAL_CODE_SET_DATABASE_RU} DESTINATION ${CMAKE_INSTALL_DATADIR}/vestral
+        RENAME vestral-ru.DAT)
 install(FILES packaging/vestral.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${pkg}/vestral.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${pkg}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
@@ -59,9 +62,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "hex digits of a code, or its letter form such as P0100, and it shows the\n"
   "system the code belongs to, its description and a second text.\n"
   "\n"
-  "It ships a database of the generic codes, with English titles and Russian\n"
-  "texts. Its editor builds a database from a text file, checks it for damaged\n"
-  "entries, writes entries back out as text and merges a second database in.\n"
+  "It ships a database of the generic codes in English and Russian, one with\n"
+  "the English titles first and one with the Russian texts first. Its editor\n"
+  "builds a database from a text file, checks it for damaged entries, writes\n"
+  "entries back out as text and merges a second database in.\n"
   "\n"
   "Every operation also runs from the command line, without a display:\n"
   "vestral lookup, create, generate, check, collect, sync, search and lint.")

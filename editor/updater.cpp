@@ -5,6 +5,7 @@
 
 #include "database/code_index.h"
 #include "database/table_order.h"
+#include "database/text_language.h"
 #include "log/operation_log.h"
 #include "platform/codepage.h"
 #include "platform/file_io.h"
@@ -29,11 +30,6 @@ UpdateTexts textsAt(const DtcTable& table, const CodeIndex& index, std::string_v
   return {true, e.Text, e.Extension};
 }
 
-// NEW's texts as the user's database holds its two texts. Today every default holds
-// the description first and the second text after it, as the user's does; a default
-// that holds its languages the other way round is turned to the user's order here.
-UpdateTexts incomingTexts(UpdateTexts texts) { return texts; }
-
 void planTable(char letter, const DtcTable& yours, const DtcTable* base, const DtcTable& incoming,
                UpdatePlan& plan) {
   const CodeIndex yourIndex(yours), incomingIndex(incoming);
@@ -46,7 +42,7 @@ void planTable(char letter, const DtcTable& yours, const DtcTable* base, const D
     UpdateItem item{letter, std::string(code), 0, {}, {}, {}};
     item.yours = textsAt(yours, yourIndex, code, &item.yoursIndex);
     if (base) item.base = textsAt(*base, *baseIndex, code);
-    item.incoming = incomingTexts(textsAt(incoming, incomingIndex, code));
+    item.incoming = textsAt(incoming, incomingIndex, code);
     if (item.yours == item.incoming)
       ++plan.same;
     else if (!base)
@@ -136,6 +132,21 @@ void logPlan(LogSink& log, const UpdatePlan& plan) {
               (plan.haveBase ? "" : ", " + n(plan.differing) + " differing") + ", " +
               std::to_string(plan.same) + " already the same",
           kTabModeLineEnd, kHeading);
+}
+
+// NEW in the language the user's database was made in (its kept base tells; without a
+// base, the database itself), so that the user's order of the two texts stays and the
+// base written afterwards is of that language too. `bytes` become the turned record.
+Status turnToUsersLanguage(DtcDatabase& incoming, std::string& bytes, const DtcDatabase& made,
+                           LogSink& log) {
+  const TextLanguage language = FirstLanguageOf(made);
+  if (FirstLanguageOf(incoming) == language) return Status::OK();
+  TurnToLanguage(incoming, language);
+  log.LOG(std::string("The new default holds the other language first; its texts are taken ") +
+              (language == TextLanguage::Russian ? "Russian" : "English") +
+              " first, as the database was made",
+          kTabModeLineEnd, kHeading);
+  return SerializeDatabase(incoming, bytes);
 }
 
 UpdateResult failed(LogSink& log, Status s, UpdateResult result) {
@@ -238,6 +249,8 @@ UpdateResult UpdateDatabase(const std::string& databasePath, const std::string& 
   if (Status s = ReadDatabase(databasePath, yours); !s.ok())
     return failed(log, std::move(s), std::move(result));
   if (Status s = readBase(basePath, base); !s.ok())
+    return failed(log, std::move(s), std::move(result));
+  if (Status s = turnToUsersLanguage(incoming, incomingBytes, base ? *base : yours, log); !s.ok())
     return failed(log, std::move(s), std::move(result));
   log.LOG(base ? "Kept base " + LogPath(basePath)
                : "No kept base " + LogPath(basePath) +

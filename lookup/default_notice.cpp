@@ -4,6 +4,7 @@
 
 #include "database/database_view.h"
 #include "database/table_order.h"
+#include "database/text_language.h"
 #include "platform/program_paths.h"
 
 namespace vestral {
@@ -32,16 +33,35 @@ bool sameRecord(const DatabaseView& a, const DatabaseView& b) {
   return true;
 }
 
-}  // namespace
-
-std::string NewerDefaultNotice(const std::string& databasePath, const std::string& defaultPath) {
-  DatabaseFile fresh, kept;
-  if (defaultPath.empty() || !fresh.read(defaultPath).ok()) return {};
+// What the database was made from: its kept base when it has one, else itself. False
+// when that cannot be read.
+bool readKept(const std::string& databasePath, DatabaseFile& kept, bool& haveBase) {
   const std::string base = KeptBasePath(databasePath);
   std::error_code ec;
-  const bool haveBase = std::filesystem::exists(std::filesystem::symlink_status(base, ec));
+  haveBase = std::filesystem::exists(std::filesystem::symlink_status(base, ec));
+  return kept.read(haveBase ? base : databasePath).ok();
+}
+
+}  // namespace
+
+std::string DefaultOfSameLanguage(const std::string& databasePath,
+                                  const std::string& englishDefault) {
+  if (englishDefault.empty()) return {};
+  DatabaseFile kept;
+  bool haveBase = false;
+  // A database that cannot be read is for the caller to explain; English is as good a
+  // guess as any until then.
+  if (!readKept(databasePath, kept, haveBase)) return englishDefault;
+  return DefaultDatabaseOf(englishDefault, FirstLanguageOf(kept.view()));
+}
+
+std::string NewerDefaultNotice(const std::string& databasePath, const std::string& englishDefault) {
+  DatabaseFile fresh, kept;
+  bool haveBase = false;
   // A base that cannot be read is for `update` to explain.
-  if (!kept.read(haveBase ? base : databasePath).ok()) return {};
+  if (englishDefault.empty() || !readKept(databasePath, kept, haveBase)) return {};
+  const std::string defaultPath = DefaultDatabaseOf(englishDefault, FirstLanguageOf(kept.view()));
+  if (!fresh.read(defaultPath).ok()) return {};
   if (sameRecord(fresh.view(), kept.view())) return {};
   return haveBase ? kDefaultChanged : kDefaultDiffers;
 }

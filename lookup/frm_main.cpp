@@ -6,6 +6,7 @@
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -107,6 +108,24 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geometry, Qt::
   l->setTextFormat(Qt::PlainText);
   l->setWordWrap(true);
   return l;
+}
+
+// The description label's font, in pixels: the seed's, and the smallest a long text
+// (a Russian description with its hints) steps down to rather than lose its last line.
+constexpr int kItemPixels = 13;
+constexpr int kItemPixelsSmallest = 10;
+
+// Shows `text` in `label` in the largest font from kItemPixels down that fits it whole.
+void setFittedText(QLabel* label, const QString& text) {
+  QFont f = label->font();
+  for (int px = kItemPixels; px >= kItemPixelsSmallest; --px) {
+    f.setPixelSize(px);
+    const QRect need = QFontMetrics(f).boundingRect(QRect(0, 0, label->width(), 0xFFFF),
+                                                    Qt::TextWordWrap | label->alignment(), text);
+    if (need.height() <= label->height()) break;
+  }
+  label->setFont(f);
+  label->setText(text);
 }
 
 QLineEdit* makeBox(QWidget* parent, const char* name, const QRect& geometry, int maxLength,
@@ -230,7 +249,7 @@ void FrmMain::buildResultControls() {
   LblBDesc = makeLabel(this, "LblBDesc", twips(960, 1095, 6975, 255), Qt::AlignLeft);
   LblItem = makeLabel(this, "LblItem", twips(120, 1335, 7815, 615), Qt::AlignHCenter);
   for (QLabel* l : {LblCode, LblBDesc, LblItem}) {
-    l->setFont(msSansSerif(13, true));
+    l->setFont(msSansSerif(kItemPixels, true));
     l->setText("00000");
   }
   setColor(LblCode, QPalette::WindowText, QColor(255, 0, 0));
@@ -279,7 +298,7 @@ void FrmMain::FIND(const std::string& Val) {
   // The lookup may have read a changed file; the search window's list follows it.
   if (search_) search_->followDatabase();
   LblCode->setText(FromCp1251(d.LblCode));
-  LblItem->setText(FromCp1251(d.LblItem));
+  setFittedText(LblItem, FromCp1251(d.LblItem));
   LblBDesc->setText(FromCp1251(d.LblBDesc));
   setUsrText(d.TxtUSR);
   if (!d.found) {
@@ -413,7 +432,7 @@ void FrmMain::runEditorGate() {
   }
 }
 
-void FrmMain::setStatus(const std::string& text) { LblItem->setText(FromCp1251(text)); }
+void FrmMain::setStatus(const std::string& text) { setFittedText(LblItem, FromCp1251(text)); }
 
 void FrmMain::setUsrText(const std::string& text) {
   QString t = FromCp1251(text);

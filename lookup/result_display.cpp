@@ -23,7 +23,7 @@ FindDisplay DescribeFind(const DatabaseView& db, std::string_view Val) {
   const LookupResult r = LookupCode(db, Val);
   if (!r.found()) {
     d.LblBDesc = kAbsentMessage;
-    if (IsLetterForm(Val)) d.TxtUSR = AbsentCodeNoteRussian(RangeOfCode(Val));
+    if (IsLetterForm(Val)) d.TxtUSR = AbsentCodeLine(Val, TextLanguage::Russian);
     return d;
   }
   d.found = true;

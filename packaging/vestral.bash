@@ -5,7 +5,7 @@ _vestral() {
 
   if ((cword == 1)); then
     mapfile -t COMPREPLY < <(compgen -W "lookup create generate check collect sync search lint
-      set remove update --editor --db --help --version" -- "$cur")
+      set remove update language --editor --db --help --version" -- "$cur")
     return
   fi
 
@@ -34,6 +34,7 @@ _vestral() {
     set) options+=" --db --ext --yes --no" ;;
     remove) options+=" --db --yes --no" ;;
     update) options+=" --db --dry-run --yes --no" ;;
+    language) options+=" --db" ;;
     *) return ;;
   esac
   if [[ $cur == -* ]]; then
@@ -41,9 +42,10 @@ _vestral() {
     [[ ${COMPREPLY[*]} == *= ]] && compopt -o nospace
     return
   fi
-  # lookup, set and remove take codes (set a text too), search takes words, the windows
-  # nothing; the others take files.
+  # lookup, set and remove take codes (set a text too), search takes words, language a
+  # language, the windows nothing; the others take files.
   case ${words[1]} in
+    language) mapfile -t COMPREPLY < <(compgen -W "en ru" -- "$cur") ;;
     lookup | search | set | remove | --editor | --db) ;;
     *) _filedir ;;
   esac

@@ -142,8 +142,10 @@ std::string SiblingPath(const std::string& folder, const std::string& fileName,
 }
 
 ProgramEnvironment CurrentProgramEnvironment() {
-  ProgramEnvironment env{executablePath().string(), environment("HOME"),
-                         environment("XDG_DATA_HOME"), environment("XDG_CONFIG_HOME")};
+  ProgramEnvironment env{executablePath().string(),    environment("HOME"),
+                         environment("XDG_DATA_HOME"), environment("XDG_CONFIG_HOME"),
+                         environment("LC_ALL"),        environment("LC_MESSAGES"),
+                         environment("LANG")};
   if (env.home.empty()) {
     // A service or `env -i` may leave HOME unset; the password database still knows.
     if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) env.home = pw->pw_dir;
@@ -151,11 +153,29 @@ ProgramEnvironment CurrentProgramEnvironment() {
   return env;
 }
 
+TextLanguage DesktopLanguage(const ProgramEnvironment& env) {
+  for (const std::string* v : {&env.lcAll, &env.lcMessages, &env.lang}) {
+    if (v->empty()) continue;
+    // A locale name is language[_territory][.codeset][@modifier].
+    const bool russian = v->starts_with("ru") &&
+                         (v->size() == 2 || std::string("_.@").find((*v)[2]) != std::string::npos);
+    return russian ? TextLanguage::Russian : TextLanguage::English;
+  }
+  return TextLanguage::English;
+}
+
+std::string DefaultDatabaseOf(const std::string& englishDefault, TextLanguage language) {
+  if (language == TextLanguage::English) return englishDefault;
+  const fs::path p(englishDefault);
+  return (p.parent_path() / (p.stem().string() + "-ru" + p.extension().string())).string();
+}
+
 ProgramFiles ChooseProgramFiles(const ProgramEnvironment& env) {
   const fs::path exe(env.executable);
   const fs::path folder = exe.parent_path();
   std::error_code ec;
   ProgramFiles files;
+  files.language = DesktopLanguage(env);
   if (!installedLayout(folder)) {
     files.database = SiblingPath(folder.string(), exe.filename().string(), ".DAT");
     files.ini = SiblingPath(folder.string(), exe.filename().string(), ".ini");
@@ -194,8 +214,9 @@ Status PrepareProgramFiles(const ProgramFiles& files, ContentCheck checkDefault)
   // A user who has a database keeps it; one that cannot be looked at is reported when read.
   if (::lstat(files.database.c_str(), &st) == 0 || errno != ENOENT) return Status::OK();
   std::string bytes;
-  Status s = ReadWholeFile(files.shippedDatabase, bytes);
-  if (s.ok()) s = checkDefault(bytes, files.shippedDatabase);
+  const std::string shipped = DefaultDatabaseOf(files.shippedDatabase, files.language);
+  Status s = ReadWholeFile(shipped, bytes);
+  if (s.ok()) s = checkDefault(bytes, shipped);
   if (!s.ok())
     return Status::IOError("the installation is broken: " + s.message() +
                            "; reinstall vestral, or name a database with --db");

@@ -35,8 +35,23 @@ struct ProgramEnvironment {
   std::string home;        // $HOME
   std::string dataHome;    // $XDG_DATA_HOME, empty when unset
   std::string configHome;  // $XDG_CONFIG_HOME, empty when unset
+  // The locale variables that name the language of messages, empty when unset.
+  std::string lcAll, lcMessages, lang;
 };
 ProgramEnvironment CurrentProgramEnvironment();
+
+// Which of its two languages a default database gives as the description; the other
+// is the second text.
+enum class TextLanguage { English, Russian };
+
+// The user's language, as POSIX orders the locale variables: the first of LC_ALL,
+// LC_MESSAGES and LANG that is set and not empty decides, and a Russian locale ("ru",
+// "ru_RU.UTF-8") means Russian. Anything else, or none, means English.
+TextLanguage DesktopLanguage(const ProgramEnvironment& env);
+
+// The default database of `language`, named after the English one beside it:
+// "vestral.DAT" and "vestral-ru.DAT", "generic-codes.DAT" and "generic-codes-ru.DAT".
+std::string DefaultDatabaseOf(const std::string& englishDefault, TextLanguage language);
 
 // An installed copy is one that lies where it was installed: its windows module at
 // kInstalledWindowsModule or its default database at kShippedDatabase, or an executable
@@ -57,6 +72,8 @@ struct ProgramFiles {
   // empty for an unpacked copy, which has neither.
   std::string defaultDatabase;
   std::string problem;  // why the user's folders cannot be used; empty when they can
+  // The user's language: a new user starts from the default database of it.
+  TextLanguage language = TextLanguage::English;
 };
 ProgramFiles ChooseProgramFiles(const ProgramEnvironment& env);
 
@@ -73,9 +90,9 @@ using ContentCheck = Status (*)(std::string_view bytes, const std::string& path)
 
 // Readies the user's folders of an installed copy: the data folder and the vestral
 // folder in it must be the running user's own and lie outside /usr, judged where their
-// links lead. For a new user it then starts from the shipped default database, once
-// `checkDefault` has passed it: makes the data folder (mode 0700, as the XDG rules ask)
-// and copies the database in, and the same bytes as its kept base, each all or nothing
+// links lead. For a new user it then starts from the shipped default database of the
+// user's language, once `checkDefault` has passed it: makes the data folder (mode 0700, as the XDG
+// rules ask) and copies the database in, and the same bytes as its kept base, each all or nothing
 // and never over a file that is there. Nothing happens for a portable copy.
 Status PrepareProgramFiles(const ProgramFiles& files, ContentCheck checkDefault);
 

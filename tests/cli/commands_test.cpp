@@ -23,22 +23,22 @@ TEST_F(Commands, PrintAndReturn) {
       // command line, status, standard output, the start of standard error
       {"lookup --db {main} 0100 p0a80 P0200 4123", 0,
        kP0100 + kP0A80 + "P0200\tСиловая\ttwo parts  of a sensor\t\n" + kC0123, ""},
-      {"lookup --db {main} 0101 P1406 u3101 4123", 1,
-       "P0101" + kAbsent + "generic range: the same meaning on every vehicle, not in this " +
-           "database\nP1406" + kAbsent + "manufacturer range: each maker defines this code " +
-           "for its own vehicles\nU3101" + kAbsent + "reserved range: the standard assigns no " +
-           "meaning yet\n" + kC0123,
+      {"lookup --db {main} 0101 P1406 c3101 4123", 1,
+       "P0101" + kAbsent + "generic range: the standard gives this code one meaning on every " +
+           "make; not in this database\nP1406" + kAbsent + "manufacturer range: each maker " +
+           "defines this code for its own vehicles\nC3101" + kAbsent + "reserved range: the " +
+           "standard keeps it for later and has given this code no meaning yet\n" + kC0123,
        ""},
       {"lookup 0100", 1, "",
        "vestral: cannot open \"" + MainDatabasePath() +
            "\": No such file or directory (`vestral create FILE` writes an empty database)\n"},
-      {"lookup --db {main} --json 0a80 u3101", 1,
+      {"lookup --db {main} --json 0a80 c3101", 1,
        "[\n    {\n        \"code\": \"P0A80\",\n        \"extension\": \"ремонт\",\n        "
        "\"found\": true,\n        \"input\": \"0a80\",\n        \"range\": \"generic\",\n        "
        "\"system\": \"Силовая\",\n        \"text\": \"Датчик\"\n    },\n    {\n        \"code\": "
-       "\"U3101\",\n        \"extension\": null,\n        \"found\": false,\n        \"input\": "
-       "\"u3101\",\n        \"range\": \"reserved\",\n        \"system\": \"network "
-       "communications systems\",\n        \"text\": null\n    }\n]\n",
+       "\"C3101\",\n        \"extension\": null,\n        \"found\": false,\n        \"input\": "
+       "\"c3101\",\n        \"range\": \"reserved\",\n        \"system\": \"chassis\",\n"
+       "        \"text\": null\n    }\n]\n",
        ""},
       {"lookup --db {main} --json -", 0, "[\n]\n", ""},
       {"search --db {main} --json wiring", 0,
@@ -59,6 +59,8 @@ TEST_F(Commands, PrintAndReturn) {
        "1 (line 1); lookups never reach this one\n\n1 finding in \"" +
            src_ + "\":\n  1\tduplicate code\n",
        ""},
+      {"language --db {main}", 0, "en\n", ""},
+      {"language --db {main} de", 2, "", "vestral language: \"de\" is no language; give en or ru"},
       {"--version", 0, "vestral " VESTRAL_VERSION "\n", ""},
       {"", 2, "", "vestral: no command given\nTry `vestral --help`.\n"},
       {"frob", 2, "", "vestral: unknown command \"frob\"\nTry `vestral --help`.\n"},

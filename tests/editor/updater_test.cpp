@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "database/text_language.h"
+#include "platform/codepage.h"
 #include "platform/file_io.h"
 #include "support/entries.h"
 #include "support/lock_probe.h"
@@ -137,6 +139,32 @@ TEST_F(Update, WithoutABaseOnlyAddsAndListsTheDifferences) {
   const std::string kept = ReadBytes(db_);
   EXPECT_EQ(run(none).status.message().find("the kept base cannot be used: \"" + base_), 0u);
   EXPECT_EQ(ReadBytes(db_), kept);
+}
+
+// A database made English first takes a Russian-first default in English first: the
+// order of its two texts stays, and its kept base stays English first too.
+TEST(UpdateLanguage, KeepsToTheLanguageTheDatabaseWasMadeIn) {
+  DtcDatabase base = EmptyDatabase();
+  base.P.Entries.push_back(entry("0100", "MAF", Utf8ToCp1251("ДМРВ")));
+  DtcDatabase yours = base, incoming = base;
+  incoming.P.Entries[1].Extension = Utf8ToCp1251("ДМРВ: цепь");
+  incoming.P.Entries.push_back(entry("0102", "MAF low", Utf8ToCp1251("ДМРВ: низкий")));
+  const DtcDatabase expectedBase = incoming;
+  TurnToLanguage(incoming, TextLanguage::Russian);
+  TempDir dir;
+  const std::string db = dir.file("vestral.DAT"), fresh = dir.file("vestral-ru.DAT");
+  for (const auto& [path, content] :
+       {std::pair{db, &yours}, {db + ".base", &base}, {fresh, &incoming}})
+    ASSERT_TRUE(WriteDatabase(path, *content).ok());
+  RecordingSink log;
+  ScriptedQuestions none;
+  ASSERT_TRUE(UpdateDatabase(db, fresh, false, log, none).done());
+  DtcDatabase now, keptBase;
+  ASSERT_TRUE(ReadDatabase(db, now).ok() && ReadDatabase(db + ".base", keptBase).ok());
+  yours.P.Entries[1] = expectedBase.P.Entries[1];
+  yours.P.Entries.push_back(expectedBase.P.Entries[2]);
+  EXPECT_EQ(now, yours);
+  EXPECT_EQ(keptBase, expectedBase);
 }
 
 }  // namespace

@@ -23,14 +23,16 @@ TEST(Cnvrt, TheFirstCharacterPicksThePrefixAndTheLastThreeFollow) {
   for (const auto& [in, out] : cases) EXPECT_EQ(Cnvrt(in), out) << in;
 }
 
-// Makers own P1, P30 to P33 and the first two of C, B, U, whose fourth is reserved.
+// Makers own P1, P30 to P33 and the second and third of C, B, U. The standard has
+// assigned P34 and U3 and keeps P35 to P3F, C3 and B3 for later.
 TEST(RangeOfCode, GenericManufacturerOrReservedByLetterAndDigits) {
   const std::pair<const char*, const char*> cases[] = {
       {"P0100", "generic"},      {"P1406", "manufacturer"}, {"P2096", "generic"},
       {"P3000", "manufacturer"}, {"P33FF", "manufacturer"}, {"P3400", "generic"},
-      {"P3FFF", "generic"},      {"C0035", "generic"},      {"C1000", "manufacturer"},
+      {"P34FF", "generic"},      {"P3500", "reserved"},     {"P3FFF", "reserved"},
+      {"C0035", "generic"},      {"C1000", "manufacturer"}, {"C3000", "reserved"},
       {"B2FFF", "manufacturer"}, {"B3000", "reserved"},     {"U0100", "generic"},
-      {"U2000", "manufacturer"}, {"U3FFF", "reserved"},
+      {"U2000", "manufacturer"}, {"U3000", "generic"},      {"U3FFF", "generic"},
   };
   for (const auto& [code, range] : cases) EXPECT_STREQ(CodeRangeName(RangeOfCode(code)), range);
 }

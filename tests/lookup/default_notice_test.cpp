@@ -38,5 +38,27 @@ TEST(DefaultNotice, TellsWhenTheDefaultDiffersFromWhatTheDatabaseWasMadeFrom) {
   EXPECT_EQ(NewerDefaultNotice(path, "") + NewerDefaultNotice(path, dir.file("none.DAT")), "");
 }
 
+// A database made Russian first is compared with the Russian-first default, and
+// `update` takes that one in; the English one is no news for it.
+TEST(DefaultNotice, ComparesWithTheDefaultOfTheLanguageTheDatabaseWasMadeIn) {
+  DtcDatabase russian = EmptyDatabase();
+  russian.P.Entries.push_back(entry("0100", Utf8ToCp1251("ДМРВ"), "MAF"));
+  std::string ru, ruNewer, en;
+  ASSERT_TRUE(SerializeDatabase(russian, ru).ok());
+  russian.P.Entries.push_back(entry("0101", Utf8ToCp1251("ДМРВ: диапазон"), "MAF range"));
+  ASSERT_TRUE(SerializeDatabase(russian, ruNewer).ok());
+  ASSERT_TRUE(SerializeDatabase(EmptyDatabase(), en).ok());
+  TempDir dir;
+  const std::string path = dir.file("vestral.DAT"), english = dir.file("default.DAT");
+  WriteBytes(english, en);
+  WriteBytes(dir.file("default-ru.DAT"), ru);
+  WriteBytes(path, ru);
+  WriteBytes(path + ".base", ru);
+  EXPECT_EQ(DefaultOfSameLanguage(path, english), dir.file("default-ru.DAT"));
+  EXPECT_EQ(NewerDefaultNotice(path, english), "");
+  WriteBytes(dir.file("default-ru.DAT"), ruNewer);
+  EXPECT_NE(NewerDefaultNotice(path, english), "");
+}
+
 }  // namespace
 }  // namespace vestral::testing

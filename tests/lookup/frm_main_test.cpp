@@ -91,9 +91,9 @@ TEST_F(FrmMainTest, TypedCodesAreFilteredConvertedAndLookedUp) {
   const QString p0100 = QString::fromUtf8("0100|Air flow|Двигатель|") + kUsr;
   const QString absent = QString::fromUtf8("Ошибка отсутствует в базе данных");
   const QString generic = QString::fromUtf8(
-      "Общий диапазон: код значит одно и то же на всех автомобилях, но в этой базе его нет");
-  const QString reserved =
-      QString::fromUtf8("Резервный диапазон: стандарт пока не назначил этому коду значения");
+      "Общий диапазон: значение кода задаёт стандарт, одно для всех марок; в этой базе кода нет");
+  const QString reserved = QString::fromUtf8(
+      "Резервный диапазон: стандарт держит его про запас и пока не назначил этому коду значения");
   const QString maker = QString::fromUtf8(
       "Диапазон производителя: каждый производитель задаёт этот код для своих автомобилей");
   const struct {
@@ -113,8 +113,8 @@ TEST_F(FrmMainTest, TypedCodesAreFilteredConvertedAndLookedUp) {
       {">Txt5", "b", "0101|B|NI|" + p0100},
       // Hex letters stand only where a code's hex digits do.
       {"Txt5", "pad 12", "0101|P 12|NI|" + p0100},
-      {"Txt5", "ua3fe", "0101|U3FE|NI|" + p0100},
-      {">Txt5", "f", "0101|U3FEF|NN|||" + absent + "|" + reserved},
+      {"Txt5", "ca3fe", "0101|C3FE|NI|" + p0100},
+      {">Txt5", "f", "0101|C3FEF|NN|||" + absent + "|" + reserved},
       {"Txt4", "d1ab", "D1AB|U11AB|NN|||" + absent + "|" + maker},
   };
   open();
@@ -339,6 +339,28 @@ TEST_F(FrmMainTest, EachLookupSeesTheFileAsItIsNow) {
     }
     type("Txt5", "p0100");
     EXPECT_EQ(shown().section('|', 1).toStdString(), expected.toStdString()) << file;
+  }
+}
+
+// A description too long for the label (a Russian one with its hints) is shown whole in
+// a smaller font; a short one keeps the window's own.
+TEST_F(FrmMainTest, ALongDescriptionIsShownWhole) {
+  DtcDatabase db = EmptyDatabase();
+  db.C.Entries.push_back(testing::entry(
+      "0036", ToCp1251Lossy(QString::fromUtf8(
+                  "Задающий (импульсный) ротор датчика скорости: неисправность, левое заднее "
+                  "колесо. Проверить: ротор на сколы и грязь, люфт подшипника, разъём датчика."))));
+  db.P.Entries.push_back(testing::entry("0100", "Air flow"));
+  ASSERT_TRUE(WriteDatabase(dbPath, db).ok());
+  open();
+  auto* item = find<QLabel>("LblItem");
+  for (const auto& [code, smaller] : {std::pair{"c0036", true}, {"p0100", false}}) {
+    type("Txt5", code);
+    const QRect need = QFontMetrics(item->font())
+                           .boundingRect(QRect(0, 0, item->width(), 0xFFFF),
+                                         Qt::TextWordWrap | item->alignment(), item->text());
+    EXPECT_LE(need.height(), item->height()) << code;
+    EXPECT_EQ(item->font().pixelSize() < 13, smaller) << code;
   }
 }
 

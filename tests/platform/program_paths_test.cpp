@@ -37,9 +37,13 @@ TEST(ProgramFiles, APortableCopyKeepsItsFilesBesideItAndAnInstalledOneInXdgFolde
     fs::create_directories(p);
   const std::string shippedBytes = databaseBytes("shipped");
   testing::WriteBytes(shipped.string(), shippedBytes);
+  testing::WriteBytes(DefaultDatabaseOf(shipped.string(), TextLanguage::Russian),
+                      databaseBytes("russian"));
   const auto choose = [&](const std::string& folder, const std::string& home,
-                          const std::string& data, const std::string& config) {
-    return ChooseProgramFiles({root.file(folder + "/dtc"), at(home), at(data), at(config)});
+                          const std::string& data, const std::string& config,
+                          const std::string& lang = "") {
+    return ChooseProgramFiles(
+        {root.file(folder + "/dtc"), at(home), at(data), at(config), "", "", lang});
   };
   const std::string local = "@/h/.local/share/vestral/vestral.DAT";
   const std::string configIni = "@/h/.config/vestral/vestral.ini";
@@ -86,6 +90,32 @@ TEST(ProgramFiles, APortableCopyKeepsItsFilesBesideItAndAnInstalledOneInXdgFolde
   EXPECT_TRUE(PrepareProgramFiles(files, CheckDatabaseBytes).ok());
   EXPECT_EQ(ReadBytes(files.database), "mine");
   EXPECT_EQ(SiblingPath("/", "dtc.exe", ".ini"), "/dtc.ini");
+  // A Russian desktop starts from the Russian-first default.
+  const ProgramFiles russian = choose("bin", "@/r", "", "", "ru_RU.UTF-8");
+  ASSERT_TRUE(PrepareProgramFiles(russian, CheckDatabaseBytes).ok());
+  EXPECT_EQ(ReadBytes(russian.database) + ReadBytes(KeptBasePath(russian.database)),
+            databaseBytes("russian") + databaseBytes("russian"));
+}
+
+// The first of LC_ALL, LC_MESSAGES and LANG that is set decides, as POSIX orders them.
+TEST(ProgramFiles, TheUsersLanguageComesFromTheFirstLocaleVariableSet) {
+  const struct {
+    const char *lcAll, *lcMessages, *lang;
+    TextLanguage language;
+  } cases[] = {
+      {"", "", "ru_RU.UTF-8", TextLanguage::Russian},
+      {"", "ru_UA@latin", "", TextLanguage::Russian},
+      {"", "", "", TextLanguage::English},
+      {"C", "", "ru_RU.UTF-8", TextLanguage::English},
+      {"ru_RU.KOI8-R", "en_GB", "", TextLanguage::Russian},
+      {"", "", "rue_UA", TextLanguage::English},  // Rusyn
+  };
+  for (const auto& [lcAll, lcMessages, lang, language] : cases)
+    EXPECT_EQ(DesktopLanguage({"", "", "", "", lcAll, lcMessages, lang}), language)
+        << lcAll << "|" << lcMessages << "|" << lang;
+  EXPECT_EQ(DefaultDatabaseOf("/usr/share/vestral/vestral.DAT", TextLanguage::Russian),
+            "/usr/share/vestral/vestral-ru.DAT");
+  EXPECT_EQ(DefaultDatabaseOf("b/generic-codes.DAT", TextLanguage::English), "b/generic-codes.DAT");
 }
 
 // What a first start finds in the install and in the user's folders, and what it makes
@@ -161,7 +191,8 @@ TEST(ProgramFiles, AFirstStartStaysInTheUsersOwnFoldersAndNeverReplacesAFile) {
       ASSERT_EQ(::chown((root.path() + c.theirs).c_str(), 12345, 12345), 0);
     }
     const std::string base = root.path() + db + ".base", baseBefore = ReadBytes(base);
-    const ProgramFiles files = ChooseProgramFiles({root.file("bin/vestral"), at("@/h"), "", ""});
+    const ProgramFiles files =
+        ChooseProgramFiles({root.file("bin/vestral"), at("@/h"), "", "", "", "", ""});
     EXPECT_TRUE(files.installed);
     const Status s = PrepareProgramFiles(files, CheckDatabaseBytes);
     EXPECT_TRUE(*c.refused ? s.message().starts_with(at(c.refused)) : s.ok()) << s.message();
@@ -169,7 +200,8 @@ TEST(ProgramFiles, AFirstStartStaysInTheUsersOwnFoldersAndNeverReplacesAFile) {
     EXPECT_EQ(ReadBytes(base), baseBefore.empty() && c.database == ours ? ours : baseBefore);
   }
   // A copy under /usr without the windows module beside it is an installed one.
-  EXPECT_TRUE(ChooseProgramFiles({"/usr/lib/vestral-test/bin/vestral", "/h", "", ""}).installed);
+  EXPECT_TRUE(ChooseProgramFiles({"/usr/lib/vestral-test/bin/vestral", "/h", "", "", "", "", ""})
+                  .installed);
 }
 
 }  // namespace
