@@ -265,21 +265,21 @@ bool keepOld(const std::string& dest, LogSink& log, GenerateResult& result) {
 // Read before anything is written, so an unreadable source costs nothing.
 bool readSource(const std::string& source, const std::string& dest, LogSink& log, FileBytes& text,
                 GenerateResult& result) {
-  if (!FileExists(source)) {
+  Status s = ReadWholeFile(source, text);
+  if (s.IsNotFound() || s.IsInvalidArgument()) {
     log.LOG(kSourceNotFound, kTabModeLineEnd, color::kBrightWhite);
-    result.status = CheckReadable(source);
-    result.sourceUnreadable = !result.status.ok();
-    if (result.status.ok()) result.status = Status::IOError("\"" + source + "\" was not found");
+    result.status = std::move(s);
+    result.sourceUnreadable = true;
     keepOld(dest, log, result);
     return false;
   }
-  // Replacing the destination would replace the text we are about to read.
+  // Replacing the destination would replace the text just read.
   if (sameFile(source, dest))
     return failed(log,
                   Status::InvalidArgument(
                       "\"" + dest + "\" is the source file itself; choose another destination"),
                   result);
-  if (Status s = ReadWholeFile(source, text); !s.ok()) {
+  if (!s.ok()) {
     result.sourceUnreadable = true;
     failed(log, std::move(s), result);
     keepOld(dest, log, result);

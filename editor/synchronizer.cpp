@@ -452,11 +452,11 @@ SyncResult Synchronize(const std::string& mainPath, const std::string& syncPath,
   log.LOG("Synchronization databases ", kTabModeNone, kWhite);
   log.LOG(direct ? "Direct mode" : "Alternative value mode", kTabModeLineEnd, kWhite);
   SyncResult result;
-  if (!FileExists(syncPath)) {
+  // Any other problem with it is told where it is opened, after the main database.
+  if (Status s = CheckReadable(syncPath); s.IsNotFound() || s.IsInvalidArgument()) {
     log.LOG("Synchro database not found", kTabModeLineEnd, kWhite);
-    result.status = CheckReadable(syncPath);
-    result.otherUnreadable = !result.status.ok();
-    if (result.status.ok()) result.status = Status::IOError("\"" + syncPath + "\" was not found");
+    result.status = std::move(s);
+    result.otherUnreadable = true;
     return result;
   }
 

@@ -140,8 +140,4 @@ class FileLock {
 // "No such file or directory" and the like for the current errno.
 std::string ErrnoText(int err);
 
-// Test seam: the next `writes` file writes stop half-way and fail as on a full disk
-// (ENOSPC), for machines where no small file system can be mounted. 0 disarms it.
-void SimulateFullDiskForTesting(int writes);
-
 }  // namespace vestral
