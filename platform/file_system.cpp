@@ -18,9 +18,7 @@ std::atomic<FileSystem*> installed{nullptr};
 
 }  // namespace
 
-ssize_t FileSystem::write(int fd, const void* data, size_t size) {
-  return ::write(fd, data, size);
-}
+ssize_t FileSystem::write(int fd, const void* data, size_t size) { return ::write(fd, data, size); }
 
 int FileSystem::fsync(int fd) { return ::fsync(fd); }
 
