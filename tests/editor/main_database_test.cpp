@@ -68,8 +68,11 @@ TEST(WriteMainDatabase, WritesAfterAskingWhenTheFileChangedSinceTheRead) {
     EXPECT_EQ(stamp == StampOf(ReadBytes(path)), wrote || answer == Button::Cancel);
     ASSERT_EQ(questions.asked().size(), answer == Button::Cancel ? 0u : 1u);
     if (answer == Button::Cancel) continue;
-    EXPECT_EQ(questions.asked()[0].text, ChangedSinceReadQuestion(path).text);
-    EXPECT_THAT(questions.asked()[0].text, HasSubstr(path + "\" has changed since it was read"));
+    EXPECT_EQ(questions.asked()[0].text,
+              "The main database \"" + path +
+                  "\" has changed since it was read (another operation wrote it, or it was "
+                  "replaced).\r\nWriting now puts back the copy read earlier and undoes those "
+                  "changes.\r\n\r\nWrite it anyway?");
     EXPECT_EQ(questions.asked()[0].buttons, (std::vector<Button>{Button::Yes, Button::No}));
     EXPECT_EQ(questions.asked()[0].defaultButton, Button::No);
   }

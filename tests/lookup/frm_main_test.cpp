@@ -364,5 +364,24 @@ TEST_F(FrmMainTest, ALongDescriptionIsShownWhole) {
   }
 }
 
+// A visit to the text box, by click or by key, selects all it shows, ready to copy.
+TEST_F(FrmMainTest, TheTextBoxSelectsAllItShowsWhenItGetsTheFocus) {
+  open();
+  type("Txt4", "0100");
+  auto* usr = find<QTextEdit>("TxtUSR");
+  ASSERT_EQ(usr->toPlainText(), kUsr);
+  const auto whole = [usr] {
+    const QTextCursor c = usr->textCursor();
+    return c.selectionStart() == 0 && c.selectionEnd() == kUsr.size();
+  };
+  usr->setTextCursor(QTextCursor(usr->document()));
+  QTest::mouseClick(usr->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+  EXPECT_TRUE(QTest::qWaitFor(whole));
+  find("Txt4")->setFocus();
+  usr->setTextCursor(QTextCursor(usr->document()));
+  usr->setFocus(Qt::TabFocusReason);
+  EXPECT_TRUE(whole());
+}
+
 }  // namespace
 }  // namespace vestral

@@ -23,8 +23,11 @@ TEST(MessageBoxQuestions, ShowTheTextAsItIsAndAnswerNoWhenClosed) {
     box->reject();
   });
   MessageBoxQuestions questions(nullptr);
-  EXPECT_EQ(questions.ask({"Replace \"<b>x</b>.DAT\"?", {Button::Yes, Button::No}, Button::Yes,
-                           Icon::Question, ""}),
+  EXPECT_EQ(questions.ask({"Replace \"<b>x</b>.DAT\"?",
+                           {Button::Yes, Button::No},
+                           Button::Yes,
+                           Icon::Question,
+                           ""}),
             Button::No);
   EXPECT_EQ(shown, "Replace \"<b>x</b>.DAT\"?");
   EXPECT_EQ(title, "VESTRAL");
