@@ -13,12 +13,6 @@ namespace {
 
 using testing::TempDir;
 
-TEST(EditorGate, OnlyEscWithExactlyCtrlAndAltIsTheGateKey) {
-  for (int key : {0, 13, 26, 27, 28, 65})
-    for (int shift = 0; shift < 8; ++shift)
-      EXPECT_EQ(IsEditorGateKey(key, shift), key == 27 && shift == 6) << key << " " << shift;
-}
-
 TEST(EditorGate, FollowsTheSettingInTheIniFileReadAfreshEachTime) {
   const std::string query = "[Main]\nEditor=QUERY\n";
   const struct {

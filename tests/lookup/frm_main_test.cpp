@@ -150,6 +150,8 @@ TEST_F(FrmMainTest, ClipboardAndKeysGoThroughTheRulesOfTyping) {
       {nullptr, "Txt4", "Ctrl+C", "0100|P0100|CC", line},
       {nullptr, "Txt4", "Ctrl+A", "0100|P0100|CC", line},
       {nullptr, "Txt4", "Ctrl+C", "0100|P0100|CC", "0100"},
+      // The text box's focus selects all it shows, so its copy is the whole text.
+      {nullptr, "TxtUSR", "Ctrl+C", "0100|P0100|CC", "Проверьте датчик\nи проводку"},
       {" p0a80\n", "Txt4", "Ctrl+V", "0100|P0A80|NN", " p0a80\n"},
       {"0100", "Txt5", "Shift+Ins", "0100|P0100|CC", "0100"},
       {line, "Txt4", "Ctrl+V", "0100|P0100|CC", line},
@@ -362,25 +364,6 @@ TEST_F(FrmMainTest, ALongDescriptionIsShownWhole) {
     EXPECT_LE(need.height(), item->height()) << code;
     EXPECT_EQ(item->font().pixelSize() < 13, smaller) << code;
   }
-}
-
-// A visit to the text box, by click or by key, selects all it shows, ready to copy.
-TEST_F(FrmMainTest, TheTextBoxSelectsAllItShowsWhenItGetsTheFocus) {
-  open();
-  type("Txt4", "0100");
-  auto* usr = find<QTextEdit>("TxtUSR");
-  ASSERT_EQ(usr->toPlainText(), kUsr);
-  const auto whole = [usr] {
-    const QTextCursor c = usr->textCursor();
-    return c.selectionStart() == 0 && c.selectionEnd() == kUsr.size();
-  };
-  usr->setTextCursor(QTextCursor(usr->document()));
-  QTest::mouseClick(usr->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
-  EXPECT_TRUE(QTest::qWaitFor(whole));
-  find("Txt4")->setFocus();
-  usr->setTextCursor(QTextCursor(usr->document()));
-  usr->setFocus(Qt::TabFocusReason);
-  EXPECT_TRUE(whole());
 }
 
 }  // namespace

@@ -71,50 +71,43 @@ TEST_F(FileWrites, AReplacedFileKeepsItsModeOwnerAndGroup) {
   EXPECT_EQ(names(), 1);
 }
 
-// A writer killed while it writes its new file, or with the file complete and named
-// beside the old one just before its rename, leaves the old file whole; another writer
-// meanwhile takes another name, and the name the killed one left goes with the next write.
+// A writer killed half-way through writing its new file, or with the file complete and
+// named beside the old one just before its rename, leaves the old file whole; another
+// writer meanwhile takes another name, and the name the killed one left goes with the
+// next write.
 TEST_F(FileWrites, KilledAndConcurrentWritersLeaveOneWholeFileAndNoTemporary) {
   // Tells `told` it got to the call `at`, then waits there to be killed.
   struct StopAt : FileSystem {
-    std::string_view at;
-    int told = -1;
-    void stop(std::string_view call) {
-      if (call != at) return;
+    StopAt(std::string_view call, int pipe) : at(call), told(pipe) {}
+    [[noreturn]] void stop() {
       (void)!::write(told, "!", 1);
       for (;;) ::pause();
     }
     ssize_t write(int fd, const void* data, size_t size) override {
-      if (at != "write") return FileSystem::write(fd, data, size);
-      (void)FileSystem::write(fd, data, size / 2);
-      stop("write");
-      return -1;
+      if (at == "write") (void)FileSystem::write(fd, data, size / 2), stop();
+      return FileSystem::write(fd, data, size);
     }
     int rename(const char* from, const char* to) override {
-      stop("rename");
+      if (at == "rename") stop();
       return FileSystem::rename(from, to);
     }
+    std::string_view at;
+    int told;
   };
   const struct {
     std::string_view stopAt;
     long namesWhileStopped;
-  } cases[] = {
-      {.stopAt = "write", .namesWhileStopped = 1},  // the new file has no name yet
-      {.stopAt = "rename", .namesWhileStopped = 2},
-  };
+  } cases[] = {{.stopAt = "write", .namesWhileStopped = 1},  // the new file has no name yet
+               {.stopAt = "rename", .namesWhileStopped = 2}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.stopAt);
-    testing::WriteBytes(path, "old");
     int told[2];
     ASSERT_EQ(::pipe(told), 0);
     const pid_t writer = ::fork();
     if (writer == 0) {
-      StopAt stop;
-      stop.at = c.stopAt;
-      stop.told = told[1];
+      StopAt stop(c.stopAt, told[1]);
       const InstalledFileSystem installed(stop);
-      (void)ReplaceFile(path, std::string(1 << 16, 'n'));
-      ::_exit(1);
+      ::_exit(ReplaceFile(path, std::string(1 << 16, 'n')).ok());
     }
     ::close(told[1]);
     char got = 0;
@@ -128,7 +121,7 @@ TEST_F(FileWrites, KilledAndConcurrentWritersLeaveOneWholeFileAndNoTemporary) {
     ::waitpid(writer, &status, 0);
     EXPECT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(ReadBytes(path), "meanwhile");
-    ASSERT_TRUE(ReplaceFile(path, "next").ok());
+    ASSERT_TRUE(ReplaceFile(path, "old").ok());
     EXPECT_EQ(names(), 1);
   }
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstddef>
 
 #include "platform/file_system.h"
 
@@ -13,13 +12,9 @@ namespace vestral::testing {
 class FullDisk : public FileSystem {
  public:
   explicit FullDisk(size_t room = 0) : room_(room), installed_(*this) {}
-
   ssize_t write(int fd, const void* data, size_t size) override {
-    if (room_ == 0) {
-      errno = ENOSPC;
-      return -1;
-    }
-    const ssize_t n = FileSystem::write(fd, data, std::min(size, room_));
+    const ssize_t n = room_ ? FileSystem::write(fd, data, std::min(size, room_)) : -1;
+    if (n < 0 && room_ == 0) errno = ENOSPC;
     if (n > 0) room_ -= static_cast<size_t>(n);
     return n;
   }
