@@ -16,13 +16,13 @@ class Reader {
 
   bool u16(uint32_t& v, const char* what) {
     if (!need(2, what)) return false;
-    v = DecodeU16(&bytes_[pos_]);
+    v = DecodeU16(bytes_.substr(pos_));
     pos_ += 2;
     return true;
   }
   bool u32(uint32_t& v, const char* what) {
     if (!need(4, what)) return false;
-    v = DecodeU32(&bytes_[pos_]);
+    v = DecodeU32(bytes_.substr(pos_));
     pos_ += 4;
     return true;
   }

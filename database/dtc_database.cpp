@@ -105,7 +105,7 @@ RecordWriter::RecordWriter(const Shape (&tables)[4], std::string& out) : out_(ou
   out_.resize(size);
   size_t at = 0;
   for (int i = 0; i < 4; ++i) {
-    at = EncodeTableHead(&out_[at], tables[i].name, tables[i].elements) - out_.data();
+    at = EncodeTableHead(out_, at, tables[i].name, tables[i].elements);
     next_[i] = at;
     at += tables[i].bytes;
     end_[i] = at;
@@ -116,14 +116,14 @@ RecordWriter::RecordWriter(const Shape (&tables)[4], std::string& out) : out_(ou
 bool RecordWriter::put(int slot, std::string_view code, std::string_view text,
                        std::string_view extension) {
   if (end_[slot] - next_[slot] < ElementBytes(text, extension) || missing_[slot] == 0) return false;
-  next_[slot] = EncodeElement(&out_[next_[slot]], code, text, extension) - out_.data();
+  next_[slot] = EncodeElement(out_, next_[slot], code, text, extension);
   --missing_[slot];
   return true;
 }
 
 bool RecordWriter::putRaw(int slot, std::string_view elements, uint32_t count) {
   if (end_[slot] - next_[slot] < elements.size() || missing_[slot] < count) return false;
-  next_[slot] = EncodeBytes(&out_[next_[slot]], elements) - out_.data();
+  next_[slot] = EncodeBytes(out_, next_[slot], elements);
   missing_[slot] -= count;
   return true;
 }

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+#include <string>
 #include <string_view>
 
 namespace vestral {
@@ -33,24 +33,30 @@ struct EntryView {
   std::string_view Extension;
 };
 
-inline uint32_t DecodeU16(const char* p) {
-  return static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8);
+// Each Decode reads at the start of `b`, which holds the bytes it needs.
+inline uint32_t DecodeU16(std::string_view b) {
+  return static_cast<unsigned char>(b[0]) | (static_cast<unsigned char>(b[1]) << 8);
 }
 
-inline uint32_t DecodeU32(const char* p) { return DecodeU16(p) | (DecodeU16(p + 2) << 16); }
-
-// Each Encode writes at `p` and returns where the next byte goes.
-inline char* EncodeU16(char* p, size_t v) {
-  p[0] = static_cast<char>(v & 0xFF);
-  p[1] = static_cast<char>((v >> 8) & 0xFF);
-  return p + 2;
+inline uint32_t DecodeU32(std::string_view b) {
+  return DecodeU16(b) | (DecodeU16(b.substr(2)) << 16);
 }
 
-inline char* EncodeU32(char* p, uint32_t v) { return EncodeU16(EncodeU16(p, v & 0xFFFF), v >> 16); }
+// Each Encode writes into `out` from `at`, where the caller made room, and returns where
+// the next byte goes.
+inline size_t EncodeU16(std::string& out, size_t at, size_t v) {
+  out[at] = static_cast<char>(v & 0xFF);
+  out[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+  return at + 2;
+}
 
-inline char* EncodeBytes(char* p, std::string_view bytes) {
-  if (!bytes.empty()) std::memcpy(p, bytes.data(), bytes.size());
-  return p + bytes.size();
+inline size_t EncodeU32(std::string& out, size_t at, uint32_t v) {
+  return EncodeU16(out, EncodeU16(out, at, v & 0xFFFF), v >> 16);
+}
+
+inline size_t EncodeBytes(std::string& out, size_t at, std::string_view bytes) {
+  if (!bytes.empty()) bytes.copy(&out[at], bytes.size());
+  return at + bytes.size();
 }
 
 // The bytes an element with these texts takes.
@@ -62,35 +68,36 @@ inline size_t ElementBytes(std::string_view text, std::string_view extension) {
 // them.
 inline size_t ElementSize(std::string_view bytes) {
   if (bytes.size() < kElementFixedBytes) return 0;
-  const size_t text = DecodeU16(bytes.data() + kCodeBytes);
+  const size_t text = DecodeU16(bytes.substr(kCodeBytes));
   if (bytes.size() < kElementFixedBytes + text) return 0;
-  const size_t size = kElementFixedBytes + text + DecodeU16(bytes.data() + kCodeBytes + 2 + text);
+  const size_t size = kElementFixedBytes + text + DecodeU16(bytes.substr(kCodeBytes + 2 + text));
   return bytes.size() < size ? 0 : size;
 }
 
 // The element at the start of `bytes`. REQUIRES: it lies whole in them (ElementSize).
 inline EntryView DecodeElement(std::string_view bytes) {
-  const size_t text = DecodeU16(bytes.data() + kCodeBytes);
+  const size_t text = DecodeU16(bytes.substr(kCodeBytes));
   const size_t extensionAt = kCodeBytes + 2 + text;
   return {bytes.substr(0, kCodeBytes), bytes.substr(kCodeBytes + 2, text),
-          bytes.substr(extensionAt + 2, DecodeU16(bytes.data() + extensionAt))};
+          bytes.substr(extensionAt + 2, DecodeU16(bytes.substr(extensionAt)))};
 }
 
-// REQUIRES: room for ElementBytes(text, extension); `code` kCodeBytes long; texts at most
-// kMaxTextBytes long.
-inline char* EncodeElement(char* p, std::string_view code, std::string_view text,
-                           std::string_view extension) {
-  p = EncodeBytes(p, code);
-  p = EncodeBytes(EncodeU16(p, text.size()), text);
-  return EncodeBytes(EncodeU16(p, extension.size()), extension);
+// REQUIRES: room for ElementBytes(text, extension) at `at`; `code` kCodeBytes long; texts
+// at most kMaxTextBytes long.
+inline size_t EncodeElement(std::string& out, size_t at, std::string_view code,
+                            std::string_view text, std::string_view extension) {
+  at = EncodeBytes(out, at, code);
+  at = EncodeBytes(out, EncodeU16(out, at, text.size()), text);
+  return EncodeBytes(out, EncodeU16(out, at, extension.size()), extension);
 }
 
-// A table's part before its elements. REQUIRES: room for kTableFixedBytes + name.
-inline char* EncodeTableHead(char* p, std::string_view name, uint32_t elements) {
-  p = EncodeBytes(EncodeU16(p, name.size()), name);
-  p = EncodeU16(p, 1);  // one dimension
-  p = EncodeU32(p, elements);
-  return EncodeU32(p, 0);  // its lower bound
+// A table's part before its elements. REQUIRES: room for kTableFixedBytes + name at `at`.
+inline size_t EncodeTableHead(std::string& out, size_t at, std::string_view name,
+                              uint32_t elements) {
+  at = EncodeBytes(out, EncodeU16(out, at, name.size()), name);
+  at = EncodeU16(out, at, 1);  // one dimension
+  at = EncodeU32(out, at, elements);
+  return EncodeU32(out, at, 0);  // its lower bound
 }
 
 }  // namespace vestral
