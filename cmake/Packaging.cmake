@@ -30,10 +30,12 @@ add_custom_command(OUTPUT ${pkg}/vestral.1.gz ${pkg}/changelog.gz
   COMMAND gzip -9n -c ${pkg}/changelog > ${pkg}/changelog.gz
   DEPENDS ${pkg}/vestral.1 ${pkg}/changelog VERBATIM)
 
-# The icon, drawn by the program's own code.
+# The icon, drawn by the program's own code; the folder is made anew, so an icon of an
+# earlier name never reaches the package.
 add_executable(vestral_icons tools/icons.cpp)
 target_link_libraries(vestral_icons PRIVATE vestral_gui)
 add_custom_command(OUTPUT ${pkg}/icons/256x256/apps/${VESTRAL_APP_ID}.png
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${pkg}/icons
   COMMAND vestral_icons ${pkg}/icons ${VESTRAL_APP_ID}
   DEPENDS vestral_icons VERBATIM)
 add_custom_target(package_files ALL
