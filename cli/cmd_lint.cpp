@@ -51,8 +51,9 @@ class FindingWriter : public LintReport {
   // The count of each kind found; returns the exit status.
   int finish() {
     if (total_ == 0) return kExitOk;
-    out_.write("\n" + std::to_string(total_) + (total_ == 1 ? " finding" : " findings") + " in " +
-               QuotedPath(file_) + ":\n");
+    // Appended: GCC 12 warns falsely (-Wrestrict) on a literal + std::string.
+    out_.write(std::string("\n").append(std::to_string(total_)) +
+               (total_ == 1 ? " finding" : " findings") + " in " + QuotedPath(file_) + ":\n");
     for (int k = 0; k < kLintKindCount; ++k) {
       if (perKind_[k] == 0) continue;
       out_.write("  " + std::to_string(perKind_[k]) + "\t" +

@@ -54,7 +54,10 @@ std::string QuotedInput(std::string_view typed) {
   return s;
 }
 
-std::string QuotedPath(std::string_view path) { return "\"" + ShownText(path) + "\""; }
+// Appended: GCC 12 warns falsely (-Wrestrict) on a literal + std::string in Release builds.
+std::string QuotedPath(std::string_view path) {
+  return std::string("\"").append(ShownText(path)) + "\"";
+}
 
 CodeArgument ParseCodeArgument(std::string_view typed) {
   CodeArgument r;

@@ -194,7 +194,8 @@ std::string OptionParser::helpText(std::string_view description,
   std::vector<std::string> names;
   size_t width = 0;
   for (const OptionSpec& o : options_) {
-    std::string n = o.shortName.empty() ? "" : "-" + std::string(o.shortName) + ", ";
+    // Appended: GCC 12 warns falsely (-Wrestrict) on a literal + std::string.
+    std::string n = o.shortName.empty() ? "" : std::string("-").append(o.shortName) + ", ";
     n += "--" + std::string(o.longName);
     if (!o.valueName.empty()) n += " <" + std::string(o.valueName) + ">";
     width = std::max(width, n.size());

@@ -14,9 +14,14 @@ file(RELATIVE_PATH VESTRAL_SHIPPED_DATABASE ${CMAKE_INSTALL_FULL_BINDIR}
 set_property(SOURCE platform/program_paths.cpp APPEND PROPERTY
              COMPILE_DEFINITIONS VESTRAL_SHIPPED_DATABASE="${VESTRAL_SHIPPED_DATABASE}")
 
+# The component id of the desktop entry, the metadata and the icon: reverse-DNS under
+# vestral.example, the domain of the maintainers' address above. The project owns no
+# domain, and a name under .example (reserved, RFC 2606) claims none that others own.
+set(VESTRAL_APP_ID example.vestral.vestral)
+
 set(pkg ${CMAKE_BINARY_DIR}/packaging)
 configure_file(packaging/vestral.1.in ${pkg}/vestral.1 @ONLY)
-configure_file(packaging/vestral.metainfo.xml.in ${pkg}/vestral.metainfo.xml @ONLY)
+configure_file(packaging/${VESTRAL_APP_ID}.metainfo.xml.in ${pkg}/${VESTRAL_APP_ID}.metainfo.xml @ONLY)
 configure_file(packaging/changelog.in ${pkg}/changelog @ONLY)
 
 # Debian wants both compressed without a time stamp, so the package is reproducible.
@@ -25,14 +30,16 @@ add_custom_command(OUTPUT ${pkg}/vestral.1.gz ${pkg}/changelog.gz
   COMMAND gzip -9n -c ${pkg}/changelog > ${pkg}/changelog.gz
   DEPENDS ${pkg}/vestral.1 ${pkg}/changelog VERBATIM)
 
-# The icon, drawn by the program's own code.
+# The icon, drawn by the program's own code; the folder is made anew, so an icon of an
+# earlier name never reaches the package.
 add_executable(vestral_icons tools/icons.cpp)
 target_link_libraries(vestral_icons PRIVATE vestral_gui)
-add_custom_command(OUTPUT ${pkg}/icons/256x256/apps/vestral.png
-  COMMAND vestral_icons ${pkg}/icons
+add_custom_command(OUTPUT ${pkg}/icons/256x256/apps/${VESTRAL_APP_ID}.png
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${pkg}/icons
+  COMMAND vestral_icons ${pkg}/icons ${VESTRAL_APP_ID}
   DEPENDS vestral_icons VERBATIM)
 add_custom_target(package_files ALL
-  DEPENDS ${pkg}/vestral.1.gz ${pkg}/changelog.gz ${pkg}/icons/256x256/apps/vestral.png)
+  DEPENDS ${pkg}/vestral.1.gz ${pkg}/changelog.gz ${pkg}/icons/256x256/apps/${VESTRAL_APP_ID}.png)
 
 # ---- install rules --------------------------------------------------------------
 install(TARGETS vestral RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -42,8 +49,8 @@ install(FILES ${VESTRAL_CODE_SET_DATABASE} DESTINATION ${CMAKE_INSTALL_DATADIR}/
         RENAME vestral.DAT)
 install(FILES ${VESTRAL_CODE_SET_DATABASE_RU} DESTINATION ${CMAKE_INSTALL_DATADIR}/vestral
         RENAME vestral-ru.DAT)
-install(FILES packaging/vestral.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${pkg}/vestral.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES packaging/${VESTRAL_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${pkg}/${VESTRAL_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${pkg}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 install(FILES ${pkg}/vestral.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES packaging/vestral.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions

@@ -36,7 +36,7 @@ namespace {
 constexpr const char* kCaption = "\xD0\xE5\xE4\xE0\xEA\xF2\xEE\xF0 \xE1\xE0\xE7\xFB";
 
 constexpr int kClientWidthTwips = 6855;
-constexpr int kClientHeightTwips = 4965;
+constexpr int kClientHeightTwips = 5160;
 
 int px(int twips) { return (twips * 2 + 15) / 30; }  // 15 twips to the pixel, rounded
 
@@ -79,7 +79,7 @@ constexpr FrameLayout kFrames[] = {
     {"FrmM", "Main Database [%BASE%]", {0, 0, 6855, 1935}},
     {"Frame1", "Collect base", {0, 2040, 3435, 1230}},
     {"Frame3", "Syncronize with main database", {3435, 2040, 3435, 1230}},
-    {"Frame2", "Database generator", {0, 3315, 6855, 1650}},
+    {"Frame2", "Database generator", {0, 3315, 6855, 1845}},
 };
 
 // A reminder is a label in red, centred. The code list and its box use the code font.
@@ -125,11 +125,13 @@ constexpr ControlLayout kControls[] = {
     {kFrame3, Kind::kButton, "CmdSync", "Synchronize", {2160, 795, 1215, 375}},
     // The generator.
     {kFrame2, Kind::kLabel, "Label1_4", "Source file *.txt", {120, 225, 1095, 255}},
-    {kFrame2, Kind::kReminder, "Label1_5", kSourceFormatLabel, {780, 105, 6615, 615}},
-    {kFrame2, Kind::kTextBox, "TxtGSrc", "", {105, 705, 6675, 285}},
-    {kFrame2, Kind::kLabel, "Label1_6", "Destination file *.dat", {120, 1035, 1410, 195}},
-    {kFrame2, Kind::kTextBox, "TxtDst", "", {105, 1290, 5340, 285}},
-    {kFrame2, Kind::kButton, "CmdGenerate", "Generate", {5520, 1215, 1215, 375}},
+    // The reminder's fourth line (the bar and the second text) takes one line more
+    // than its first three, and the controls below it move down by as much.
+    {kFrame2, Kind::kReminder, "Label1_5", kSourceFormatLabel, {780, 105, 6615, 810}},
+    {kFrame2, Kind::kTextBox, "TxtGSrc", "", {105, 900, 6675, 285}},
+    {kFrame2, Kind::kLabel, "Label1_6", "Destination file *.dat", {120, 1230, 1410, 195}},
+    {kFrame2, Kind::kTextBox, "TxtDst", "", {105, 1485, 5340, 285}},
+    {kFrame2, Kind::kButton, "CmdGenerate", "Generate", {5520, 1410, 1215, 375}},
 };
 
 // What only a read working copy serves; Read itself is enabled the other way round.

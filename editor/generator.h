@@ -12,7 +12,8 @@
 namespace vestral {
 
 // The format reminder shown beside the generator's fields (code page 1251, lines
-// joined by CR LF): "Файл источника форматируется как" / a sample line / the legend.
+// joined by CR LF): "Файл источника форматируется как" / a sample line / the legend /
+// the optional second text: "и после описания, если нужно: |_ и второй текст".
 inline constexpr const char* kSourceFormatLabel =
     "\xD4\xE0\xE9\xEB \xE8\xF1\xF2\xEE\xF7\xED\xE8\xEA\xE0 "
     "\xF4\xEE\xF0\xEC\xE0\xF2\xE8\xF0\xF3\xE5\xF2\xF1\xFF \xEA\xE0\xEA"
@@ -21,7 +22,11 @@ inline constexpr const char* kSourceFormatLabel =
     "\r\n"
     "\xE3\xE4\xE5 $ - \xE1\xE0\xE7\xE0, #### - \xED\xEE\xEC\xE5\xF0 "
     "\xE7\xE0\xEF\xE8\xF1\xE8, _ - \xEF\xF0\xEE\xE1\xE5\xEB, @@@@@ - "
-    "\xEE\xEF\xE8\xF1\xE0\xED\xE8\xE5";
+    "\xEE\xEF\xE8\xF1\xE0\xED\xE8\xE5"
+    "\r\n"
+    "\xE8 \xEF\xEE\xF1\xEB\xE5 \xEE\xEF\xE8\xF1\xE0\xED\xE8\xFF, \xE5\xF1\xEB\xE8 "
+    "\xED\xF3\xE6\xED\xEE: "
+    "|_ \xE8 \xE2\xF2\xEE\xF0\xEE\xE9 \xF2\xE5\xEA\xF1\xF2";
 
 // Log and message texts of a run, exactly as the user sees them.
 inline constexpr const char* kSourceNotFound = "Source file not found";

@@ -59,8 +59,11 @@ void planTable(char letter, const DtcTable& yours, const DtcTable* base, const D
     const std::string_view code = base->Entries[static_cast<size_t>(i)].code();
     int32_t found = 0;
     if (incomingIndex.find(code, found) || !baseIndex->find(code, found) || found != i) continue;
-    UpdateItem item{letter, std::string(code), 0, {}, textsAt(*base, *baseIndex, code), {}};
+    // Filled as above: GCC 12 warns falsely (-Wmaybe-uninitialized) on yours given as {}
+    // and assigned at once.
+    UpdateItem item{letter, std::string(code), 0, {}, {}, {}};
     item.yours = textsAt(yours, yourIndex, code, &item.yoursIndex);
+    item.base = textsAt(*base, *baseIndex, code);
     if (item.yours.present) plan.dropped.push_back(std::move(item));
   }
 }

@@ -11,7 +11,10 @@ std::string LogText(std::string_view utf8) {
   return text;
 }
 
-std::string LogPath(std::string_view path) { return "\"" + LogText(path) + "\""; }
+// Appended: GCC 12 warns falsely (-Wrestrict) on a literal + std::string in Release builds.
+std::string LogPath(std::string_view path) {
+  return std::string("\"").append(LogText(path)) + "\"";
+}
 
 std::string Capitalized(std::string text) {
   if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 32);

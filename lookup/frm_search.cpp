@@ -56,7 +56,8 @@ class FoundModel : public QAbstractTableModel {
 
  private:
   static std::string letterForm(const SearchHit& hit) {
-    return std::string(1, hit.letter) + std::string(hit.entry.code);
+    // Appended: GCC 12 warns falsely (-Wrestrict) on a std::string + std::string here.
+    return std::string(1, hit.letter).append(hit.entry.code);
   }
 
   const FollowedDatabase& db_;

@@ -68,7 +68,8 @@ std::string checkCodeLine(const std::vector<std::string_view>& f, const MakerMea
                           MakerMeaning& m) {
   if (f.size() != 4) return "expected four fields separated by tabs: code, maker, English, Russian";
   if (!IsLetterForm(f[0]))
-    return "\"" + std::string(f[0]) +
+    // Appended: GCC 12 warns falsely (-Wrestrict) on a literal + std::string.
+    return std::string("\"").append(f[0]) +
            "\" is not a code (P, C, B or U and four upper-case hex digits)";
   if (RangeOfCode(f[0]) != CodeRange::Generic)
     return std::string(f[0]) + " lies in a " + CodeRangeName(RangeOfCode(f[0])) +

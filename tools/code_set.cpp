@@ -62,7 +62,9 @@ std::string checkLine(std::string_view line, std::string& key, Code& code) {
   const std::string_view c = fields[0];
   if (c.size() != 5 || std::string_view("PCBU").find(c[0]) == std::string_view::npos ||
       c[1] < '0' || c[1] > '3' || !std::all_of(c.begin() + 1, c.end(), isUpperHex))
-    return "\"" + std::string(c) + "\" is not a code (P, C, B or U and four upper-case hex digits)";
+    // Appended: GCC 12 warns falsely (-Wrestrict) on a literal + std::string.
+    return std::string("\"").append(c) +
+           "\" is not a code (P, C, B or U and four upper-case hex digits)";
   if (RangeOfCode(c) != CodeRange::Generic)
     return std::string(c) + " lies in a " + CodeRangeName(RangeOfCode(c)) +
            " range; only generic codes are shipped";

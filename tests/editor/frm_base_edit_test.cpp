@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -107,6 +108,17 @@ class FrmBaseEditTest : public ::testing::Test {
   ScriptedQuestions questions;
   std::unique_ptr<FrmBaseEdit> w;
 };
+
+// The red reminder ends with the bar's line and shows every line above the source box,
+// and the generator's frame stays inside the window.
+TEST_F(FrmBaseEditTest, TheFormatReminderShowsWholeAboveTheSourceBox) {
+  const QLabel* reminder = find<QLabel>("Label1_5");
+  EXPECT_TRUE(reminder->text().endsWith(
+      QString::fromUtf8("\nи после описания, если нужно: |_ и второй текст")));
+  EXPECT_LE(reminder->sizeHint().height(), reminder->height()) << "a line is cut off";
+  EXPECT_LE(reminder->geometry().bottom(), find("TxtGSrc")->geometry().top());
+  EXPECT_LE(find<QWidget>("Frame2")->geometry().bottom(), w->height());
+}
 
 // Write logs into the latest operation's log and stores the working copy as Check
 // left it, with the names as edited; declined, it keeps the read state.
