@@ -4,7 +4,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all setup build test run bench test-asan fuzz screenshots format format-check tidy clean package package-check
+.PHONY: all setup build test run bench test-asan fuzz screenshots format format-check check-layers tidy clean package package-check
 
 all: build
 
@@ -70,6 +70,11 @@ format:
 # Fails when a source file is not formatted as `make format` would leave it.
 format-check: setup
 	@clang-format --dry-run --Werror $$(git ls-files '*.cpp' '*.h')
+
+# Fails on an include that points up the layers (platform <- database <- lookup, log <-
+# editor <- cli and the windows) or a Qt header outside the window files.
+check-layers:
+	@bash scripts/check-layers
 
 # clang-tidy over the core with the checks of .clang-tidy; fails on a finding. Needs
 # only the build's compile commands, so it configures without compiling.

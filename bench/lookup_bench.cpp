@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <limits>
 
+#include "database/table_order.h"
 #include "lookup/followed_database.h"
 #include "lookup/lookup.h"
+#include "lookup/result_display.h"
 #include "support/bench_data.h"
 
 namespace vestral::bench {
@@ -37,10 +39,8 @@ void BM_ParseDatabaseView(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseDatabaseView)->Unit(benchmark::kMillisecond);
 
-constexpr char kLetters[] = {'P', 'C', 'B', 'U'};
-
 void BM_LookupCode_LastEntry(benchmark::State& state) {
-  const char letter = kLetters[state.range(0)];
+  const char letter = kTableLetters[state.range(0)];
   const std::string code = LastCodeOf(referenceEntries(), letter);
   state.SetLabel(code);
   for (auto _ : state) {

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "cli/command.h"
+#include "database/table_order.h"
 #include "lookup/text_search.h"
 #include "platform/codepage.h"
 #include "support/bench_data.h"
@@ -30,7 +31,7 @@ DtcDatabase millionEntries() {
   DtcDatabase db = MakeReferenceDatabase(kReferenceEntriesPerTable, 1);
   for (uint64_t seed = 2; seed <= 10; ++seed) {
     DtcDatabase more = MakeReferenceDatabase(kReferenceEntriesPerTable, seed);
-    for (char letter : {'P', 'C', 'B', 'U'}) {
+    for (const char letter : kTableLetters) {
       std::vector<DtcEntry>& to = db.table(letter)->Entries;
       std::vector<DtcEntry>& from = more.table(letter)->Entries;
       to.insert(to.end(), std::make_move_iterator(from.begin() + 1),

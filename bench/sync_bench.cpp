@@ -12,8 +12,9 @@
 #include <fstream>
 #include <string>
 
-#include "database/file_io.h"
+#include "database/table_order.h"
 #include "editor/synchronizer.h"
+#include "platform/file_io.h"
 #include "support/sync_bench_data.h"
 
 namespace {
@@ -53,7 +54,7 @@ void BM_SyncTables(benchmark::State& state) {
     DtcDatabase main = p.main;
     state.ResumeTiming();
     NullSink log;
-    for (char letter : {'B', 'C', 'P', 'U'})
+    for (const char letter : kEditorTableOrder)
       SyncTable(log, *main.table(letter), *p.other.table(letter), direct, ok);
     benchmark::DoNotOptimize(main);
   }
@@ -74,7 +75,7 @@ void BM_SyncTablesLinear(benchmark::State& state) {
     state.PauseTiming();
     DtcDatabase main = p.main;
     state.ResumeTiming();
-    for (char letter : {'B', 'C', 'P', 'U'}) {
+    for (const char letter : kEditorTableOrder) {
       DtcTable& m = *main.table(letter);
       const DtcTable& s = *p.other.table(letter);
       for (int32_t i = 1; i <= s.upperBound(); ++i) {
@@ -129,7 +130,7 @@ BENCHMARK(BM_Synchronize)
 // The same rows as tab-separated text for sqlite3's .import: letter, code, text, ext.
 bool writeTsv(const std::string& path, const DtcDatabase& db) {
   std::string out;
-  for (char letter : {'P', 'C', 'B', 'U'}) {
+  for (const char letter : kTableLetters) {
     const DtcTable& t = *db.table(letter);
     for (int32_t i = 1; i <= t.upperBound(); ++i) {
       const DtcEntry& e = t.Entries[i];

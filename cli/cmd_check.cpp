@@ -1,8 +1,8 @@
 #include "cli/command.h"
-#include "database/file_io.h"
-#include "editor/base_positions.h"
 #include "editor/checker.h"
+#include "log/operation_log.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 
@@ -32,7 +32,8 @@ int run(CommandContext& ctx) {
                     "\"; the file was left as it was (--write removes them)");
   if (const Status s = WriteDatabase(ctx.databasePath, db, {.keepBackup = true}); !s.ok())
     return ctx.fail(s.ToString() + "; the " + count + " stay in the file");
-  if (!ctx.options.isSet("quiet")) ctx.out.write(ShownText(KeptCopyText(ctx.databasePath)) + "\n");
+  if (!ctx.options.isSet("quiet"))
+    ctx.out.write(Capitalized(ShownText(KeptCopyText(ctx.databasePath))) + "\n");
   return kExitOk;
 }
 

@@ -1,8 +1,8 @@
 #include "cli/code_argument.h"
 #include "cli/command.h"
-#include "database/file_io.h"
 #include "database/text_language.h"
 #include "editor/language_switch.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 

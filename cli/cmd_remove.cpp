@@ -1,7 +1,8 @@
 #include "cli/code_argument.h"
 #include "cli/command.h"
-#include "database/file_io.h"
 #include "editor/entry_edit.h"
+#include "log/operation_log.h"
+#include "platform/codepage.h"
 
 namespace vestral {
 
@@ -33,9 +34,8 @@ int run(CommandContext& ctx) {
   if (r.declined) return ctx.fail("nothing was removed from " + db);
   if (!r.removed.empty()) {
     ctx.out.write("Removed " + std::to_string(r.removed.size()) +
-                  (r.removed.size() == 1 ? " entry" : " entries") + " from " + db +
-                  "; the previous file is kept as " + QuotedPath(BackupPath(ctx.databasePath)) +
-                  "\n");
+                  (r.removed.size() == 1 ? " entry" : " entries") + " from " + db + "; " +
+                  ShownText(KeptCopyText(ctx.databasePath)) + "\n");
   }
   if (!r.absent.empty()) return ctx.fail("not in " + db + ": " + listed(r.absent));
   return kExitOk;

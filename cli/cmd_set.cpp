@@ -1,7 +1,7 @@
 #include "cli/code_argument.h"
 #include "cli/command.h"
-#include "database/file_io.h"
 #include "editor/entry_edit.h"
+#include "log/operation_log.h"
 #include "platform/codepage.h"
 
 namespace vestral {
@@ -66,8 +66,7 @@ int run(CommandContext& ctx) {
   const SetEntryResult r = SetEntry(ctx.databasePath, edit, ctx.questions);
   if (!r.status.ok()) return ctx.fail(r.status.message());
   const std::string in = " in " + QuotedPath(ctx.databasePath);
-  const std::string kept =
-      "; the previous file is kept as " + QuotedPath(BackupPath(ctx.databasePath)) + "\n";
+  const std::string kept = "; " + ShownText(KeptCopyText(ctx.databasePath)) + "\n";
   switch (r.outcome) {
     case EditOutcome::kAdded:
       ctx.out.write("Added " + code.letterForm + " to " + QuotedPath(ctx.databasePath) + kept);

@@ -3,6 +3,7 @@
 #include "cli/code_argument.h"
 #include "cli/command.h"
 #include "cli/entry_output.h"
+#include "database/table_order.h"
 #include "editor/synchronizer.h"
 
 namespace vestral {
@@ -76,7 +77,7 @@ int dryRun(CommandContext& ctx, const std::string& otherPath, bool direct) {
                 " in " + (direct ? "direct mode (each change asked)" : "alternative value mode") +
                 " would do this; nothing was written.\n");
   int32_t replaced = 0;
-  for (char letter : {'B', 'C', 'P', 'U'}) {
+  for (const char letter : kEditorTableOrder) {
     const SyncTablePlan plan =
         PlanSyncTable(*main.view().table(letter), *sync.view().table(letter), letter, direct);
     writeTablePlan(ctx.out, plan, direct);

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "database/table_order.h"
 #include "lookup/code_conversion.h"
 #include "platform/codepage.h"
 
@@ -76,8 +77,7 @@ CodeArgument ParseCodeArgument(std::string_view typed) {
   }
   if (chars.size() == 5) {
     const std::string_view first = chars[0];
-    if (first.size() != 1 ||
-        std::string_view("PCBUpcbu").find(first[0]) == std::string_view::npos) {
+    if (first.size() != 1 || TableSlot(upper(first[0])) < 0) {
       r.problem = badCharacter(0, first, "a system letter P, C, B or U");
       return r;
     }

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <exception>
-#include <filesystem>
 #include <memory>
 
 #include "cli/code_argument.h"
@@ -142,26 +141,24 @@ void CommandContext::warn(std::string_view what) {
   tell(err, "vestral " + std::string(command.name) + ": ", what);
 }
 
-static void reportDatabaseError(CommandContext& ctx, const std::string& path, const Status& s) {
-  std::error_code ec;
-  const bool missing = !std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+static void reportDatabaseError(CommandContext& ctx, const Status& s) {
   // The windows make a missing main database at start; a command only reads, so it
   // says how to make one.
   ctx.fail(s.ToString() +
-           (missing ? " (`vestral create FILE` writes an empty database)" : std::string()));
+           (s.IsNotFound() ? " (`vestral create FILE` writes an empty database)" : std::string()));
 }
 
 bool ReadDatabaseOrReport(CommandContext& ctx, const std::string& path, DtcDatabase& db) {
   const Status s = ReadDatabase(path, db);
   if (s.ok()) return true;
-  reportDatabaseError(ctx, path, s);
+  reportDatabaseError(ctx, s);
   return false;
 }
 
 bool ReadDatabaseOrReport(CommandContext& ctx, const std::string& path, DatabaseFile& db) {
   const Status s = db.read(path);
   if (s.ok()) return true;
-  reportDatabaseError(ctx, path, s);
+  reportDatabaseError(ctx, s);
   return false;
 }
 

@@ -2,15 +2,12 @@
 
 #include <algorithm>
 
-#include "database/file_io.h"
+#include "database/table_order.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 
 namespace {
-
-uint32_t u16At(std::string_view bytes, size_t at) {
-  return static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8);
-}
 
 // A bounded cursor over the file's bytes: every read is checked against what remains.
 class Reader {
@@ -19,13 +16,13 @@ class Reader {
 
   bool u16(uint32_t& v, const char* what) {
     if (!need(2, what)) return false;
-    v = byte(0) | (byte(1) << 8);
+    v = DecodeU16(bytes_.substr(pos_));
     pos_ += 2;
     return true;
   }
   bool u32(uint32_t& v, const char* what) {
     if (!need(4, what)) return false;
-    v = byte(0) | (byte(1) << 8) | (byte(2) << 16) | (byte(3) << 24);
+    v = DecodeU32(bytes_.substr(pos_));
     pos_ += 4;
     return true;
   }
@@ -54,7 +51,6 @@ class Reader {
   void setTable(char letter) { table_ = letter; }
 
  private:
-  uint32_t byte(size_t i) const { return static_cast<unsigned char>(bytes_[pos_ + i]); }
   bool need(size_t n, const char* what) {
     if (remaining() >= n) return true;
     return fail(std::string("table ") + table_ + ": expected " + what + " (" + std::to_string(n) +
@@ -96,12 +92,12 @@ bool parseTable(Reader& r, char letter, std::string_view& name, std::string_view
     return r.fail(
         std::string("table ") + letter + ": expected at least 1 element (the placeholder), found 0",
         countAt);
-  // Each element takes at least 8 bytes: never walk beyond what the remaining bytes
-  // could describe.
-  if (count > r.remaining() / 8)
+  // Never walk beyond what the remaining bytes could describe.
+  if (count > r.remaining() / kElementFixedBytes)
     return r.fail(std::string("table ") + letter + ": " + std::to_string(count) +
-                      " elements need at least " + std::to_string(uint64_t{count} * 8) +
-                      " bytes, but only " + std::to_string(r.remaining()) + " remain",
+                      " elements need at least " +
+                      std::to_string(uint64_t{count} * kElementFixedBytes) + " bytes, but only " +
+                      std::to_string(r.remaining()) + " remain",
                   countAt);
   const size_t start = r.pos();
   const size_t end = r.pos() + r.remaining();
@@ -112,18 +108,12 @@ bool parseTable(Reader& r, char letter, std::string_view& name, std::string_view
     // ahead of; asking for the bytes a page ahead halves the walk over a large file.
     __builtin_prefetch(&bytes[std::min(at + kPrefetchAhead, bytes.size() - 1)]);
     // Whole entries are skipped here; the checked reads below name what is missing.
-    if (end - at >= 8) {
-      const size_t text = u16At(bytes, at + 4);
-      if (end - at >= 8 + text) {
-        const size_t entry = 8 + text + u16At(bytes, at + 6 + text);
-        if (end - at >= entry) {
-          at += entry;
-          continue;
-        }
-      }
+    if (const size_t entry = ElementSize(bytes.substr(at, end - at)); entry > 0) {
+      at += entry;
+      continue;
     }
     r.seek(at);
-    if (!r.bytes(4, skipped, "an entry code")) return false;
+    if (!r.bytes(kCodeBytes, skipped, "an entry code")) return false;
     if (!r.text(skipped, "the byte count of an entry text", "an entry text")) return false;
     if (!r.text(skipped, "the byte count of an extension text", "an extension text")) return false;
     at = r.pos();
@@ -134,8 +124,6 @@ bool parseTable(Reader& r, char letter, std::string_view& name, std::string_view
   return true;
 }
 
-constexpr char kLetters[4] = {'P', 'C', 'B', 'U'};
-
 }  // namespace
 
 TableView::Iterator::Iterator(std::string_view rest, int32_t position, int32_t end)
@@ -144,23 +132,14 @@ TableView::Iterator::Iterator(std::string_view rest, int32_t position, int32_t e
 }
 
 void TableView::Iterator::decode() {
-  if (position_ < end_) entry_ = EntryAt(rest_);
+  if (position_ < end_) entry_ = DecodeElement(rest_);
 }
 
 TableView::Iterator& TableView::Iterator::operator++() {
-  rest_.remove_prefix(8 + entry_.Text.size() + entry_.Extension.size());
+  rest_.remove_prefix(ElementBytes(entry_.Text, entry_.Extension));
   ++position_;
   decode();
   return *this;
-}
-
-EntryView TableView::EntryAt(std::string_view at) {
-  EntryView e;
-  e.code = at.substr(0, 4);
-  const uint32_t textBytes = u16At(at, 4);
-  e.Text = at.substr(6, textBytes);
-  e.Extension = at.substr(8 + textBytes, u16At(at, 6 + textBytes));
-  return e;
 }
 
 TableView::Range TableView::elements() const {
@@ -174,30 +153,23 @@ TableView::Range TableView::entries() const {
   return r;
 }
 
-int TableSlot(char letter) {
-  switch (letter) {
-    case 'P': return 0;
-    case 'C': return 1;
-    case 'B': return 2;
-    case 'U': return 3;
-    default: return -1;
-  }
+TableView* DatabaseView::table(char letter) {
+  TableView* const bySlot[4] = {&P, &C, &B, &U};
+  const int slot = TableSlot(letter);
+  return slot < 0 ? nullptr : bySlot[slot];
 }
 
 const TableView* DatabaseView::table(char letter) const {
-  const TableView* tables[4] = {&P, &C, &B, &U};
-  const int slot = TableSlot(letter);
-  return slot < 0 ? nullptr : tables[slot];
+  return const_cast<DatabaseView*>(this)->table(letter);
 }
 
 Status ParseDatabaseView(std::string_view bytes, const std::string& fileName, DatabaseView& view) {
   view = DatabaseView{};
   DatabaseView parsed;
   Reader r(bytes, fileName);
-  TableView* tables[4] = {&parsed.P, &parsed.C, &parsed.B, &parsed.U};
-  for (int i = 0; i < 4; ++i) {
-    TableView& t = *tables[i];
-    if (!parseTable(r, kLetters[i], t.Name, t.elements_, t.count_, bytes)) return r.error();
+  for (const char letter : kTableLetters) {
+    TableView& t = *parsed.table(letter);
+    if (!parseTable(r, letter, t.Name, t.elements_, t.count_, bytes)) return r.error();
   }
   view = parsed;
   return Status::OK();
@@ -210,7 +182,7 @@ Status CheckDatabaseBytes(std::string_view bytes, const std::string& fileName) {
 
 DtcDatabase ToDatabase(const DatabaseView& view) {
   DtcDatabase db;
-  for (char letter : kLetters) {
+  for (const char letter : kTableLetters) {
     const TableView& from = *view.table(letter);
     DtcTable& to = *db.table(letter);
     to.Name = from.Name;

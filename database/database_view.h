@@ -6,21 +6,15 @@
 #include <vector>
 
 #include "database/dtc_database.h"
-#include "database/file_io.h"
-#include "database/status.h"
+#include "database/record_coding.h"
+#include "platform/file_io.h"
+#include "platform/status.h"
 
 namespace vestral {
 
 // What only reads a database works on the file's bytes in place: the record is
 // checked once, as strictly as ParseDatabase checks it, and then read without
 // allocating anything per entry.
-
-// One entry as it lies in the file.
-struct EntryView {
-  std::string_view code;  // four bytes
-  std::string_view Text;
-  std::string_view Extension;
-};
 
 // One table of a checked record. Positions are those of DtcTable: 0 is the
 // placeholder, the real entries are 1..upperBound().
@@ -59,25 +53,22 @@ class TableView {
   Range elements() const;
   // Where the entry a walk reached starts, and the entry that starts there.
   size_t offsetOf(const Iterator& it) const { return elements_.size() - it.rest_.size(); }
-  EntryView entryAt(size_t offset) const { return EntryAt(elements_.substr(offset)); }
+  EntryView entryAt(size_t offset) const { return DecodeElement(elements_.substr(offset)); }
   // Every element as the record holds it, the placeholder first.
   std::string_view elementBytes() const { return elements_; }
 
  private:
-  static EntryView EntryAt(std::string_view at);
   friend Status ParseDatabaseView(std::string_view, const std::string&, class DatabaseView&);
   std::string_view elements_;  // every element, the placeholder first
   uint32_t count_ = 0;
 };
 
-// The place of a table in the file (P 0, C 1, B 2, U 3) by its letter (upper case
-// only), or -1.
-int TableSlot(char letter);
-
 // Tables P, C, B, U of a checked record; the bytes must outlive the view.
 class DatabaseView {
  public:
   TableView P, C, B, U;
+  // The table a system letter names (upper case only), or nullptr.
+  TableView* table(char letter);
   const TableView* table(char letter) const;
 };
 

@@ -1,15 +1,14 @@
 #include "database/dtc_database.h"
 
 #include <sys/mman.h>
-#include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "database/database_view.h"
-#include "database/file_io.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 
@@ -19,13 +18,9 @@ void DtcEntry::setCode(std::string_view v) {
 }
 
 DtcTable* DtcDatabase::table(char letter) {
-  switch (letter) {
-    case 'P': return &P;
-    case 'C': return &C;
-    case 'B': return &B;
-    case 'U': return &U;
-    default: return nullptr;
-  }
+  DtcTable* const bySlot[4] = {&P, &C, &B, &U};
+  const int slot = TableSlot(letter);
+  return slot < 0 ? nullptr : bySlot[slot];
 }
 
 const DtcTable* DtcDatabase::table(char letter) const {
@@ -43,8 +38,6 @@ DtcDatabase EmptyDatabase() {
 }
 
 namespace {
-
-constexpr char kLetters[4] = {'P', 'C', 'B', 'U'};
 
 std::string printable(std::string_view code) {
   std::string s;
@@ -106,58 +99,31 @@ void reserveLarge(std::string& out, size_t size) {
 
 RecordWriter::RecordWriter(const Shape (&tables)[4], std::string& out) : out_(out) {
   size_t size = 0;
-  for (const Shape& t : tables) size += 12 + t.name.size() + t.bytes;
+  for (const Shape& t : tables) size += kTableFixedBytes + t.name.size() + t.bytes;
   out_.clear();
   reserveLarge(out_, size);
   out_.resize(size);
+  size_t at = 0;
   for (int i = 0; i < 4; ++i) {
-    putU16(tables[i].name.size());
-    putBytes(tables[i].name);
-    putU16(1);  // one dimension
-    putU32(tables[i].elements);
-    putU32(0);  // its lower bound
-    next_[i] = at_;
-    at_ += tables[i].bytes;
-    end_[i] = at_;
+    at = EncodeTableHead(out_, at, tables[i].name, tables[i].elements);
+    next_[i] = at;
+    at += tables[i].bytes;
+    end_[i] = at;
     missing_[i] = tables[i].elements;
   }
-}
-
-void RecordWriter::putU16(size_t v) {
-  out_[at_] = static_cast<char>(v & 0xFF);
-  out_[at_ + 1] = static_cast<char>((v >> 8) & 0xFF);
-  at_ += 2;
-}
-
-void RecordWriter::putU32(uint32_t v) {
-  for (int i = 0; i < 4; ++i) out_[at_ + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-  at_ += 4;
-}
-
-void RecordWriter::putBytes(std::string_view bytes) {
-  if (!bytes.empty()) std::memcpy(&out_[at_], bytes.data(), bytes.size());
-  at_ += bytes.size();
 }
 
 bool RecordWriter::put(int slot, std::string_view code, std::string_view text,
                        std::string_view extension) {
   if (end_[slot] - next_[slot] < ElementBytes(text, extension) || missing_[slot] == 0) return false;
-  at_ = next_[slot];
-  putBytes(code.substr(0, 4));
-  putU16(text.size());
-  putBytes(text);
-  putU16(extension.size());
-  putBytes(extension);
-  next_[slot] = at_;
+  next_[slot] = EncodeElement(out_, next_[slot], code, text, extension);
   --missing_[slot];
   return true;
 }
 
 bool RecordWriter::putRaw(int slot, std::string_view elements, uint32_t count) {
   if (end_[slot] - next_[slot] < elements.size() || missing_[slot] < count) return false;
-  at_ = next_[slot];
-  putBytes(elements);
-  next_[slot] = at_;
+  next_[slot] = EncodeBytes(out_, next_[slot], elements);
   missing_[slot] -= count;
   return true;
 }
@@ -169,22 +135,22 @@ bool RecordWriter::complete() const {
 }
 
 Status SerializeDatabase(const DtcDatabase& db, std::string& out) {
-  const DtcTable* const tables[4] = {&db.P, &db.C, &db.B, &db.U};
   RecordWriter::Shape shapes[4];
   for (int i = 0; i < 4; ++i) {
-    const DtcTable& t = *tables[i];
-    if (Status s = checkTexts(t, kLetters[i]); !s.ok()) return s;
+    const DtcTable& t = *db.table(kTableLetters[i]);
+    if (Status s = checkTexts(t, kTableLetters[i]); !s.ok()) return s;
     // A table that was never filled is written with its placeholder so the file
     // reads back as a valid database.
     shapes[i] = {t.Name, std::max<uint32_t>(1, static_cast<uint32_t>(t.Entries.size())),
-                 t.Entries.empty() ? size_t{8} : size_t{0}};
+                 t.Entries.empty() ? ElementBytes({}, {}) : size_t{0}};
     for (const DtcEntry& e : t.Entries) shapes[i].bytes += ElementBytes(e.Text, e.Extension);
   }
   std::string bytes;
   RecordWriter writer(shapes, bytes);
   for (int i = 0; i < 4; ++i) {
-    if (tables[i]->Entries.empty()) writer.put(i, std::string_view("\0\0\0\0", 4), {}, {});
-    for (const DtcEntry& e : tables[i]->Entries) writer.put(i, e.code(), e.Text, e.Extension);
+    const DtcTable& t = *db.table(kTableLetters[i]);
+    if (t.Entries.empty()) writer.put(i, kPlaceholderCode, {}, {});
+    for (const DtcEntry& e : t.Entries) writer.put(i, e.code(), e.Text, e.Extension);
   }
   out = std::move(bytes);
   return Status::OK();
@@ -198,16 +164,6 @@ Status ParseDatabase(std::string_view bytes, const std::string& fileName, DtcDat
   return Status::OK();
 }
 
-bool FileExists(const std::string& path) {
-  if (path.empty()) return false;
-  struct stat st {};
-  // A file we may not open is there all the same: whoever writes there asks first.
-  if (::stat(path.c_str(), &st) == 0) return !S_ISDIR(st.st_mode);
-  if (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG) return false;
-  // So is a link we may not follow (a loop, a link the system does not follow for us).
-  return ::lstat(path.c_str(), &st) == 0;
-}
-
 Status CreateDatabase(const std::string& path) {
   std::string bytes;
   Status s = SerializeDatabase(EmptyDatabase(), bytes);
@@ -215,6 +171,17 @@ Status CreateDatabase(const std::string& path) {
   if (s.ok()) s = CreateNewFile(path, bytes, created);
   if (s.ok() && !created)
     return Status::IOError("\"" + path + "\" already exists; it was left as it was");
+  return s;
+}
+
+Status CreateMissingDatabase(const std::string& path, bool* created) {
+  if (created) *created = false;
+  // Most starts find something there: one look, and nothing is written.
+  std::error_code ec;
+  const auto type = std::filesystem::symlink_status(path, ec).type();
+  if (path.empty() || type != std::filesystem::file_type::not_found) return Status::OK();
+  Status s = CreateDatabase(path);
+  if (created) *created = s.ok();
   return s;
 }
 

@@ -6,8 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "database/file_io.h"
-#include "database/status.h"
+#include "database/record_coding.h"
+#include "database/table_order.h"
+#include "platform/file_io.h"
+#include "platform/status.h"
 
 namespace vestral {
 
@@ -39,7 +41,7 @@ struct DtcTable {
   friend bool operator==(const DtcTable&, const DtcTable&) = default;
 };
 
-// The whole database: tables P, C, B, U in this order in memory and in the file.
+// The whole database: its four tables (table_order.h).
 struct DtcDatabase {
   DtcTable P, C, B, U;
 
@@ -50,20 +52,12 @@ struct DtcDatabase {
   friend bool operator==(const DtcDatabase&, const DtcDatabase&) = default;
 };
 
-// Largest text the 16-bit byte counts of the file can hold.
-inline constexpr size_t kMaxTextBytes = 65535;
-
 // The database CreateDatabase writes: default names, only the placeholder entries.
 DtcDatabase EmptyDatabase();
 
 // The record as bytes, or an error naming the table and code of a text the format
 // cannot hold. `out` is untouched on error.
 Status SerializeDatabase(const DtcDatabase& db, std::string& out);
-
-// The bytes one element takes in a record.
-inline size_t ElementBytes(std::string_view text, std::string_view extension) {
-  return 8 + text.size() + extension.size();
-}
 
 // Writes a record whose tables' sizes are known before their elements: one buffer of
 // the exact size, each element written straight to its place, so that nothing is
@@ -92,13 +86,8 @@ class RecordWriter {
   bool complete() const;
 
  private:
-  void putU16(size_t v);
-  void putU32(uint32_t v);
-  void putBytes(std::string_view bytes);
-
   std::string& out_;
-  size_t at_ = 0;  // where the next byte goes
-  size_t next_[4] = {};
+  size_t next_[4] = {};  // where each table's next element goes
   size_t end_[4] = {};
   uint32_t missing_[4] = {};
 };
@@ -108,13 +97,15 @@ class RecordWriter {
 // and what was expected. On error `db` is left empty.
 Status ParseDatabase(std::string_view bytes, const std::string& fileName, DtcDatabase& db);
 
-// True when something other than a folder is at the path: a file, also one that cannot
-// be opened (access denied), or a link that cannot be followed.
-bool FileExists(const std::string& path);
-
 // Writes the empty database (131 bytes) as a new file at the path; never over a file
 // that is there (an error says so, and it is left as it was).
 Status CreateDatabase(const std::string& path);
+
+// Writes the empty database at `path` only when nothing at all is there, as the lookup
+// window does for the main database before it opens. What is there (a damaged or
+// foreign file, a folder, an unreadable file, a dangling link) is left for reading it to
+// report, and an empty path names nothing. `created` tells whether a file was written.
+Status CreateMissingDatabase(const std::string& path, bool* created = nullptr);
 
 // Replaces `db` with the record stored in the file. On error `db` is left empty.
 Status ReadDatabase(const std::string& path, DtcDatabase& db);

@@ -2,7 +2,8 @@
 
 #include <utility>
 
-#include "editor/base_positions.h"
+#include "database/table_order.h"
+#include "log/operation_log.h"
 
 namespace vestral {
 
@@ -70,13 +71,12 @@ void CheckTable(LogSink& log, const std::string& letter, DtcTable& table, std::s
 CheckResult CheckDatabase(DtcDatabase& db, LogSink& log) {
   log.INIT();
   log.LOG("Check database for errors and CRC", kTabModeLineEnd, color::kBrightWhite);
-  const char order[4] = {'B', 'C', 'P', 'U'};
   // The check logs its base positions in white, not the yellow of Read and Write.
-  for (char letter : order)
+  for (const char letter : kEditorTableOrder)
     log.LOG(BasePositionLine(letter, *db.table(letter)), kTabModeLineEnd, color::kBrightWhite);
   CheckResult result;
   std::string part;
-  for (char letter : order) {
+  for (const char letter : kEditorTableOrder) {
     const std::string name(1, letter);
     log.LOG("Check " + name + " base, errors will be show", kTabModeLineEnd, color::kBrightWhite);
     DtcTable& table = *db.table(letter);

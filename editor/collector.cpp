@@ -5,16 +5,16 @@
 
 #include "database/code_index.h"
 #include "database/database_view.h"
-#include "database/file_io.h"
-#include "editor/base_positions.h"
+#include "database/table_order.h"
+#include "log/operation_log.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 
 namespace {
 
 constexpr LogColour kWhite = color::kBrightWhite;
-constexpr char kTableOrder[4] = {'B', 'C', 'P', 'U'};
 
 }  // namespace
 
@@ -83,7 +83,7 @@ struct Pick {
 // Every entry of the tables B, C, P, U.
 std::vector<Pick> pickAll(const DtcDatabase& working) {
   std::vector<Pick> picks;
-  for (char letter : kTableOrder) {
+  for (char letter : kEditorTableOrder) {
     const DtcTable& t = *working.table(letter);
     for (int32_t i = 1; i <= t.upperBound(); ++i) picks.push_back({{}, letter, &t.Entries[i]});
   }
@@ -178,7 +178,7 @@ std::string collectPicks(const DtcDatabase& working, bool all, const std::vector
     return text;
   }
   log.LOG("Collect all database and all bases, ignore list", kTabModeLineEnd, kWhite);
-  for (char letter : kTableOrder) {
+  for (char letter : kEditorTableOrder) {
     log.LOG(std::string("Collect ") + letter + " base", kTabModeLineEnd, kWhite);
     for (int32_t i = 1; i <= working.table(letter)->upperBound(); ++i, ++next)
       collectPick(log, *next, false, text, result);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "database/file_io.h"
 #include "log/log_sink.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 

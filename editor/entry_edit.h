@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "database/dtc_database.h"
-#include "database/status.h"
 #include "platform/questions.h"
+#include "platform/status.h"
 
 namespace vestral {
 

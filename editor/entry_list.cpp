@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
+#include "database/table_order.h"
 #include "lookup/text_search.h"
 
 namespace vestral {
 
 namespace {
-
-constexpr char kLetters[] = {'P', 'C', 'B', 'U'};
 
 const FoldTable& fold() {
   static const FoldTable table = Cp1251CaseFold();
@@ -73,7 +72,8 @@ void EntryList::refilter() {
 
 size_t EntryList::total() const {
   size_t n = 0;
-  for (char letter : kLetters) n += std::max<int32_t>(0, db_.table(letter)->upperBound());
+  for (const char letter : kTableLetters)
+    n += std::max<int32_t>(0, db_.table(letter)->upperBound());
   return n;
 }
 
@@ -123,7 +123,7 @@ EntryProblem EntryList::change(EntryRef ref, const std::string& text,
 
 size_t EntryList::remove(const std::vector<size_t>& rows) {
   size_t removed = 0;
-  for (char letter : kLetters) {
+  for (const char letter : kTableLetters) {
     std::vector<DtcEntry>& entries = db_.table(letter)->Entries;
     if (entries.empty()) continue;  // a table never filled has nothing to remove
     std::vector<bool> gone(entries.size(), false);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "database/dtc_database.h"
-#include "editor/base_positions.h"
+#include "editor/main_database.h"
 #include "log/frm_log.h"
 #include "platform/questions.h"
 

@@ -7,9 +7,10 @@
 
 #include "database/database_view.h"
 #include "database/dtc_database.h"
-#include "database/file_io.h"
-#include "editor/base_positions.h"
+#include "database/table_order.h"
+#include "log/operation_log.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 
@@ -89,7 +90,7 @@ std::string SourceText::stopReason() const {
 
 namespace {
 
-constexpr size_t kTables = 4;  // P, C, B, U: the slots of TableSlot
+constexpr size_t kTables = kTableLetters.size();
 
 // Where a source stops the run.
 enum class SourceFault { kNone, kHead, kTable, kLongText, kLongExtension, kNotCp1251, kChanged };
@@ -145,7 +146,7 @@ class Progress {
     char buf[16];
     for (size_t k = 0; k < kTables; ++k) {
       if (k > 0) text_ += '\t';
-      text_ += "PCBU"[k];
+      text_ += kTableLetters[k];
       text_ += ':';
       text_.append(buf, std::to_chars(std::begin(buf), std::end(buf), counts_[k]).ptr);
     }
@@ -215,9 +216,9 @@ Status reportStop(const SourceStop& stop, const SourceText& text, const std::str
 // lines before that one.
 SourceStop buildRecord(const SourceText& text, LogSink& log, std::string& bytes) {
   const DtcDatabase empty = EmptyDatabase();
-  const std::string_view names[kTables] = {empty.P.Name, empty.C.Name, empty.B.Name, empty.U.Name};
   RecordWriter::Shape shapes[kTables];
-  for (size_t k = 0; k < kTables; ++k) shapes[k] = {names[k], 1, 8};
+  for (size_t k = 0; k < kTables; ++k)
+    shapes[k] = {empty.table(kTableLetters[k])->Name, 1, ElementBytes({}, {})};
   const RecordWriter::Shape emptyShapes[kTables] = {shapes[0], shapes[1], shapes[2], shapes[3]};
   SourceStop stop = walkSource(text, [&shapes](size_t slot, const SourceLine& line) {
     ++shapes[slot].elements;
@@ -225,7 +226,6 @@ SourceStop buildRecord(const SourceText& text, LogSink& log, std::string& bytes)
   });
   const bool complete = stop.fault == SourceFault::kNone;
   RecordWriter writer(complete ? shapes : emptyShapes, bytes);
-  constexpr std::string_view kPlaceholderCode("\0\0\0\0", 4);
   for (size_t k = 0; k < kTables; ++k) writer.put(static_cast<int>(k), kPlaceholderCode, {}, {});
   Progress progress(log);
   if (!complete && log.writesNothing()) return stop;
@@ -265,21 +265,21 @@ bool keepOld(const std::string& dest, LogSink& log, GenerateResult& result) {
 // Read before anything is written, so an unreadable source costs nothing.
 bool readSource(const std::string& source, const std::string& dest, LogSink& log, FileBytes& text,
                 GenerateResult& result) {
-  if (!FileExists(source)) {
+  Status s = ReadWholeFile(source, text);
+  if (s.IsNotFound() || s.IsInvalidArgument()) {
     log.LOG(kSourceNotFound, kTabModeLineEnd, color::kBrightWhite);
-    result.status = CheckReadable(source);
-    result.sourceUnreadable = !result.status.ok();
-    if (result.status.ok()) result.status = Status::IOError("\"" + source + "\" was not found");
+    result.status = std::move(s);
+    result.sourceUnreadable = true;
     keepOld(dest, log, result);
     return false;
   }
-  // Replacing the destination would replace the text we are about to read.
+  // Replacing the destination would replace the text just read.
   if (sameFile(source, dest))
     return failed(log,
                   Status::InvalidArgument(
                       "\"" + dest + "\" is the source file itself; choose another destination"),
                   result);
-  if (Status s = ReadWholeFile(source, text); !s.ok()) {
+  if (!s.ok()) {
     result.sourceUnreadable = true;
     failed(log, std::move(s), result);
     keepOld(dest, log, result);

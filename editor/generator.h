@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "database/status.h"
 #include "log/log_sink.h"
 #include "platform/questions.h"
+#include "platform/status.h"
 
 namespace vestral {
 

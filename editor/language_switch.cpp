@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "database/dtc_database.h"
-#include "database/file_io.h"
 #include "database/text_language.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 

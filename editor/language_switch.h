@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "database/status.h"
 #include "platform/program_paths.h"
+#include "platform/status.h"
 
 namespace vestral {
 

@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "database/code_index.h"
-#include "database/file_io.h"
+#include "database/table_order.h"
 #include "editor/checker.h"
 #include "editor/generator.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 
@@ -149,7 +150,7 @@ class Linter {
 
 void LintDatabase(const DatabaseView& db, LintReport& report) {
   Linter linter(report);
-  for (char letter : {'P', 'C', 'B', 'U'}) {
+  for (const char letter : kTableLetters) {
     const TableView& t = *db.table(letter);
     FirstEntries firsts;
     for (auto it = t.entries().begin(), end = t.entries().end(); it != end; ++it) {

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "database/database_view.h"
-#include "database/status.h"
+#include "platform/status.h"
 
 namespace vestral {
 

@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
-#include "database/file_io.h"
-#include "editor/base_positions.h"
+#include "database/table_order.h"
+#include "log/operation_log.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 
 namespace {
 
 constexpr LogColour kWhite = color::kBrightWhite;
-constexpr char kTableOrder[4] = {'B', 'C', 'P', 'U'};
 
 DtcEntry owned(const EntryView& e) {
   DtcEntry o;
@@ -137,7 +137,7 @@ class SyncReplacements {
     ++perTable_[table];
     if (first_.size() < kShown)
       first_.push_back(
-          {kTableOrder[table] + std::string(code), std::string(before), std::string(after)});
+          {kEditorTableOrder[table] + std::string(code), std::string(before), std::string(after)});
   }
   int32_t total() const { return perTable_[0] + perTable_[1] + perTable_[2] + perTable_[3]; }
   MessageBox question() const;
@@ -169,7 +169,7 @@ MessageBox SyncReplacements::question() const {
       std::to_string(n) + (n == 1 ? " entry holds" : " entries hold") +
       " a different second text, which would be lost:\r\n";
   for (size_t t = 0; t < 4; ++t)
-    text += std::string(t == 0 ? "Per table: " : ", ") + kTableOrder[t] + " " +
+    text += std::string(t == 0 ? "Per table: " : ", ") + kEditorTableOrder[t] + " " +
             std::to_string(perTable_[t]);
   for (const Shown& s : first_)
     text += "\r\n\r\n" + s.code + "\r\n    now:      " + shownText(s.before) +
@@ -364,9 +364,9 @@ Status writeMerged(const std::string& path, const DatabaseView& main,
   RecordWriter::Shape shapes[4];
   const FileMerge* bySlot[4] = {};
   for (size_t t = 0; t < 4; ++t) {
-    const auto slot = static_cast<size_t>(TableSlot(kTableOrder[t]));
+    const auto slot = static_cast<size_t>(TableSlot(kEditorTableOrder[t]));
     bySlot[slot] = &merges[t];
-    shapes[slot] = {main.table(kTableOrder[t])->Name,
+    shapes[slot] = {main.table(kEditorTableOrder[t])->Name,
                     static_cast<uint32_t>(merges[t].upperBound() + 1), merges[t].bytes()};
   }
   std::string bytes;
@@ -452,11 +452,11 @@ SyncResult Synchronize(const std::string& mainPath, const std::string& syncPath,
   log.LOG("Synchronization databases ", kTabModeNone, kWhite);
   log.LOG(direct ? "Direct mode" : "Alternative value mode", kTabModeLineEnd, kWhite);
   SyncResult result;
-  if (!FileExists(syncPath)) {
+  // Any other problem with it is told where it is opened, after the main database.
+  if (Status s = CheckReadable(syncPath); s.IsNotFound() || s.IsInvalidArgument()) {
     log.LOG("Synchro database not found", kTabModeLineEnd, kWhite);
-    result.status = CheckReadable(syncPath);
-    result.otherUnreadable = !result.status.ok();
-    if (result.status.ok()) result.status = Status::IOError("\"" + syncPath + "\" was not found");
+    result.status = std::move(s);
+    result.otherUnreadable = true;
     return result;
   }
 
@@ -478,22 +478,23 @@ SyncResult Synchronize(const std::string& mainPath, const std::string& syncPath,
   std::vector<FileMerge> merges;
   merges.reserve(4);
   MatchScratch scratch;
-  for (char letter : kTableOrder)
+  for (char letter : kEditorTableOrder)
     merges.emplace_back(FileEntries(*mainFile.view().table(letter)),
                         FileEntries(*syncFile.view().table(letter)), scratch);
   std::array<std::vector<Outcome>, 4> decided;
   if (!direct && !replaceAsked(merges, decided, mainPath, log, questions, result)) return result;
   for (size_t t = 0; t < 4; ++t) {
-    log.LOG(std::string("Synchronize ") + kTableOrder[t] + " base:", kTabModeLineEnd, kWhite);
+    log.LOG(std::string("Synchronize ") + kEditorTableOrder[t] + " base:", kTabModeLineEnd, kWhite);
     result.tables[t] =
         mergeLogged(log, merges[t], direct, questions, direct ? nullptr : &decided[t]);
   }
   if (Status s = writeMerged(mainPath, mainFile.view(), merges); !s.ok())
     return failed(log, std::move(s), result);
   log.LOG("Synchronization complete", kTabModeLineEnd, kWhite);
-  // Tables P, C, B, U from their merges in the order B, C, P, U.
-  LogBasePositions(log, {result.tables[2].after, result.tables[1].after, result.tables[0].after,
-                         result.tables[3].after});
+  std::array<int32_t, 4> after{};
+  for (size_t t = 0; t < 4; ++t)
+    after[static_cast<size_t>(TableSlot(kEditorTableOrder[t]))] = result.tables[t].after;
+  LogBasePositions(log, after);
   LogKeptCopy(log, mainPath);
   return result;
 }

@@ -7,9 +7,9 @@
 
 #include "database/database_view.h"
 #include "database/dtc_database.h"
-#include "database/status.h"
 #include "log/log_sink.h"
 #include "platform/questions.h"
+#include "platform/status.h"
 
 namespace vestral {
 

@@ -4,17 +4,17 @@
 #include <optional>
 
 #include "database/code_index.h"
-#include "database/file_io.h"
+#include "database/table_order.h"
 #include "database/text_language.h"
-#include "editor/base_positions.h"
+#include "log/operation_log.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 #include "platform/program_paths.h"
 
 namespace vestral {
 
 namespace {
 
-constexpr char kTableOrder[4] = {'B', 'C', 'P', 'U'};
 // The conflicts a question names; the log lists them all.
 constexpr size_t kConflictsAsked = 10;
 
@@ -179,8 +179,7 @@ Status store(const std::string& databasePath, const DtcDatabase& yours, bool cha
   if (changed) {
     if (Status s = WriteDatabase(databasePath, yours, {.keepBackup = true}); !s.ok()) return s;
     result.databaseWritten = true;
-    log.LOG("Written " + LogPath(databasePath) + "; the previous file is kept as " +
-                LogPath(BackupPath(databasePath)),
+    log.LOG("Written " + LogPath(databasePath) + "; " + LogText(KeptCopyText(databasePath)),
             kTabModeLineEnd, kHeading);
   }
   std::string oldBase;
@@ -201,7 +200,7 @@ UpdatePlan PlanUpdate(const DtcDatabase& yours, const DtcDatabase* base,
                       const DtcDatabase& incoming) {
   UpdatePlan plan;
   plan.haveBase = base != nullptr;
-  for (char letter : kTableOrder)
+  for (char letter : kEditorTableOrder)
     planTable(letter, *yours.table(letter), base ? base->table(letter) : nullptr,
               *incoming.table(letter), plan);
   return plan;

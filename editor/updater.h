@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "database/dtc_database.h"
-#include "database/status.h"
 #include "log/log_sink.h"
 #include "platform/questions.h"
+#include "platform/status.h"
 
 namespace vestral {
 

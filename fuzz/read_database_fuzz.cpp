@@ -7,6 +7,7 @@
 
 #include "database/database_view.h"
 #include "database/dtc_database.h"
+#include "database/table_order.h"
 #include "lookup/lookup.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -20,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The first entry of each table is found by both lookups, at its first position.
   const LookupIndex index(view);
-  for (char letter : {'P', 'C', 'B', 'U'}) {
+  for (const char letter : kTableLetters) {
     const DtcTable& t = *db.table(letter);
     if (t.upperBound() < 1) continue;
     const std::string code = letter + std::string(t.Entries[1].code());

@@ -163,7 +163,11 @@ void FrmLOG::LOG(const std::string& T, TabMode TABMODE, LogColour colour) {
     queue("\t", index);
   else if (TABMODE == kTabModeLineEnd)
     queue("\r\n", index);
-  if (pendingText_.size() >= kMaxQueuedChars) flush();
+  if (pendingText_.size() >= kMaxQueuedChars) {
+    flush();
+    // The end is shown at the next event turn, as for a short piece.
+    flushTimer_->start();
+  }
   pumpEventsIfDue();
 }
 

@@ -16,10 +16,13 @@ std::string LogPath(std::string_view path) {
   return std::string("\"").append(LogText(path)) + "\"";
 }
 
+std::string Capitalized(std::string text) {
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 32);
+  return text;
+}
+
 void LogError(LogSink& log, std::string_view message) {
-  std::string line = LogText(message);
-  if (!line.empty() && line[0] >= 'a' && line[0] <= 'z') line[0] = static_cast<char>(line[0] - 32);
-  log.LOG(line, kTabModeLineEnd, color::kLightRed);
+  log.LOG(Capitalized(LogText(message)), kTabModeLineEnd, color::kLightRed);
 }
 
 std::string LogPieceText(const std::string& T, TabMode TABMODE) {

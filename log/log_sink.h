@@ -82,6 +82,9 @@ class LogSink {
   virtual bool writesNothing() const { return false; }
 };
 
+// `text` with its first letter a capital, as a line of its own starts.
+std::string Capitalized(std::string text);
+
 // Logs an error message (UTF-8, as paths and system messages are) in light red on a
 // line of its own, in code page 1251, its first letter capital.
 void LogError(LogSink& log, std::string_view message);

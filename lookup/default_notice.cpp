@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "database/database_view.h"
+#include "database/table_order.h"
 #include "database/text_language.h"
 #include "platform/program_paths.h"
 
@@ -24,7 +25,7 @@ constexpr const char* kDefaultDiffers =
 // Equal records hold the same tables: names and elements byte for byte, whatever lies
 // behind either record's end.
 bool sameRecord(const DatabaseView& a, const DatabaseView& b) {
-  for (char letter : {'P', 'C', 'B', 'U'}) {
+  for (const char letter : kTableLetters) {
     const TableView& x = *a.table(letter);
     const TableView& y = *b.table(letter);
     if (x.Name != y.Name || x.elementBytes() != y.elementBytes()) return false;

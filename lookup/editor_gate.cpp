@@ -1,6 +1,6 @@
 #include "lookup/editor_gate.h"
 
-#include "database/dtc_database.h"
+#include "platform/file_io.h"
 #include "platform/ini_reader.h"
 
 namespace vestral {

@@ -3,15 +3,9 @@
 #include <chrono>
 #include <utility>
 
-#include "platform/codepage.h"
-
 namespace vestral {
 
 namespace {
-
-// "База данных недоступна" (the database cannot be used), code page 1251.
-constexpr const char* kUnusableDatabase =
-    "\xC1\xE0\xE7\xE0 \xE4\xE0\xED\xED\xFB\xF5 \xED\xE5\xE4\xEE\xF1\xF2\xF3\xEF\xED\xE0";
 
 int64_t systemNow() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -85,14 +79,6 @@ void FollowedDatabase::unusable(Status why) {
   status_ = std::move(why);
   taken_ = false;
   haveVersion_ = false;
-}
-
-FindDisplay DescribeFindNow(FollowedDatabase& db, std::string_view Val) {
-  if (db.refresh().ok()) return DescribeFind(db.view(), Val);
-  FindDisplay d;
-  d.LblBDesc = kUnusableDatabase;
-  d.LblItem = Utf8ToCp1251(db.status().message());
-  return d;
 }
 
 }  // namespace vestral

@@ -4,12 +4,10 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "database/database_view.h"
-#include "database/file_io.h"
-#include "database/status.h"
-#include "lookup/lookup_window.h"
+#include "platform/file_io.h"
+#include "platform/status.h"
 
 namespace vestral {
 
@@ -60,9 +58,5 @@ class FollowedDatabase {
   size_t hash_ = 0;  // of the bytes last taken
   uint64_t generation_ = 0;
 };
-
-// What FIND shows for the letter form `Val` in the database as it is now: the lookup, or
-// while the file cannot be used, the problem (file and reason) with both boxes red.
-FindDisplay DescribeFindNow(FollowedDatabase& db, std::string_view Val);
 
 }  // namespace vestral

@@ -270,7 +270,7 @@ void FrmMain::buildResultControls() {
   TxtUSR->document()->setDefaultTextOption(centred);
   setColor(TxtUSR, QPalette::Text, QColor(64, 64, 64));
   setColor(TxtUSR, QPalette::Base, Qt::white);
-  setUsrText(kStartupHintText);
+  setUsrText(std::string(kStartupHint) + "\r\n");
 }
 
 void FrmMain::Form_Load() {
@@ -287,7 +287,7 @@ void FrmMain::Form_Load() {
   }
   // Once per start, on the line under the hint; it outlasts the hint until a lookup.
   notice_ = NewerDefaultNotice(databasePath_, CurrentProgramFiles().defaultDatabase);
-  if (!notice_.empty()) setUsrText(kStartupHintText + notice_);
+  if (!notice_.empty()) setUsrText(std::string(kStartupHint) + "\r\n" + notice_);
   TS->start();
 }
 

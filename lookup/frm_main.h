@@ -6,8 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "lookup/code_boxes.h"
 #include "lookup/followed_database.h"
-#include "lookup/lookup_window.h"
+#include "lookup/result_display.h"
 #include "platform/questions.h"
 
 class QLabel;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "database/table_order.h"
+
 namespace vestral {
 
 std::string OneLineField(std::string_view text) {
@@ -29,7 +31,7 @@ LookupResult LookupCode(const DatabaseView& db, std::string_view Val) {
 
 LookupIndex::LookupIndex(const DatabaseView& db) : db_(db) {
   for (int t = 0; t < 4; ++t) {
-    const TableView& table = *db.table("PCBU"[t]);
+    const TableView& table = *db.table(kTableLetters[t]);
     codes_[t].emplace(table);
     starts_[t].reserve(static_cast<size_t>(table.upperBound()) + 1);
     for (auto it = table.elements().begin(), end = table.elements().end(); it != end; ++it)

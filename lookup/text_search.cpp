@@ -5,6 +5,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "database/table_order.h"
 #include "lookup/synonyms.h"
 #include "lookup/word_forms.h"
 #include "platform/codepage.h"
@@ -43,7 +44,8 @@ FoldTable Cp1251CaseFold() {
 }
 
 bool IsCodeStart(std::string_view w) {
-  if (w.size() < 2 || w.size() > 5 || std::string_view("pcbu").find(w[0]) == std::string_view::npos)
+  // Folded, a system letter is small.
+  if (w.size() < 2 || w.size() > 5 || w[0] < 'a' || TableSlot(static_cast<char>(w[0] - 32)) < 0)
     return false;
   if (w[1] < '0' || w[1] > '3') return false;
   return std::all_of(w.begin() + 1, w.end(),
@@ -51,8 +53,6 @@ bool IsCodeStart(std::string_view w) {
 }
 
 namespace {
-
-constexpr char kLetters[] = {'P', 'C', 'B', 'U'};
 
 // A term is a stem's number; the top bits mark a word joined to the one before it, and
 // one that starts a sentence.
@@ -260,7 +260,7 @@ SearchIndex::SearchIndex(const DatabaseView& db) : SearchIndex() {
   impl_->view = &db;
   StemCache cache;
   for (uint32_t slot = 0; slot < 4; ++slot) {
-    const TableView& table = *db.table(kLetters[slot]);
+    const TableView& table = *db.table(kTableLetters[slot]);
     for (auto it = table.entries().begin(), end = table.entries().end(); it != end; ++it) {
       impl_->docs[slot].push_back(impl_->makeDoc(it->code, it->Text, it->Extension, cache));
       impl_->offsets[slot].push_back(table.offsetOf(it));
@@ -273,7 +273,7 @@ SearchIndex::SearchIndex(const DtcDatabase& db) : SearchIndex() {
   impl_->db = &db;
   StemCache cache;
   for (uint32_t slot = 0; slot < 4; ++slot) {
-    const std::vector<DtcEntry>& entries = db.table(kLetters[slot])->Entries;
+    const std::vector<DtcEntry>& entries = db.table(kTableLetters[slot])->Entries;
     for (size_t i = 1; i < entries.size(); ++i)
       impl_->docs[slot].push_back(
           impl_->makeDoc(entries[i].code(), entries[i].Text, entries[i].Extension, cache));
@@ -477,8 +477,7 @@ namespace {
 bool codeStartsMatch(const Doc& d, uint32_t slot, const Query& q) {
   if (q.codeStarts.empty()) return true;
   const FoldTable& f = caseFold();
-  std::string_view letters = "pcbu";
-  const std::array<char, 5> code{letters[slot],
+  const std::array<char, 5> code{static_cast<char>(f[static_cast<uint8_t>(kTableLetters[slot])]),
                                  static_cast<char>(f[static_cast<uint8_t>(d.code[0])]),
                                  static_cast<char>(f[static_cast<uint8_t>(d.code[1])]),
                                  static_cast<char>(f[static_cast<uint8_t>(d.code[2])]),
@@ -590,10 +589,10 @@ std::vector<Found> SearchIndex::Impl::match(const Query& q) {
 
 EntryView SearchIndex::Impl::entryOf(uint32_t slot, int32_t index) const {
   if (view) {
-    const TableView& table = *view->table(kLetters[slot]);
+    const TableView& table = *view->table(kTableLetters[slot]);
     return table.entryAt(offsets[slot][static_cast<size_t>(index - 1)]);
   }
-  const DtcEntry& e = db->table(kLetters[slot])->Entries[static_cast<size_t>(index)];
+  const DtcEntry& e = db->table(kTableLetters[slot])->Entries[static_cast<size_t>(index)];
   return {e.code(), e.Text, e.Extension};
 }
 
@@ -612,7 +611,7 @@ std::vector<SearchHit> FindForPeople(const SearchIndex& index, std::string_view 
   hits.reserve(n);
   for (size_t i = 0; i < n; ++i)
     hits.push_back(
-        {kLetters[found[i].slot], found[i].index, m.entryOf(found[i].slot, found[i].index)});
+        {kTableLetters[found[i].slot], found[i].index, m.entryOf(found[i].slot, found[i].index)});
   return hits;
 }
 
@@ -621,7 +620,7 @@ std::vector<SearchHit> FilterForPeople(const SearchIndex& index, std::string_vie
   const Query q = m.parse(queryCp1251);
   std::vector<SearchHit> hits;
   for (const Found& f : m.match(q))
-    hits.push_back({kLetters[f.slot], f.index, m.entryOf(f.slot, f.index)});
+    hits.push_back({kTableLetters[f.slot], f.index, m.entryOf(f.slot, f.index)});
   return hits;
 }
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <span>
 
-#include "database/file_io.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 

@@ -34,6 +34,8 @@ QMessageBox::Icon toQt(Icon i) {
 Button MessageBoxQuestions::ask(const MessageBox& box) {
   QMessageBox mb(parent_);
   mb.setWindowTitle(box.title.empty() ? kProgramTitle : FromCp1251(box.title));
+  // File names and entry texts are shown as they are, never read as markup.
+  mb.setTextFormat(Qt::PlainText);
   mb.setText(FromCp1251(box.text));
   mb.setIcon(toQt(box.icon));
   QMessageBox::StandardButtons buttons;

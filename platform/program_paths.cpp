@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "database/file_io.h"
+#include "platform/file_io.h"
 
 // The build passes the path from its install folders; a build without install rules
 // (the fuzz targets) takes the usual layout.

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "database/status.h"
+#include "platform/status.h"
 
 namespace vestral {
 

@@ -1,4 +1,5 @@
 #include "support/source_text.h"
+#include "database/table_order.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -7,8 +8,6 @@
 namespace vestral::bench {
 
 namespace {
-
-constexpr char kLetters[4] = {'P', 'C', 'B', 'U'};
 
 // "0A3F": a first character 0-3, then three hex digits.
 void putCode(char* out, int n) {
@@ -26,7 +25,7 @@ std::string MakeSourceText(int lines) {
   text.reserve(static_cast<size_t>(lines) * 80);
   char code[4];
   for (int i = 0; i < lines; ++i) {
-    text += kLetters[i % 4];
+    text += kTableLetters[i % 4];
     putCode(code, i / 4);
     text.append(code, 4);
     text += " Sensor circuit ";
@@ -58,7 +57,7 @@ DtcDatabase MakeHalfDamagedDatabase(int entries) {
       }
     }
     if (i % 5 == 0) e.Extension = "extension text";
-    db.table(kLetters[(i / 2) % 4])->Entries.push_back(std::move(e));
+    db.table(kTableLetters[(i / 2) % 4])->Entries.push_back(std::move(e));
   }
   return db;
 }

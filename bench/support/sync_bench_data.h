@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "database/dtc_database.h"
+#include "database/table_order.h"
 
 namespace vestral::bench {
 
 // Code number n lives in table n % 4 under four hex digits; the multiplier (odd, so a
 // bijection of 0..65535) scatters neighbouring numbers over the table's code space.
-inline char TableOf(uint32_t n) { return "PCBU"[n % 4]; }
+inline char TableOf(uint32_t n) { return kTableLetters[n % 4]; }
 inline std::string CodeOf(uint32_t n) {
   char buf[8];
   std::snprintf(buf, sizeof buf, "%04X", static_cast<unsigned>(((n / 4) * 40503u) & 0xFFFF));

@@ -12,8 +12,9 @@
 #include <thread>
 
 #include "cli/cli_test.h"
-#include "database/file_io.h"
+#include "platform/file_io.h"
 #include "support/as_user.h"
+#include "support/full_disk.h"
 #include "support/read_only_file.h"
 
 namespace vestral::testing {
@@ -104,9 +105,10 @@ TEST_F(BadInput, AFailedWriteIsReportedAndLeavesTheOldFileIntact) {
     std::optional<ReadOnlyFile> locked;
     if (readOnly && !locked.emplace(fresh_).ok()) GTEST_SKIP() << "no read-only file here";
     const auto before = files();
-    SimulateFullDiskForTesting(readOnly ? 0 : 1);
+    std::optional<FullDisk> full;
+    if (!readOnly) full.emplace(0);
     const Outcome r = fails(line, fresh_, problem, logs);
-    SimulateFullDiskForTesting(0);
+    full.reset();
     EXPECT_THAT(r.out, ::testing::Not(HasSubstr("Created database file"))) << line;
     EXPECT_EQ(files(), before) << line;
   }

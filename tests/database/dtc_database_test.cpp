@@ -93,6 +93,23 @@ TEST(DatabaseFiles, AWriteNeverShortensTheFileAndRefusesWhatItCannotHold) {
     EXPECT_FALSE(FileExists(none)) << none;
 }
 
+// Only where nothing is at all is a new database written; what is there is left alone.
+TEST(CreateMissingDatabase, CreatesAnEmptyDatabaseOnlyWhenNothingIsThere) {
+  testing::TempDir dir;
+  const std::string path = dir.file("vestral.DAT"), link = dir.file("link.DAT");
+  bool created = false;
+  ASSERT_TRUE(CreateMissingDatabase(path, &created).ok());
+  EXPECT_TRUE(created);
+  EXPECT_EQ(testing::ReadBytes(path).size(), 131u);
+  testing::WriteBytes(path, "damaged");
+  ASSERT_TRUE(CreateMissingDatabase(path, &created).ok());
+  EXPECT_FALSE(created);
+  EXPECT_EQ(testing::ReadBytes(path), "damaged");
+  std::filesystem::create_symlink(dir.file("gone.DAT"), link);
+  ASSERT_TRUE(CreateMissingDatabase(link, &created).ok());
+  EXPECT_FALSE(created || std::filesystem::exists(dir.file("gone.DAT")));
+}
+
 // FindEntry is the yardstick of the code index's test.
 TEST(TableOperations, DeleteEntryMovesTheRestDownAndNeverTakesThePlaceholder) {
   DtcTable t = testing::tableOf({entry("0100", "a"), entry("0101", "b"), entry("0102", "c")});

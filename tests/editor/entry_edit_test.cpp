@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "database/file_io.h"
+#include "platform/file_io.h"
 #include "support/entries.h"
 #include "support/lock_probe.h"
 #include "support/temp_dir.h"

@@ -138,6 +138,8 @@ TEST_F(FrmBaseEditTest, WriteStoresTheCheckedCopyWithTheEditedNames) {
   ASSERT_TRUE(readLog && readLog->close()) << "a log on screen stays until the user closes it";
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(readLog.isNull());
+  for (const char* name : {"TxtB", "TxtC", "TxtP", "TxtU"})
+    EXPECT_EQ(find(name)->maxLength(), 65535) << name;
   set("TxtB", "");
   set("TxtP", QString::fromUtf8("Двигатель"));
   find("TxtP")->insert(QString::fromUtf8("日"));  // no place for it in the file

@@ -165,7 +165,14 @@ TEST_F(FrmEntriesTest, ClosingWithChangesNotWrittenAsksFirst) {
     const size_t asked = questions.asked().size();
     questions.push(c.answer);
     EXPECT_EQ(editor->close(), c.closes);
-    EXPECT_EQ(questions.asked().size() - asked, *c.change ? 1u : 0u);
+    ASSERT_EQ(questions.asked().size() - asked, *c.change ? 1u : 0u);
+    if (*c.change) {
+      EXPECT_EQ(questions.asked().back().text,
+                "The working copy read from \"" + main +
+                    "\" has changes that are not written yet (entries, table names or what Check "
+                    "removed).\r\n\r\nWrite them before the editor closes? No closes it without "
+                    "them; Cancel keeps it open.");
+    }
     EXPECT_EQ(testing::ReadBytes(main) != before, c.written);
   }
 }

@@ -79,7 +79,9 @@ TEST(Generate, RunsLogEveryStepAndLeaveTheDestinationAsTheyReport) {
   const std::string three = create(false) + counts(1, 0, "[9]Ok") + counts(1, 1, "[14]Extend") +
                             counts(2, 1, "[9]Ok") + kEndBanner + "\n";
   const std::string done = "[15]Created database file \"" + dst + "\"\n[12]Done";
-  const std::string erase = "[8]" + std::string(kEraseQuery) + "\t";
+  const std::string erase =
+      "[8]Quary. File must be erased before generating. Confilm please ... \t";
+  const std::string rewrite = "File already exist, rewrite it?";
   const std::string none = "[15]Source file not found\n",
                     kept = "[15]The old database \"" + dst + "\" was kept\n[12]Done";
   const auto stop = [](const std::string& why, int line) {
@@ -95,15 +97,15 @@ TEST(Generate, RunsLogEveryStepAndLeaveTheDestinationAsTheyReport) {
   } cases[] = {
       // clang-format off
       {"P0100 abc\r\nC0035 abc | def\r\nP0100 twice\r\n", three + done, bytes[1], "", 3},
-      {"P0100 abc\r\n", erase + "[15]Abort[12]Done", old, kRewriteQuestion, 0, {}, {}, Button::No},
+      {"P0100 abc\r\n", erase + "[15]Abort[12]Done", old, rewrite, 0, {}, {}, Button::No},
       {"P0100 abc\r\nC0035 abc | def\r\nP0100 twice", erase + "[11]Erase file\n" + three + done,
-       bytes[1], kRewriteQuestion, 3},
+       bytes[1], rewrite, 3},
       {"P0100 " + t + "|_" + t, create(false) + counts(1, 0, "[14]Extend") + "[9]" + kEndBanner +
        "\n" + done, bytes[2], "", 1},
       {"P0100 a\r\n\r\nP0101 b\r\n", create(false) + counts(1, 0, "[9]Ok") +
        stop("Source error. Code lench is missing", 2) + "Done", bytes[0], "", 0},
       {"P0100 a\r\n\r\n", erase + "[11]Erase file\n" + create(false) + counts(1, 0, "[9]Ok") +
-       stop("Source error. Code lench is missing", 2) + kept, old, kRewriteQuestion, 0},
+       stop("Source error. Code lench is missing", 2) + kept, old, rewrite, 0},
       {"P0100 a|_" + x, create(false) + stop("Source error. Extension is longer than 65535 bytes", 1)
        + "Done", bytes[0], "", 0},
       {"P0100 a\r\nC0100 b\r\np0100 abc\r\n", create(false) + counts(1, 0, "[9]Ok") +
@@ -113,7 +115,7 @@ TEST(Generate, RunsLogEveryStepAndLeaveTheDestinationAsTheyReport) {
        "[9]" + kEndBanner + "\n" + done, bytes[3], "", 1},
       {"\xEF\xBB\xBFP0100 a\r\nP0101 \xD0\x94\xE6\x97\xA5", erase + "[11]Erase file\n" + create(true) +
        counts(1, 0, "[9]Ok") + stop("Source error. Character 8 (U+65E5) is not in code page 1251",
-       2) + kept, old, kRewriteQuestion, 0},
+       2) + kept, old, rewrite, 0},
       {"P0100 abc\r\n", none + "[12]Done", "", "", 0, dir.file("none.txt")},
       {"P0100 abc\r\n", none + kept.substr(4), old, "", 0, dir.file("none.txt")},
       {"P0100 abc\r\n", "[12]\"" + src + "\" is the source file itself; choose another destination"
@@ -121,7 +123,7 @@ TEST(Generate, RunsLogEveryStepAndLeaveTheDestinationAsTheyReport) {
   // clang-format on
   for (const auto& c : cases) {
     std::filesystem::remove(dst);
-    if (c.asked == kRewriteQuestion || (c.dest == old && !c.from.empty())) WriteBytes(dst, old);
+    if (c.asked == rewrite || (c.dest == old && !c.from.empty())) WriteBytes(dst, old);
     WriteBytes(src, c.source);
     RecordingSink log;
     ScriptedQuestions questions{c.answer};

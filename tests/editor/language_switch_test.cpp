@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "database/file_io.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 #include "support/entries.h"
 #include "support/temp_dir.h"
 

@@ -66,6 +66,7 @@ TEST(Synchronize, LogsEveryDecisionAndCountsIt) {
       {false, f.sync, merged(entryLine("0101", add) + entryLine("0102", add) +
        entryLine("0103", add)), SyncCounts{3, 4, 1, 0, 3, 0}},
       {true, "", "Synchro database not found\n[12]Done", {}, true},
+      {true, f.sync + ".gone", "Synchro database not found\n[12]Done", {}, true},
       {true, foreign, "[15]Open Syncho database\n[12]\"" + foreign + "\" is not a valid database: "
        "at byte 2, table P: expected the table name (28526 bytes), but only 9 bytes remain\nDone", {}}};
   // clang-format on
@@ -78,7 +79,8 @@ TEST(Synchronize, LogsEveryDecisionAndCountsIt) {
     EXPECT_EQ(ColouredLog(log),
               "[10]LOG v. 1.0\n[15]Synchronization databases " +
                   std::string(c.direct ? "Direct mode" : "Alternative value mode") +
-                  (c.sync.empty() ? "\n" : "\nOpen main database\n" + positions(1, 3, 0)) + c.log);
+                  (c.otherUnreadable ? "\n" : "\nOpen main database\n" + positions(1, 3, 0)) +
+                  c.log);
     EXPECT_EQ(r.done(), c.p.after > 0);
     EXPECT_EQ(r.otherUnreadable, c.otherUnreadable);
     EXPECT_EQ(r.tables[2], c.p);

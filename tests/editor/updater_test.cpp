@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "database/file_io.h"
 #include "database/text_language.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 #include "support/entries.h"
 #include "support/lock_probe.h"
 #include "support/temp_dir.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -71,6 +72,28 @@ TEST(FrmLOG, RefusesToCloseDuringARunAndStartsAgainEmptyOnceClosed) {
   EXPECT_EQ(log.document()->defaultTextOption().tabs().size(), 5);
   log.resize(900, 600);  // the box keeps its own size
   EXPECT_EQ(box(log)->geometry(), QRect(0, 0, 714, 434));
+}
+
+// The box shows its end after each piece, also after one too long to wait for the next
+// event turn, until the user scrolls away; back at the end, it follows again.
+TEST(FrmLOG, FollowsItsEndUnlessTheUserScrolledAway) {
+  FrmLOG log;
+  log.INIT();
+  QScrollBar* bar = box(log)->verticalScrollBar();
+  const auto atEnd = [bar] { return bar->maximum() > 0 && bar->value() == bar->maximum(); };
+  std::string lines;
+  while (lines.size() < 40 * 1024) lines += "P0100\r\n";
+  log.LOG(lines, kTabModeNone, color::kBrightWhite);
+  EXPECT_TRUE(QTest::qWaitFor(atEnd));
+  bar->setValue(0);
+  log.LOG("more", kTabModeLineEnd, color::kBrightWhite);
+  QTest::qWait(50);
+  EXPECT_EQ(bar->value(), 0);
+  bar->setValue(bar->maximum());
+  for (int line = 0; line < 50; ++line) log.LOG("again", kTabModeLineEnd, color::kBrightWhite);
+  const int before = bar->maximum();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return bar->maximum() > before && atEnd(); }));
+  log.DONE();
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "log/operation_log.h"
+
 namespace vestral {
 namespace {
 
@@ -13,6 +15,14 @@ TEST(LogText, ErrorsAreOneLightRedLineInCodePage1251WithACapital) {
             (std::vector<LogRun>{
                 {"Cannot open \"\xDF.DAT\": No such file or directory\r\n", color::kLightRed},
                 {"\r\n", color::kLightRed}}));
+}
+
+TEST(OperationLog, EndsTheRunOnEveryReturnButLeavesItOpenToAnException) {
+  RecordingSink log;
+  { const OperationLog run(log); }
+  EXPECT_EQ(log.lines(), "LOG v. 1.0\nDone");
+  EXPECT_THROW((OperationLog(log), throw 1), int);
+  EXPECT_TRUE(log.running());
 }
 
 }  // namespace

@@ -150,6 +150,8 @@ TEST_F(FrmMainTest, ClipboardAndKeysGoThroughTheRulesOfTyping) {
       {nullptr, "Txt4", "Ctrl+C", "0100|P0100|CC", line},
       {nullptr, "Txt4", "Ctrl+A", "0100|P0100|CC", line},
       {nullptr, "Txt4", "Ctrl+C", "0100|P0100|CC", "0100"},
+      // The text box's focus selects all it shows, so its copy is the whole text.
+      {nullptr, "TxtUSR", "Ctrl+C", "0100|P0100|CC", "Проверьте датчик\nи проводку"},
       {" p0a80\n", "Txt4", "Ctrl+V", "0100|P0A80|NN", " p0a80\n"},
       {"0100", "Txt5", "Shift+Ins", "0100|P0100|CC", "0100"},
       {line, "Txt4", "Ctrl+V", "0100|P0100|CC", line},

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "database/status.h"
+#include "platform/status.h"
 
 namespace vestral {
 
@@ -45,6 +45,10 @@ Status ReadWholeFile(const std::string& path, FileBytes& out);
 
 // Like ReadWholeFile, but reads at most `limit` bytes from the start.
 Status ReadFileStart(const std::string& path, size_t limit, std::string& out);
+
+// True when something other than a folder is at the path: a file, also one that cannot
+// be opened (access denied), or a link that cannot be followed.
+bool FileExists(const std::string& path);
 
 // Whether the file can be opened for reading, with ReadWholeFile's errors; reads
 // nothing.
@@ -135,9 +139,5 @@ class FileLock {
 
 // "No such file or directory" and the like for the current errno.
 std::string ErrnoText(int err);
-
-// Test seam: the next `writes` file writes stop half-way and fail as on a full disk
-// (ENOSPC), for machines where no small file system can be mounted. 0 disarms it.
-void SimulateFullDiskForTesting(int writes);
 
 }  // namespace vestral

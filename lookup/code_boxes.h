@@ -3,19 +3,10 @@
 #include <string>
 #include <string_view>
 
-#include "database/database_view.h"
-#include "database/status.h"
-
 namespace vestral {
 
-// The lookup window's rules that need no window: its key filters, what FIND
-// shows, the start-up hint and how the main database is loaded.
-
-// The start-up hint of TxtUSR ("Ctrl Alt Esc - редактор" in code page 1251) and
-// the line break behind it.
-inline constexpr const char* kStartupHint = "Ctrl Alt Esc - \xF0\xE5\xE4\xE0\xEA\xF2\xEE\xF0";
-inline constexpr const char* kStartupHintText =
-    "Ctrl Alt Esc - \xF0\xE5\xE4\xE0\xEA\xF2\xEE\xF0\r\n";
+// The lookup window's two code boxes as input meets them: their key filters, and what a
+// typed character or pasted text does.
 
 // Character code of Backspace as the key filters see it.
 inline constexpr int kBackspace = 8;
@@ -60,30 +51,5 @@ CodeBoxInput TypedIntoCodeBox(const CodeBoxState& box, int KeyAscii);
 // form pasted into the hex box, and four hex digits pasted over the whole letter box,
 // go to the other box as a new code.
 CodeBoxInput PastedIntoCodeBox(const CodeBoxState& box, std::string_view pasted);
-
-// True while `usrText` still holds the start-up hint anywhere (exact match).
-bool HintStillShown(std::string_view usrText);
-
-// What FIND puts into the window's labels for the letter form `Val`.
-struct FindDisplay {
-  bool found = false;
-  std::string LblCode;   // the entry's code, without the table letter
-  std::string LblItem;   // the entry's Text
-  std::string LblBDesc;  // the table's Name, or the absence message
-  std::string TxtUSR;    // the entry's Extension
-};
-// An absent code in letter form also tells in TxtUSR which kind of range it lies in.
-FindDisplay DescribeFind(const DatabaseView& db, std::string_view Val);
-
-// A shown result as one line for the clipboard: the letter form, a tab, the description
-// (or why there is none), a tab, the second text (or the absent code's range, or the
-// problem with the database); tabs and line breaks inside a text become blanks.
-std::string ResultLine(std::string_view letterForm, const FindDisplay& shown);
-
-// Writes an empty database at `path` when nothing at all is there, as the lookup window
-// does for the main database before it opens. A path that holds anything (a damaged or
-// foreign file, a folder, an unreadable file, a dangling link) is left alone: reading it
-// reports the problem. `created` tells whether a new file was written.
-Status CreateMissingDatabase(const std::string& path, bool* created = nullptr);
 
 }  // namespace vestral

@@ -1,4 +1,4 @@
-#include "editor/base_positions.h"
+#include "editor/main_database.h"
 
 #include <gmock/gmock.h>
 
@@ -23,14 +23,6 @@ DtcDatabase filled(int p, const std::string& text = "text") {
 std::string positions(int p) {
   return "[6]B - base positions 0\nC - base positions 1\nP - base positions " + std::to_string(p) +
          "\nU - base positions 0\n";
-}
-
-TEST(OperationLog, EndsTheRunOnEveryReturnButLeavesItOpenToAnException) {
-  RecordingSink log;
-  { const OperationLog run(log); }
-  EXPECT_EQ(log.lines(), "LOG v. 1.0\nDone");
-  EXPECT_THROW((OperationLog(log), throw 1), int);
-  EXPECT_TRUE(log.running());
 }
 
 // Read, then Write, which asks before undoing a change made since the Read (one that
@@ -76,8 +68,11 @@ TEST(WriteMainDatabase, WritesAfterAskingWhenTheFileChangedSinceTheRead) {
     EXPECT_EQ(stamp == StampOf(ReadBytes(path)), wrote || answer == Button::Cancel);
     ASSERT_EQ(questions.asked().size(), answer == Button::Cancel ? 0u : 1u);
     if (answer == Button::Cancel) continue;
-    EXPECT_EQ(questions.asked()[0].text, ChangedSinceReadQuestion(path).text);
-    EXPECT_THAT(questions.asked()[0].text, HasSubstr(path + "\" has changed since it was read"));
+    EXPECT_EQ(questions.asked()[0].text,
+              "The main database \"" + path +
+                  "\" has changed since it was read (another operation wrote it, or it was "
+                  "replaced).\r\nWriting now puts back the copy read earlier and undoes those "
+                  "changes.\r\n\r\nWrite it anyway?");
     EXPECT_EQ(questions.asked()[0].buttons, (std::vector<Button>{Button::Yes, Button::No}));
     EXPECT_EQ(questions.asked()[0].defaultButton, Button::No);
   }

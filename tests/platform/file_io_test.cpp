@@ -1,4 +1,4 @@
-#include "database/file_io.h"
+#include "platform/file_io.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -10,10 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
-#include <thread>
+#include <string_view>
 
+#include "platform/file_system.h"
 #include "support/as_user.h"
+#include "support/full_disk.h"
 #include "support/read_only_file.h"
 #include "support/temp_dir.h"
 
@@ -70,34 +71,58 @@ TEST_F(FileWrites, AReplacedFileKeepsItsModeOwnerAndGroup) {
   EXPECT_EQ(names(), 1);
 }
 
-// Writers of one file at the same moment, killed at any moment, leave the old file or a
-// new one, whole, and never take away the name another is about to rename (a write may
-// only find the file replaced meanwhile). A name a killed writer left goes with the next
-// write of the file.
+// A writer killed half-way through writing its new file, or with the file complete and
+// named beside the old one just before its rename, leaves the old file whole; another
+// writer meanwhile takes another name, and the name the killed one left goes with the
+// next write.
 TEST_F(FileWrites, KilledAndConcurrentWritersLeaveOneWholeFileAndNoTemporary) {
-  const std::string versions[3] = {std::string(4 << 20, 'a'), std::string(3 << 20, 'b'),
-                                   std::string(2 << 20, 'c')};
-  std::mt19937 rng(std::random_device{}());
-  for (int run = 0; run < 5; ++run) {
-    testing::WriteBytes(path, versions[0]);
-    pid_t writers[2];
-    for (int w = 0; w < 2; ++w)
-      if ((writers[w] = ::fork()) == 0)
-        for (;;)
-          if (const Status s = ReplaceFile(path, versions[1 + w]);
-              !s.ok() && s.message().find("replaced it meanwhile") == std::string::npos)
-            ::_exit(1);
-    for (const pid_t writer : writers) {
-      std::this_thread::sleep_for(std::chrono::microseconds(rng() % 40000));
-      ::kill(writer, SIGKILL);
-      int status = 0;
-      ::waitpid(writer, &status, 0);
-      EXPECT_TRUE(WIFSIGNALED(status)) << "run " << run << ": a write failed";
+  // Tells `told` it got to the call `at`, then waits there to be killed.
+  struct StopAt : FileSystem {
+    StopAt(std::string_view call, int pipe) : at(call), told(pipe) {}
+    [[noreturn]] void stop() {
+      (void)!::write(told, "!", 1);
+      for (;;) ::pause();
     }
-    const std::string now = ReadBytes(path);
-    EXPECT_TRUE(now == versions[0] || now == versions[1] || now == versions[2]) << "run " << run;
-    ASSERT_TRUE(ReplaceFile(path, "next").ok());
-    EXPECT_EQ(names(), 1) << "run " << run;
+    ssize_t write(int fd, const void* data, size_t size) override {
+      if (at == "write") (void)FileSystem::write(fd, data, size / 2), stop();
+      return FileSystem::write(fd, data, size);
+    }
+    int rename(const char* from, const char* to) override {
+      if (at == "rename") stop();
+      return FileSystem::rename(from, to);
+    }
+    std::string_view at;
+    int told;
+  };
+  const struct {
+    std::string_view stopAt;
+    long namesWhileStopped;
+  } cases[] = {{.stopAt = "write", .namesWhileStopped = 1},  // the new file has no name yet
+               {.stopAt = "rename", .namesWhileStopped = 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stopAt);
+    int told[2];
+    ASSERT_EQ(::pipe(told), 0);
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+      StopAt stop(c.stopAt, told[1]);
+      const InstalledFileSystem installed(stop);
+      ::_exit(ReplaceFile(path, std::string(1 << 16, 'n')).ok());
+    }
+    ::close(told[1]);
+    char got = 0;
+    EXPECT_EQ(::read(told[0], &got, 1), 1) << "the writer never got there";
+    ::close(told[0]);
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(names(), c.namesWhileStopped);
+    EXPECT_TRUE(ReplaceFile(path, "meanwhile").ok());
+    ::kill(writer, SIGKILL);
+    int status = 0;
+    ::waitpid(writer, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(ReadBytes(path), "meanwhile");
+    ASSERT_TRUE(ReplaceFile(path, "old").ok());
+    EXPECT_EQ(names(), 1);
   }
 }
 
@@ -115,8 +140,11 @@ TEST_F(FileWrites, AKeptCopyHoldsThePreviousFileOnlyOnceTheNewOneIsComplete) {
   ASSERT_EQ(::stat(bak.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
 
-  SimulateFullDiskForTesting(1);
-  EXPECT_FALSE(ReplaceFile(path, "fourth", keep).ok());
+  {
+    const testing::FullDisk full(2);
+    EXPECT_EQ(ReplaceFile(path, "fourth", keep).message(),
+              "writing \"" + path + "\" failed: No space left on device");
+  }
   std::filesystem::remove(bak);
   std::filesystem::create_directory(bak);
   const Status s = ReplaceFile(path, "fifth", keep);

@@ -1,9 +1,6 @@
-#include "lookup/lookup_window.h"
-
-#include <filesystem>
+#include "lookup/code_boxes.h"
 
 #include "lookup/code_range.h"
-#include "lookup/lookup.h"
 
 namespace vestral {
 
@@ -86,48 +83,6 @@ CodeBoxInput PastedIntoCodeBox(const CodeBoxState& s, std::string_view pasted) {
     in.text += static_cast<char>(c);
   }
   return in;
-}
-
-bool HintStillShown(std::string_view usrText) {
-  return usrText.find(kStartupHint) != std::string_view::npos;
-}
-
-FindDisplay DescribeFind(const DatabaseView& db, std::string_view Val) {
-  FindDisplay d;
-  const LookupResult r = LookupCode(db, Val);
-  if (!r.found()) {
-    d.LblBDesc = kAbsentMessage;
-    if (IsLetterForm(Val)) d.TxtUSR = AbsentCodeLine(Val, TextLanguage::Russian);
-    return d;
-  }
-  d.found = true;
-  d.LblCode.assign(r.entry.code);
-  d.LblItem = r.entry.Text;
-  d.LblBDesc = r.table->Name;
-  d.TxtUSR = r.entry.Extension;
-  return d;
-}
-
-std::string ResultLine(std::string_view letterForm, const FindDisplay& d) {
-  std::string line(letterForm);
-  line += '\t';
-  line += OneLineField(d.found ? d.LblItem : d.LblBDesc);
-  line += '\t';
-  line += OneLineField(d.found || !d.TxtUSR.empty() ? d.TxtUSR : d.LblItem);
-  return line;
-}
-
-Status CreateMissingDatabase(const std::string& path, bool* created) {
-  if (created) *created = false;
-  // FileExists also says no for a folder or a dangling link; only when nothing is
-  // there at all is a new database written (and never over one made meanwhile).
-  if (FileExists(path)) return Status::OK();
-  std::error_code ec;
-  const auto st = std::filesystem::symlink_status(path, ec);
-  if (st.type() != std::filesystem::file_type::not_found || path.empty()) return Status::OK();
-  if (Status s = CreateDatabase(path); !s.ok()) return s;
-  if (created) *created = true;
-  return Status::OK();
 }
 
 }  // namespace vestral

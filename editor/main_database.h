@@ -1,39 +1,17 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <exception>
 #include <string>
 #include <string_view>
 
-#include "database/database_view.h"
 #include "database/dtc_database.h"
 #include "log/log_sink.h"
 #include "platform/questions.h"
 
 namespace vestral {
 
-// The editor's Read and Write of the main database. Each is one whole log run:
-// INIT first, DONE last.
-
-// Opens an operation's log run (INIT) and ends it (DONE) on every way out of the
-// operation. An exception leaves the run open, so that whoever catches it can still
-// report the failure in it before ending it.
-class OperationLog {
- public:
-  explicit OperationLog(LogSink& log) : log_(log), exceptions_(std::uncaught_exceptions()) {
-    log_.INIT();
-  }
-  ~OperationLog() {
-    if (std::uncaught_exceptions() == exceptions_) log_.DONE();
-  }
-  OperationLog(const OperationLog&) = delete;
-  OperationLog& operator=(const OperationLog&) = delete;
-
- private:
-  LogSink& log_;
-  int exceptions_;
-};
+// The editor's Read and Write of the main database, and the stamp that tells whether the
+// file changed between them. Each is one whole log run: INIT first, DONE last.
 
 // What the main database file held when it was read. Write compares it with the file
 // as it is then, so that changes others made in the meantime (a synchronization
@@ -49,16 +27,6 @@ struct FileStamp {
 FileStamp StampOf(std::string_view bytes);
 // The stamp of the file as it is now; not valid when it cannot be read.
 FileStamp StampOfFile(const std::string& path);
-
-// "B - base positions 12": the number of real entries of the table.
-std::string BasePositionLine(char letter, const DtcTable& table);
-std::string BasePositionLine(char letter, int32_t upperBound);
-
-// The four base-position lines, tables B, C, P, U, in yellow, from the upper bounds of
-// tables P, C, B, U.
-void LogBasePositions(LogSink& log, const std::array<int32_t, 4>& upperBounds);
-void LogBasePositions(LogSink& log, const DtcDatabase& db);
-void LogBasePositions(LogSink& log, const DatabaseView& db);
 
 // Reads the main database into `working` and remembers the file's content in `stamp`.
 // A missing, empty or damaged file is logged in light red, naming the file and the
@@ -86,11 +54,6 @@ enum class [[nodiscard]] WriteOutcome{
 WriteOutcome WriteMainDatabase(const std::string& path, DtcDatabase& working,
                                const TableNames& names, FileStamp& stamp, LogSink& log,
                                Questions& questions);
-
-// Where the copy of a replaced database is kept, in words ("The previous file is kept
-// as ..."), and that line logged (bright white) at the end of a run that replaced it.
-std::string KeptCopyText(const std::string& path);
-void LogKeptCopy(LogSink& log, const std::string& path);
 
 // The question Write asks when the file changed since it was read.
 MessageBox ChangedSinceReadQuestion(const std::string& path);

@@ -1,4 +1,4 @@
-#include "database/file_io.h"
+#include "platform/file_io.h"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -24,6 +23,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace vestral {
 
 namespace fs = std::filesystem;
@@ -37,12 +38,6 @@ constexpr auto kLockPoll = std::chrono::milliseconds(20);
 constexpr int kMaxLinks = 40;
 
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }
-
-std::atomic<int> simulatedFullDiskWrites{0};
-
-bool fullDiskSimulated() {
-  return simulatedFullDiskWrites.load() > 0 && simulatedFullDiskWrites.fetch_sub(1) > 0;
-}
 
 // A file descriptor closed when it goes.
 class Fd {
@@ -68,9 +63,7 @@ bool sameInode(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-Status folderError(const std::string& path) {
-  return Status::IOError(quoted(path) + " is a folder, not a file");
-}
+std::string isAFolder(const std::string& path) { return quoted(path) + " is a folder, not a file"; }
 
 Status notRegular(const std::string& path) {
   return Status::IOError(
@@ -87,9 +80,14 @@ Status leftAsItWas(const std::string& path, const std::string& why) {
 Status openForReading(const std::string& path, Fd& fd, struct stat& st) {
   if (path.empty()) return Status::InvalidArgument("no file name given (the path is empty)");
   fd.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
-    return Status::IOError("cannot open " + quoted(path) + ": " + ErrnoText(errno));
-  if (S_ISDIR(st.st_mode)) return folderError(path);
+  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
+    const int err = errno;
+    std::string why = "cannot open " + quoted(path) + ": " + ErrnoText(err);
+    if (err == ENOENT || err == ENOTDIR || err == ENAMETOOLONG)
+      return Status::NotFound(std::move(why));
+    return Status::IOError(std::move(why));
+  }
+  if (S_ISDIR(st.st_mode)) return Status::IOError(isAFolder(path));
   if (!S_ISREG(st.st_mode)) return notRegular(path);
   ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
   return Status::OK();
@@ -179,7 +177,7 @@ struct OldFile {
 Status checkTarget(const std::string& path, const std::string& target, OldFile& old) {
   if (path.empty()) return Status::InvalidArgument("no file name given (the path is empty)");
   if (::stat(target.c_str(), &old.st) == 0) {
-    if (S_ISDIR(old.st.st_mode)) return folderError(path);
+    if (S_ISDIR(old.st.st_mode)) return Status::IOError(isAFolder(path));
     if (!S_ISREG(old.st.st_mode)) return notRegular(path);
     // The rename needs only the folder's permission, but a file without any write
     // permission is one its owner protected, from root as from everyone else.
@@ -324,10 +322,8 @@ void dropTemp(Temp& tmp) {
 }
 
 Status writeAll(int fd, std::string_view bytes, const std::string& path) {
-  if (fullDiskSimulated())
-    return Status::IOError("writing " + quoted(path) + " failed: " + ErrnoText(ENOSPC));
   while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    const ssize_t n = FileSystem::current().write(fd, bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return Status::IOError("writing " + quoted(path) + " failed: " + ErrnoText(errno));
     bytes.remove_prefix(static_cast<size_t>(n));
@@ -447,7 +443,7 @@ Status linkIn(Temp& tmp, const std::string& folder, const std::string& target,
     return leftAsItWas(path, old.exists ? "another program replaced it meanwhile"
                                         : "another program created it meanwhile");
   }
-  const int err = ::rename(tmp.name.c_str(), target.c_str()) == 0 ? 0 : errno;
+  const int err = FileSystem::current().rename(tmp.name.c_str(), target.c_str()) == 0 ? 0 : errno;
   if (err == 0) tmp.name.clear();
   dropTemp(tmp);
   if (err != 0) return leftAsItWas(path, ErrnoText(err));
@@ -473,7 +469,7 @@ Status writeTemp(const Temp& tmp, const OldFile& old, const std::string& bytes, 
     if (s.ok()) s = writeAll(tmp.fd.get(), behind, path);
   }
   if (s.ok() && old.exists) s = keepAttributes(tmp.fd.get(), old, path);
-  if (s.ok() && ::fsync(tmp.fd.get()) != 0)
+  if (s.ok() && FileSystem::current().fsync(tmp.fd.get()) != 0)
     s = Status::IOError("writing " + quoted(path) + " failed: " + ErrnoText(errno));
   return s;
 }
@@ -502,7 +498,7 @@ Status keepBackup(const OldFile& old, const std::string& target, const std::stri
   if (s.ok()) s = makeTemp(bakPath, folder, bak, copy);
   if (s.ok()) s = writeAll(copy.fd.get(), bytes, bakPath);
   if (s.ok()) s = keepAttributes(copy.fd.get(), old, bakPath);
-  if (s.ok() && ::fsync(copy.fd.get()) != 0)
+  if (s.ok() && FileSystem::current().fsync(copy.fd.get()) != 0)
     s = Status::IOError("writing " + quoted(bakPath) + " failed: " + ErrnoText(errno));
   if (s.ok()) s = linkIn(copy, folder, bak, bakPath, bakOld);
   dropTemp(copy);
@@ -538,8 +534,6 @@ std::string CompanionPath(const std::string& path, std::string_view suffix) {
   if (!resolveTarget(path, target).ok()) target = path;
   return target.append(suffix);
 }
-
-void SimulateFullDiskForTesting(int writes) { simulatedFullDiskWrites.store(writes); }
 
 std::string ErrnoText(int err) {
   if (err == 0) return "input/output error";
@@ -616,6 +610,16 @@ Status ReadWholeFile(const std::string& path, FileBytes& out) {
 
 Status ReadFileStart(const std::string& path, size_t limit, std::string& out) {
   return readFrom(path, 0, limit, out);
+}
+
+bool FileExists(const std::string& path) {
+  if (path.empty()) return false;
+  struct stat st {};
+  // A file we may not open is there all the same: whoever writes there asks first.
+  if (::stat(path.c_str(), &st) == 0) return !S_ISDIR(st.st_mode);
+  if (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG) return false;
+  // So is a link we may not follow (a loop, a link the system does not follow for us).
+  return ::lstat(path.c_str(), &st) == 0;
 }
 
 Status CheckReadable(const std::string& path) {

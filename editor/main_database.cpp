@@ -1,10 +1,10 @@
-#include "editor/base_positions.h"
+#include "editor/main_database.h"
 
-#include <algorithm>
 #include <filesystem>
 
-#include "database/file_io.h"
+#include "log/operation_log.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 
 namespace vestral {
 
@@ -30,31 +30,6 @@ FileStamp StampOfFile(const std::string& path) {
   return StampOf(bytes);
 }
 
-std::string BasePositionLine(char letter, const DtcTable& table) {
-  return BasePositionLine(letter, table.upperBound());
-}
-
-std::string BasePositionLine(char letter, int32_t upperBound) {
-  // A table that was never filled has no entries either.
-  const int32_t count = std::max<int32_t>(0, upperBound);
-  return std::string(1, letter) + " - base positions " + std::to_string(count);
-}
-
-void LogBasePositions(LogSink& log, const std::array<int32_t, 4>& upperBounds) {
-  for (size_t t : {2, 1, 0, 3})  // B, C, P, U
-    log.LOG(BasePositionLine("PCBU"[t], upperBounds[t]), kTabModeLineEnd, color::kYellow);
-}
-
-void LogBasePositions(LogSink& log, const DtcDatabase& db) {
-  LogBasePositions(log,
-                   {db.P.upperBound(), db.C.upperBound(), db.B.upperBound(), db.U.upperBound()});
-}
-
-void LogBasePositions(LogSink& log, const DatabaseView& db) {
-  LogBasePositions(log,
-                   {db.P.upperBound(), db.C.upperBound(), db.B.upperBound(), db.U.upperBound()});
-}
-
 bool ReadMainDatabase(const std::string& path, DtcDatabase& working, FileStamp& stamp,
                       LogSink& log) {
   const OperationLog run(log);
@@ -72,14 +47,6 @@ bool ReadMainDatabase(const std::string& path, DtcDatabase& working, FileStamp& 
   LogBasePositions(log, working);
   log.LOG("Complete", kTabModeLineEnd, kHeadingColor);
   return true;
-}
-
-std::string KeptCopyText(const std::string& path) {
-  return "The previous file is kept as \"" + BackupPath(path) + "\"";
-}
-
-void LogKeptCopy(LogSink& log, const std::string& path) {
-  log.LOG(LogText(KeptCopyText(path)), kTabModeLineEnd, kHeadingColor);
 }
 
 MessageBox ChangedSinceReadQuestion(const std::string& path) {
