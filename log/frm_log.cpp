@@ -39,12 +39,9 @@ constexpr int kDefaultColor = 7;  // light grey, the box's own text colour
 
 int px(int twips) { return static_cast<int>(twips / kTwipsPerPixel + 0.5); }
 
-// Each code page 1251 byte as one UTF-16 unit. The one unassigned byte stands for
-// itself, as the windows' decoder has it, so the box's text converts back unchanged.
+// Each code page 1251 byte as one UTF-16 unit.
 QChar fromCp1251Byte(char byte) {
-  const auto b = static_cast<unsigned char>(byte);
-  const char32_t c = Cp1251ToUnicode(b);
-  return QChar(static_cast<char16_t>(c == 0 && b != 0 ? b : c));
+  return QChar(static_cast<char16_t>(Cp1251ToUnicode(static_cast<unsigned char>(byte))));
 }
 
 QFont logFont(double pointSize) {
