@@ -65,6 +65,12 @@ size_t DecodeUtf8(std::string_view s, char32_t& c) {
   return n;
 }
 
+size_t Utf8CharacterSize(std::string_view s) {
+  size_t n = 1;
+  while (n < s.size() && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) ++n;
+  return n;
+}
+
 bool LooksLikeUtf8(std::string_view bytes) {
   bool multibyte = false;
   char32_t c = 0;
@@ -133,8 +139,7 @@ std::string ShownText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
-    size_t n = 1;
-    while (i + n < text.size() && (static_cast<unsigned char>(text[i + n]) & 0xC0) == 0x80) ++n;
+    const size_t n = Utf8CharacterSize(text.substr(i));
     char32_t c = 0;
     if (DecodeUtf8(text.substr(i, n), c) != n)
       out += "\xEF\xBF\xBD";

@@ -21,6 +21,11 @@ void AppendUtf8(std::string& out, char32_t c);
 // continuation byte, an overlong form, a surrogate, a value past U+10FFFF).
 [[nodiscard]] size_t DecodeUtf8(std::string_view s, char32_t& c);
 
+// The bytes of the character `s` starts with: its first byte and the continuation bytes
+// (10xxxxxx) behind it, so that a malformed sequence is cut where a reader would cut it.
+// 1 when `s` is empty.
+[[nodiscard]] size_t Utf8CharacterSize(std::string_view s);
+
 // True when the bytes hold at least one multi-byte UTF-8 sequence and are valid
 // UTF-8 throughout: real code page 1251 text almost never is.
 [[nodiscard]] bool LooksLikeUtf8(std::string_view bytes);
