@@ -64,28 +64,26 @@ QStringList installed(const QStringList& wanted) {
 // place in the fixed layout whatever the screen's font scaling. The first family
 // is the one the window was drawn for, the others metric-compatible stand-ins that
 // also hold Cyrillic.
+QFont pixelFont(const QStringList& families, QFont::StyleHint hint, int pixels, bool bold) {
+  QFont f;
+  f.setFamilies(families);
+  f.setStyleHint(hint);
+  f.setStyleStrategy(QFont::NoFontMerging);
+  f.setPixelSize(pixels);
+  f.setBold(bold);
+  return f;
+}
+
 QFont courierNew(int pixels) {
   static const QStringList families =
       installed({"Courier New", "Liberation Mono", "Cousine", "DejaVu Sans Mono"});
-  QFont f;
-  f.setFamilies(families);
-  f.setStyleHint(QFont::Monospace);
-  f.setStyleStrategy(QFont::NoFontMerging);
-  f.setPixelSize(pixels);
-  f.setBold(true);
-  return f;
+  return pixelFont(families, QFont::Monospace, pixels, true);
 }
 
 QFont msSansSerif(int pixels, bool bold) {
   static const QStringList families =
       installed({"MS Sans Serif", "Liberation Sans", "Arimo", "DejaVu Sans"});
-  QFont f;
-  f.setFamilies(families);
-  f.setStyleHint(QFont::SansSerif);
-  f.setStyleStrategy(QFont::NoFontMerging);
-  f.setPixelSize(pixels);
-  f.setBold(bold);
-  return f;
+  return pixelFont(families, QFont::SansSerif, pixels, bold);
 }
 
 void setColor(QWidget* w, QPalette::ColorRole role, const QColor& c) {
