@@ -6,8 +6,7 @@ namespace vestral {
 namespace {
 
 // The upper half as published (0x80 to 0xFF), written out apart from the code's table;
-// U+FFFD marks 0x98, which the code page leaves unassigned: it stands for U+0098, and a
-// system text's U+0098 is shown as '?' like every control character.
+// U+FFFD marks the unassigned 0x98: U+0098, which a system text shows as '?'.
 constexpr std::u32string_view kUpperHalf =
     U"ЂЃ‚ѓ„…†‡€‰Љ‹ЊЌЋЏђ‘’“”•–—\uFFFD™љ›њќћџ\u00A0ЎўЈ¤Ґ¦§Ё©Є«¬\u00AD®Ї°±Ііґµ¶·ё№є»јЅѕї"
     U"АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдежзийклмнопрстуфхцчшщъыьэюя";
