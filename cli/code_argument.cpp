@@ -24,8 +24,7 @@ std::vector<std::string_view> characters(std::string_view s) {
   std::vector<std::string_view> out;
   size_t i = 0;
   while (i < s.size()) {
-    size_t n = 1;
-    while (i + n < s.size() && (static_cast<unsigned char>(s[i + n]) & 0xC0) == 0x80) ++n;
+    const size_t n = Utf8CharacterSize(s.substr(i));
     out.push_back(s.substr(i, n));
     i += n;
   }

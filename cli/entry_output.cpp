@@ -27,8 +27,7 @@ std::string JsonText(std::string_view bytes) {
   out.reserve(bytes.size() + 2);
   for (const char ch : bytes) {
     const auto b = static_cast<unsigned char>(ch);
-    // The byte the code page leaves unassigned stands for the C1 control of its number.
-    const char32_t c = b == 0x98 ? char32_t{0x98} : Cp1251ToUnicode(b);
+    const char32_t c = Cp1251ToUnicode(b);
     const char* shortEscape = nullptr;
     switch (c) {
       case '"': shortEscape = "\\\""; break;

@@ -8,19 +8,6 @@ namespace vestral {
 
 namespace {
 
-// The bytes of the UTF-8 character starting at `at`, so that `-ж` names one option.
-size_t characterSize(std::string_view s, size_t at) {
-  const auto lead = static_cast<unsigned char>(s[at]);
-  size_t n = 1;
-  if (lead >= 0xF0)
-    n = 4;
-  else if (lead >= 0xE0)
-    n = 3;
-  else if (lead >= 0xC0)
-    n = 2;
-  return std::min(n, s.size() - at);
-}
-
 bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // One entry of the help: the names in a column `width` wide, the description beside
@@ -116,7 +103,8 @@ bool OptionParser::parseShort(const std::string& arg, Args::const_iterator& it,
   bool ok = true;
   std::string name;
   for (size_t pos = 1; pos < arg.size();) {
-    const size_t n = characterSize(arg, pos);
+    // A whole character, so that `-ж` names one option.
+    const size_t n = Utf8CharacterSize(std::string_view(arg).substr(pos));
     name = arg.substr(pos, n);
     pos += n;
     if (!found(name)) {

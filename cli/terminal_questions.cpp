@@ -1,6 +1,5 @@
 #include "cli/terminal_questions.h"
 
-#include <algorithm>
 #include <string>
 
 #include "cli/line_ends.h"
@@ -8,10 +7,6 @@
 namespace vestral {
 
 namespace {
-
-bool offers(const MessageBox& box, Button b) {
-  return std::find(box.buttons.begin(), box.buttons.end(), b) != box.buttons.end();
-}
 
 const char* buttonName(Button b) {
   switch (b) {
@@ -43,15 +38,9 @@ std::string lowerTrimmed(const std::string& s) {
 
 }  // namespace
 
-Button SafeAnswer(const MessageBox& box) {
-  for (Button b : {Button::No, Button::Cancel})
-    if (offers(box, b)) return b;
-  return box.defaultButton;
-}
-
 Button AgreeingAnswer(const MessageBox& box) {
   for (Button b : {Button::Yes, Button::Ok})
-    if (offers(box, b)) return b;
+    if (Offers(box, b)) return b;
   return box.defaultButton;
 }
 
@@ -100,7 +89,7 @@ Button TerminalQuestions::prompt(const MessageBox& box) {
     choices += lowerName(b);
   }
   // Enter takes the default button, as it would on the box.
-  const Button fallback = offers(box, box.defaultButton) ? box.defaultButton : SafeAnswer(box);
+  const Button fallback = Offers(box, box.defaultButton) ? box.defaultButton : SafeAnswer(box);
   for (;;) {
     err_.write(choices + " [" + lowerName(fallback) + "]: ");
     err_.flush();

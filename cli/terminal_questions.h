@@ -15,9 +15,6 @@ enum class AnswerMode {
   kNo,   // --no: No, or Cancel
 };
 
-// The answer nobody gave: No, else Cancel, else the box's default button. A script
-// without a terminal must never overwrite anything by accident.
-Button SafeAnswer(const MessageBox& box);
 // --yes: Yes, else OK, else the default button.
 Button AgreeingAnswer(const MessageBox& box);
 

@@ -18,15 +18,15 @@ struct Utf8Char {
 };
 
 // Each of the 256 bytes as UTF-8, made once, so converting a long log costs one table
-// look-up a byte. Control characters other than tab and line feed, and the code page's
-// unassigned byte, are shown as '?'.
+// look-up a byte. Control characters other than tab and line feed (C1 included, which
+// the unassigned 0x98 stands for) are shown as '?'.
 const std::array<Utf8Char, 256>& cp1251Table() {
   static const std::array<Utf8Char, 256> table = [] {
     std::array<Utf8Char, 256> t{};
     for (size_t b = 0; b < t.size(); ++b) {
       const char32_t c = Cp1251ToUnicode(static_cast<unsigned char>(b));
       std::string utf8;
-      if ((c < 0x20 && c != '\t' && c != '\n') || c == 0x7F)
+      if ((c < 0x20 && c != '\t' && c != '\n') || (c >= 0x7F && c <= 0x9F))
         utf8 = "?";
       else
         AppendUtf8(utf8, c);

@@ -17,6 +17,20 @@ void DtcEntry::setCode(std::string_view v) {
   std::copy_n(v.begin(), std::min(v.size(), Code.size()), Code.begin());
 }
 
+std::string EntryLine(char letter, const DtcEntry& e, std::string_view bar) {
+  std::string line;
+  line.reserve(6 + e.Text.size() + bar.size() + e.Extension.size());
+  line += letter;
+  line.append(e.Code.data(), e.Code.size());
+  line += ' ';
+  line += e.Text;
+  if (!e.Extension.empty()) {
+    line += bar;
+    line += e.Extension;
+  }
+  return line;
+}
+
 DtcTable* DtcDatabase::table(char letter) {
   DtcTable* const bySlot[4] = {&P, &C, &B, &U};
   const int slot = TableSlot(letter);

@@ -29,6 +29,12 @@ struct DtcEntry {
   friend bool operator==(const DtcEntry&, const DtcEntry&) = default;
 };
 
+// An entry as one line of text, without a line end: the letter, the four code bytes, a
+// blank, the text and, when there is an extension, `bar` and the extension. The
+// collected source (read back by the generator) writes "| ", the checker's removal list
+// " | ".
+std::string EntryLine(char letter, const DtcEntry& e, std::string_view bar);
+
 // One table. Entries[0] is the placeholder; the real entries are 1..upperBound().
 struct DtcTable {
   std::string Name;

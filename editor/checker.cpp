@@ -18,21 +18,6 @@ unsigned BrokenEntryRules(std::string_view code, std::string_view text) {
 
 bool IsEntryValid(const DtcEntry& e) { return BrokenEntryRules(e.code(), e.Text) == 0; }
 
-std::string RemovalRecord(char letter, const DtcEntry& e) {
-  std::string r;
-  r.reserve(10 + e.Text.size() + e.Extension.size());
-  r += letter;
-  r.append(e.Code.data(), 4);
-  r += ' ';
-  r += e.Text;
-  if (!e.Extension.empty()) {
-    r += " | ";
-    r += e.Extension;
-  }
-  r += "\r\n";
-  return r;
-}
-
 void CheckTable(LogSink& log, const std::string& letter, DtcTable& table, std::string& removals) {
   std::string out;
   const char letterChar = letter.empty() ? '\0' : letter[0];
@@ -60,7 +45,8 @@ void CheckTable(LogSink& log, const std::string& letter, DtcTable& table, std::s
       piece += kEntryRuleMessages[r];
       log.LOG(piece, kTabModeTab, color::kLightYellow);
     }
-    out += RemovalRecord(letterChar, e);
+    out += EntryLine(letterChar, e, " | ");
+    out += "\r\n";
     // Removing an entry in memory cannot fail, so "Crash" never shows.
     log.LOG(erased, kTabModeLineEnd, color::kLightCyan);
   }

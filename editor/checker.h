@@ -29,15 +29,11 @@ inline constexpr std::array<const char*, 3> kEntryRuleMessages = {kLengthError, 
 // True when the entry breaks none of the rules.
 [[nodiscard]] bool IsEntryValid(const DtcEntry& e);
 
-// The removal-list record of an entry: letter, code, blank, text, " | " and the
-// extension when there is one, CR LF.
-std::string RemovalRecord(char letter, const DtcEntry& e);
-
 // Checks entries 1..upper bound of `table`, logs one line per damaged entry (its
 // broken rules, then "Erased") and removes it. "IND=" shows the position the entry
 // has once the damaged entries before it are gone. `removals` receives the table's
-// records (replacing what it held). The table is compacted in one pass, with the
-// same result as removing the entries one by one.
+// records, EntryLine with " | " and CR LF (replacing what it held). The table is compacted in one
+// pass, with the same result as removing the entries one by one.
 void CheckTable(LogSink& log, const std::string& letter, DtcTable& table, std::string& removals);
 
 struct CheckResult {

@@ -26,20 +26,6 @@ std::optional<char> FilterCodeKey(char key) {
   return key;
 }
 
-std::string CollectedLine(char letter, const DtcEntry& entry) {
-  std::string line;
-  line.reserve(6 + entry.Text.size() + (entry.Extension.empty() ? 0 : 2 + entry.Extension.size()));
-  line += letter;
-  line.append(entry.Code.data(), entry.Code.size());
-  line += ' ';
-  line += entry.Text;
-  if (!entry.Extension.empty()) {
-    line += "| ";
-    line += entry.Extension;
-  }
-  return line;
-}
-
 namespace {
 
 // Why the generator would not read an entry's collected line back as the same entry;
@@ -157,7 +143,7 @@ void collectPick(LogSink& log, const Pick& p, bool listed, std::string& out,
     return;
   }
   if (!e.Extension.empty()) log.LOG("extend", kTabModeTab, kWhite);
-  out += CollectedLine(p.letter, e);
+  out += EntryLine(p.letter, e, "| ");
   out += "\r\n";
   log.LOG("OK", kTabModeLineEnd, color::kLightRed);
   ++result.written;

@@ -22,12 +22,6 @@ inline constexpr size_t kListCodeLength = 5;
 // the digits and Backspace (8) pass as they are; every other key gives nothing.
 std::optional<char> FilterCodeKey(char key);
 
-// One line of a collected file, without its line end: letter, the four code bytes, a
-// blank, the text, and "| " with the extension when there is one. The generator reads
-// it back as the same entry, unless the code holds a blank or a line end, the text a
-// "|", or either text a line end or more than 65,535 bytes (Collect leaves those out).
-std::string CollectedLine(char letter, const DtcEntry& entry);
-
 // An entry left out because its collected line would not give it back.
 struct UncarriedEntry {
   std::string code;  // the letter and the four code bytes
@@ -55,8 +49,10 @@ struct [[nodiscard]] CollectResult {
 //    list). A code's first character picks the table, its last four characters are
 //    searched there; the first occurrence is written, once per listing. A code that is
 //    absent, or whose first character is none of P, C, B, U, is logged as skipped.
-// An entry whose line the generator would not read back as the same entry (see
-// CollectedLine; and in code page 1251 a file the generator would take for UTF-8) is
+// Each entry is one line, EntryLine with "| ", ended by CR LF. An entry whose line the
+// generator would not read back as the same entry (a code holding a blank or a line end,
+// a text holding a "|", either text a line end or more than 65,535 bytes; and in code
+// page 1251 a file the generator would take for UTF-8) is
 // logged with the reason and left out; the others are written.
 // An existing destination is replaced only after the user answers Yes. The whole text
 // is built first and then put in place at once, so a destination that cannot be

@@ -27,6 +27,7 @@
 #include "platform/light_palette_qt.h"
 #include "platform/message_box_qt.h"
 #include "platform/program_paths.h"
+#include "platform/twips_qt.h"
 
 namespace vestral {
 
@@ -37,8 +38,6 @@ constexpr const char* kCaption = "\xD0\xE5\xE4\xE0\xEA\xF2\xEE\xF0 \xE1\xE0\xE7\
 
 constexpr int kClientWidthTwips = 6855;
 constexpr int kClientHeightTwips = 5160;
-
-int px(int twips) { return (twips * 2 + 15) / 30; }  // 15 twips to the pixel, rounded
 
 QFont formFont() {
   QFont f;
@@ -64,7 +63,7 @@ QFont codeFont() {
 // Left, top, width and height in twips; controls are placed within their frame.
 struct Twips {
   int left, top, width, height;
-  QRect pixels() const { return QRect(px(left), px(top), px(width), px(height)); }
+  QRect pixels() const { return TwipsRect(left, top, width, height); }
 };
 
 enum Frame { kFrmM, kFrame1, kFrame3, kFrame2 };
@@ -246,7 +245,7 @@ void FrmBaseEdit::buildControls() {
   // colour on them is fixed.
   setPalette(FixedLightPalette());
   setAutoFillBackground(true);
-  resize(px(kClientWidthTwips), px(kClientHeightTwips));
+  resize(Px(kClientWidthTwips), Px(kClientHeightTwips));
 
   std::vector<QGroupBox*> frames;
   for (const FrameLayout& layout : kFrames) frames.push_back(makeFrame(layout, this));

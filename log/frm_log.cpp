@@ -14,12 +14,12 @@
 
 #include "platform/codepage.h"
 #include "platform/codepage_qt.h"
+#include "platform/twips_qt.h"
 
 namespace vestral {
 
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;
 constexpr int kClientWidthTwips = 10695;
 constexpr int kClientHeightTwips = 6495;
 // The box reaches a pixel past the client area and keeps its size when the window is
@@ -37,14 +37,9 @@ constexpr qsizetype kMaxQueuedChars = 32 * 1024;
 
 constexpr int kDefaultColor = 7;  // light grey, the box's own text colour
 
-int px(int twips) { return static_cast<int>(twips / kTwipsPerPixel + 0.5); }
-
-// Each code page 1251 byte as one UTF-16 unit. The one unassigned byte stands for
-// itself, as the windows' decoder has it, so the box's text converts back unchanged.
+// Each code page 1251 byte as one UTF-16 unit.
 QChar fromCp1251Byte(char byte) {
-  const auto b = static_cast<unsigned char>(byte);
-  const char32_t c = Cp1251ToUnicode(b);
-  return QChar(static_cast<char16_t>(c == 0 && b != 0 ? b : c));
+  return QChar(static_cast<char16_t>(Cp1251ToUnicode(static_cast<unsigned char>(byte))));
 }
 
 QFont logFont(double pointSize) {
@@ -61,7 +56,7 @@ void applyTabStops(QTextDocument* doc) {
   QTextOption opt = doc->defaultTextOption();
   QList<QTextOption::Tab> tabs;
   for (int twips : kTabStopsTwips)
-    tabs.append(QTextOption::Tab(twips / kTwipsPerPixel, QTextOption::LeftTab));
+    tabs.append(QTextOption::Tab(twips / qreal{kTwipsPerPixel}, QTextOption::LeftTab));
   opt.setTabs(tabs);
   doc->setDefaultTextOption(opt);
 }
@@ -114,8 +109,8 @@ FrmLOG::FrmLOG(QWidget* owner) : QWidget(owner, Qt::Window), owner_(owner) {
     if (followEnd_ && !inFlush_) bar->setValue(max);
   });
 
-  TXT->setGeometry(0, 0, px(kBoxWidthTwips), px(kBoxHeightTwips));
-  resize(px(kClientWidthTwips), px(kClientHeightTwips));
+  TXT->setGeometry(0, 0, Px(kBoxWidthTwips), Px(kBoxHeightTwips));
+  resize(Px(kClientWidthTwips), Px(kClientHeightTwips));
 
   flushTimer_ = new QTimer(this);
   flushTimer_->setSingleShot(true);

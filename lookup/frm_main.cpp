@@ -31,6 +31,7 @@
 #include "platform/light_palette_qt.h"
 #include "platform/message_box_qt.h"
 #include "platform/program_paths.h"
+#include "platform/twips_qt.h"
 
 namespace vestral {
 
@@ -46,14 +47,8 @@ const QColor kIncompleteBack{255, 128, 128};
 const QColor kCompleteBack{128, 255, 128};
 const QColor kNotFoundBack{255, 0, 0};
 
-// Client area 7995 x 2985 twips at 15 twips a pixel.
-constexpr int kClientWidth = 533;
-constexpr int kClientHeight = 199;
-
-// Positions are twips at 15 a pixel; Qt scales logical pixels on high-DPI screens.
-QRect twips(int left, int top, int width, int height) {
-  return QRect(left / 15, top / 15, width / 15, height / 15);
-}
+constexpr int kClientWidthTwips = 7995;
+constexpr int kClientHeightTwips = 2985;
 
 // The families of `wanted` that are installed, in their order, or all of them when none
 // is (Qt then picks a stand-in): each missing family would cost a fontconfig match at
@@ -69,28 +64,26 @@ QStringList installed(const QStringList& wanted) {
 // place in the fixed layout whatever the screen's font scaling. The first family
 // is the one the window was drawn for, the others metric-compatible stand-ins that
 // also hold Cyrillic.
+QFont pixelFont(const QStringList& families, QFont::StyleHint hint, int pixels, bool bold) {
+  QFont f;
+  f.setFamilies(families);
+  f.setStyleHint(hint);
+  f.setStyleStrategy(QFont::NoFontMerging);
+  f.setPixelSize(pixels);
+  f.setBold(bold);
+  return f;
+}
+
 QFont courierNew(int pixels) {
   static const QStringList families =
       installed({"Courier New", "Liberation Mono", "Cousine", "DejaVu Sans Mono"});
-  QFont f;
-  f.setFamilies(families);
-  f.setStyleHint(QFont::Monospace);
-  f.setStyleStrategy(QFont::NoFontMerging);
-  f.setPixelSize(pixels);
-  f.setBold(true);
-  return f;
+  return pixelFont(families, QFont::Monospace, pixels, true);
 }
 
 QFont msSansSerif(int pixels, bool bold) {
   static const QStringList families =
       installed({"MS Sans Serif", "Liberation Sans", "Arimo", "DejaVu Sans"});
-  QFont f;
-  f.setFamilies(families);
-  f.setStyleHint(QFont::SansSerif);
-  f.setStyleStrategy(QFont::NoFontMerging);
-  f.setPixelSize(pixels);
-  f.setBold(bold);
-  return f;
+  return pixelFont(families, QFont::SansSerif, pixels, bold);
 }
 
 void setColor(QWidget* w, QPalette::ColorRole role, const QColor& c) {
@@ -197,7 +190,7 @@ FrmMain::~FrmMain() = default;
 void FrmMain::buildControls() {
   setObjectName("FrmMain");
   setWindowTitle("VESTRAL");
-  setFixedSize(kClientWidth, kClientHeight);
+  setFixedSize(Px(kClientWidthTwips), Px(kClientHeightTwips));
   setAutoFillBackground(true);
   // The ground is white whatever the desktop's theme, and so every colour on it is fixed.
   setPalette(FixedLightPalette());
@@ -207,23 +200,26 @@ void FrmMain::buildControls() {
 
   auto* image = new QLabel(this);
   image->setObjectName("Image1");
-  image->setGeometry(twips(120, 15, 1875, 1050));
+  image->setGeometry(TwipsRect(120, 15, 1875, 1050));
   image->setPixmap(ProgramPicture(125, 70, devicePixelRatioF()));
 
-  QLabel* hexHeading = makeLabel(this, "Label1_0", twips(2880, 45, 1860, 195), Qt::AlignHCenter);
-  QLabel* letterHeading = makeLabel(this, "Label1_1", twips(5580, 45, 2235, 195), Qt::AlignHCenter);
+  QLabel* hexHeading =
+      makeLabel(this, "Label1_0", TwipsRect(2880, 45, 1860, 195), Qt::AlignHCenter);
+  QLabel* letterHeading =
+      makeLabel(this, "Label1_1", TwipsRect(5580, 45, 2235, 195), Qt::AlignHCenter);
   hexHeading->setText(FromCp1251(kHexHeading));
   letterHeading->setText(FromCp1251(kLetterHeading));
   for (QLabel* l : {hexHeading, letterHeading}) l->setFont(msSansSerif(11, false));
 
-  Txt4 = makeBox(this, "Txt4", twips(2880, 270, 1830, 750), 4, QColor(64, 0, 0));
+  Txt4 = makeBox(this, "Txt4", TwipsRect(2880, 270, 1830, 750), 4, QColor(64, 0, 0));
   Txt4->setText("0000");
-  Txt5 = makeBox(this, "Txt5", twips(5550, 270, 2265, 750), 5, QColor(0, 0, 64));
+  Txt5 = makeBox(this, "Txt5", TwipsRect(5550, 270, 2265, 750), 5, QColor(0, 0, 64));
   Txt5->setText("00000");
 
   auto* line = new QFrame(this);
   line->setObjectName("Line1");
-  line->setGeometry(QRect(QPoint(120 / 15, 1080 / 15), QPoint(7900 / 15, 1080 / 15)));
+  // From 120 to 7900 twips across, one pixel high.
+  line->setGeometry(TwipsRect(120, 1080, 7780, kTwipsPerPixel));
   line->setFrameShape(QFrame::NoFrame);
   line->setAutoFillBackground(true);
   setColor(line, QPalette::Window, Qt::black);
@@ -245,9 +241,9 @@ void FrmMain::buildControls() {
 
 // The labels and the box that show what a lookup found.
 void FrmMain::buildResultControls() {
-  LblCode = makeLabel(this, "LblCode", twips(120, 1095, 855, 255), Qt::AlignHCenter);
-  LblBDesc = makeLabel(this, "LblBDesc", twips(960, 1095, 6975, 255), Qt::AlignLeft);
-  LblItem = makeLabel(this, "LblItem", twips(120, 1335, 7815, 615), Qt::AlignHCenter);
+  LblCode = makeLabel(this, "LblCode", TwipsRect(120, 1095, 855, 255), Qt::AlignHCenter);
+  LblBDesc = makeLabel(this, "LblBDesc", TwipsRect(960, 1095, 6975, 255), Qt::AlignLeft);
+  LblItem = makeLabel(this, "LblItem", TwipsRect(120, 1335, 7815, 615), Qt::AlignHCenter);
   for (QLabel* l : {LblCode, LblBDesc, LblItem}) {
     l->setFont(msSansSerif(kItemPixels, true));
     l->setText("00000");
@@ -257,7 +253,7 @@ void FrmMain::buildResultControls() {
 
   TxtUSR = new QTextEdit(this);
   TxtUSR->setObjectName("TxtUSR");
-  TxtUSR->setGeometry(twips(120, 1965, 7815, 975));
+  TxtUSR->setGeometry(TwipsRect(120, 1965, 7815, 975));
   TxtUSR->setReadOnly(true);
   TxtUSR->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   TxtUSR->setAcceptRichText(false);

@@ -6,12 +6,15 @@ namespace vestral {
 
 namespace {
 
-// Unicode of the code page's upper half, 0x80 to 0xBF (0x98 is unassigned); 0xC0 to 0xFF
-// are U+0410 to U+044F in order.
+// Unicode of the code page's upper half, 0x80 to 0xBF; 0xC0 to 0xFF are U+0410 to U+044F
+// in order. The code page leaves 0x98 unassigned: here it stands for U+0098, the C1
+// control of its number, as the windows' decoder has it, so that every byte survives a
+// trip to Unicode and back (through a box, a UTF-8 file, JSON) and nothing needs to
+// patch around a hole in the table.
 constexpr std::array<char16_t, 64> kUpperHalf = {{
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409,
     0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x0000, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0,
+    0x2013, 0x2014, 0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0,
     0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB,
     0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6,
     0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
@@ -21,7 +24,7 @@ char cp1251Of(char32_t c) {
   if (c < 0x80) return static_cast<char>(c);
   if (c >= 0x0410 && c <= 0x044F) return static_cast<char>(0xC0 + (c - 0x0410));
   for (size_t i = 0; i < kUpperHalf.size(); ++i)
-    if (kUpperHalf[i] != 0 && kUpperHalf[i] == c) return static_cast<char>(0x80 + i);
+    if (kUpperHalf[i] == c) return static_cast<char>(0x80 + i);
   return '?';
 }
 
@@ -62,6 +65,12 @@ size_t DecodeUtf8(std::string_view s, char32_t& c) {
   return n;
 }
 
+size_t Utf8CharacterSize(std::string_view s) {
+  size_t n = 1;
+  while (n < s.size() && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) ++n;
+  return n;
+}
+
 bool LooksLikeUtf8(std::string_view bytes) {
   bool multibyte = false;
   char32_t c = 0;
@@ -84,9 +93,10 @@ bool toCp1251(std::string_view text, bool strict, std::string& out, size_t* refu
   for (size_t i = 0; i < text.size();) {
     char32_t c = 0;
     const size_t n = DecodeUtf8(text.substr(i), c);
-    // The unassigned byte stands for the C1 control of its number, as other converters
-    // take it.
-    const char b = n == 0 ? text[i] : strict && c == 0x98 ? '\x98' : cp1251Of(c);
+    // A system text's C1 control (U+0098 is the one the code page holds) is shown as '?',
+    // like a character the code page lacks.
+    const bool control = !strict && c >= 0x80 && c <= 0x9F;
+    const char b = n == 0 ? text[i] : control ? '?' : cp1251Of(c);
     if (strict && (n == 0 || (b == '?' && c != '?'))) {
       if (refusedAt) *refusedAt = i;
       return false;
@@ -129,8 +139,7 @@ std::string ShownText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
-    size_t n = 1;
-    while (i + n < text.size() && (static_cast<unsigned char>(text[i + n]) & 0xC0) == 0x80) ++n;
+    const size_t n = Utf8CharacterSize(text.substr(i));
     char32_t c = 0;
     if (DecodeUtf8(text.substr(i, n), c) != n)
       out += "\xEF\xBF\xBD";
@@ -146,10 +155,7 @@ std::string ShownText(std::string_view text) {
 std::string Cp1251ToUtf8Exactly(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() * 2);
-  for (char b : bytes) {
-    const auto byte = static_cast<unsigned char>(b);
-    AppendUtf8(out, byte == 0x98 ? char32_t{0x98} : Cp1251ToUnicode(byte));
-  }
+  for (char b : bytes) AppendUtf8(out, Cp1251ToUnicode(static_cast<unsigned char>(b)));
   return out;
 }
 

@@ -9,8 +9,8 @@ namespace vestral {
 // Code page 1251 without Qt, for the core and the command line, and for output that
 // converts a byte at a time. The Qt side (platform/codepage_qt.h) serves the windows.
 
-// The character a byte stands for; 0 for 0x98, the one byte the code page leaves
-// unassigned.
+// The character a byte stands for; U+0098 for 0x98, the one byte the code page leaves
+// unassigned (see the table for why).
 char32_t Cp1251ToUnicode(unsigned char byte);
 
 // Appends `c` (below U+10000, as every character of the code page is) as UTF-8.
@@ -20,6 +20,11 @@ void AppendUtf8(std::string& out, char32_t c);
 // `c`, its code point; 0 when there is none (an empty or cut sequence, a stray
 // continuation byte, an overlong form, a surrogate, a value past U+10FFFF).
 [[nodiscard]] size_t DecodeUtf8(std::string_view s, char32_t& c);
+
+// The bytes of the character `s` starts with: its first byte and the continuation bytes
+// (10xxxxxx) behind it, so that a malformed sequence is cut where a reader would cut it.
+// 1 when `s` is empty.
+[[nodiscard]] size_t Utf8CharacterSize(std::string_view s);
 
 // True when the bytes hold at least one multi-byte UTF-8 sequence and are valid
 // UTF-8 throughout: real code page 1251 text almost never is.
@@ -49,8 +54,7 @@ std::string Utf8ToCp1251(std::string_view text);
 // (a lead byte with the continuation bytes behind it) becomes one U+FFFD.
 std::string ShownText(std::string_view text);
 
-// Code page 1251 bytes as UTF-8, every byte kept: Utf8ToCp1251Exactly gives them back
-// (the unassigned 0x98 travels as U+0098).
+// Code page 1251 bytes as UTF-8, every byte kept: Utf8ToCp1251Exactly gives them back.
 std::string Cp1251ToUtf8Exactly(std::string_view bytes);
 
 }  // namespace vestral

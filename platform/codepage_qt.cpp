@@ -13,12 +13,7 @@ namespace vestral {
 
 namespace {
 
-// The unassigned byte 0x98 stands for U+0098 both ways, as Qt's codec has it, so every
-// byte survives the trip through a box.
-char16_t unicodeOf(unsigned char byte) {
-  const char32_t c = Cp1251ToUnicode(byte);
-  return static_cast<char16_t>(c == 0 && byte != 0 ? byte : c);
-}
+char16_t unicodeOf(unsigned char byte) { return static_cast<char16_t>(Cp1251ToUnicode(byte)); }
 
 // The byte for each UTF-16 unit; 0 where the code page lacks the character (U+0000
 // aside).

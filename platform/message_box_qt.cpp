@@ -45,11 +45,8 @@ Button MessageBoxQuestions::ask(const MessageBox& box) {
   const int pressed = mb.exec();
   for (Button b : box.buttons)
     if (pressed == toQt(b)) return b;
-  // Closed without a button (Esc, the window's close box): the safe answer.
-  for (Button b : {Button::No, Button::Cancel})
-    for (Button offered : box.buttons)
-      if (offered == b) return b;
-  return box.defaultButton;
+  // Closed without a button (Esc, the window's close box).
+  return SafeAnswer(box);
 }
 
 }  // namespace vestral

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -18,6 +19,20 @@ struct MessageBox {
   Icon icon = Icon::None;
   std::string title;
 };
+
+// True when the box shows the button.
+inline bool Offers(const MessageBox& box, Button b) {
+  return std::find(box.buttons.begin(), box.buttons.end(), b) != box.buttons.end();
+}
+
+// The answer nobody gave (a box closed without a button, a script without a terminal):
+// No, else Cancel, else the box's default button, so that nothing is overwritten by
+// accident.
+inline Button SafeAnswer(const MessageBox& box) {
+  for (Button b : {Button::No, Button::Cancel})
+    if (Offers(box, b)) return b;
+  return box.defaultButton;
+}
 
 // Puts a question (or a notice) to the user and returns the button pressed.
 class Questions {

@@ -125,15 +125,7 @@ std::string ReferenceSourceText(const DtcDatabase& db) {
       {'P', &db.P}, {'C', &db.C}, {'B', &db.B}, {'U', &db.U}};
   for (const auto& [letter, t] : tables) {
     for (size_t i = 1; i < t->Entries.size(); ++i) {
-      const DtcEntry& e = t->Entries[i];
-      out += letter;
-      out.append(e.Code.data(), 4);
-      out += ' ';
-      out += e.Text;
-      if (!e.Extension.empty()) {
-        out += " | ";
-        out += e.Extension;
-      }
+      out += EntryLine(letter, t->Entries[i], " | ");
       out += "\r\n";
     }
   }
