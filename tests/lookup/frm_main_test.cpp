@@ -111,7 +111,6 @@ TEST_F(FrmMainTest, TypedCodesAreFilteredConvertedAndLookedUp) {
       // Typing on into a complete code starts a new one.
       {">Txt5", "b", "0101|B|NI|" + p0100},
       // Hex letters stand only where a code's hex digits do.
-      {"Txt5", "pad 12", "0101|P 12|NI|" + p0100},
       {"Txt5", "ca3fe", "0101|C3FE|NI|" + p0100},
       {">Txt5", "f", "0101|C3FEF|NN|||" + absent + "|" + reserved},
       {"Txt4", "d1ab", "D1AB|U11AB|NN|||" + absent + "|" + maker},
