@@ -150,14 +150,11 @@ TEST_F(FrmEntriesTest, ClosingWithChangesNotWrittenAsksFirst) {
   const struct {
     const char* change;  // "", "entry", "name" or "check"
     Button answer;
-    bool closes = false, written = false;
+    bool closes, written;
   } cases[] = {
-      {.change = "", .answer = Button::Cancel, .closes = true},
-      {.change = "entry", .answer = Button::Cancel},
-      {.change = "entry", .answer = Button::No, .closes = true},
-      {.change = "entry", .answer = Button::Yes, .closes = true, .written = true},
-      {.change = "name", .answer = Button::Cancel},
-      {.change = "check", .answer = Button::Yes, .closes = true, .written = true},
+      {"", Button::Cancel, true, false},      {"entry", Button::Cancel, false, false},
+      {"entry", Button::No, true, false},     {"entry", Button::Yes, true, true},
+      {"name", Button::Cancel, false, false}, {"check", Button::Yes, true, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.change) + " " + std::to_string(static_cast<int>(c.answer)));
