@@ -24,13 +24,6 @@ namespace fs = std::filesystem;
 
 class BadInput : public CliFiles {
  protected:
-  std::map<std::string, std::string> files() const {
-    std::map<std::string, std::string> s;
-    for (const fs::directory_entry& e : fs::recursive_directory_iterator(dir_.path()))
-      if (e.is_regular_file()) s[e.path().string()] = ReadBytes(e.path().string());
-    return s;
-  }
-
   // Runs `line` coloured and expects status 1, `path` named on standard error, `problem`
   // said (in any case) and, where the operation `logs`, a light red piece naming `path`.
   Outcome fails(const std::string& line, const std::string& path, const std::string& problem,
@@ -71,7 +64,7 @@ TEST_F(BadInput, FoldersPipesDevicesMissingFoldersAndEmptyPathsChangeNothing) {
       {fifo, "is not a regular file", "left as it was"},
       {device, "is not a regular file", "left as it was"},
   };
-  const auto before = files();
+  const auto before = dir_.files();
   for (const auto& [line, writes, logs, emptyUsage] : cases) {
     for (const auto& [path, read, write] : badPaths) {
       SCOPED_TRACE(std::string(line) + " with " + path);
@@ -81,7 +74,7 @@ TEST_F(BadInput, FoldersPipesDevicesMissingFoldersAndEmptyPathsChangeNothing) {
     EXPECT_EQ(r.status, kExitUsage) << line;
     EXPECT_THAT(r.err, HasSubstr(emptyUsage));
   }
-  EXPECT_EQ(files(), before);
+  EXPECT_EQ(dir_.files(), before);
   if (!deviceMade) GTEST_SKIP() << "mknod is not allowed here: no device node was tried";
 }
 
@@ -93,10 +86,6 @@ TEST_F(BadInput, AFailedWriteIsReportedAndLeavesTheOldFileIntact) {
       {"collect --yes --db {main} {new}", ReadBytes(out_), false, "no space left", true},
       {"generate --yes {src} {new}", ReadBytes(main_), false, "no space left", true},
       {"generate {src} {new}", "", false, "no space left on device", true},
-      {"sync --yes --db {new} {other}", ReadBytes(main_), true, "cannot write", true},
-      {"check --write --db {new}", ReadBytes(damaged_), true, "cannot write", false},
-      {"collect --yes --db {main} {new}", ReadBytes(out_), true, "cannot write", true},
-      {"generate --yes {src} {new}", ReadBytes(main_), true, "the file is read-only", true},
       {"create {new}", ReadBytes(main_), true, "already exists; it was left as it was", false},
   };
   for (const auto& [line, put, readOnly, problem, logs] : cases) {
@@ -104,34 +93,21 @@ TEST_F(BadInput, AFailedWriteIsReportedAndLeavesTheOldFileIntact) {
     if (!put.empty()) WriteBytes(fresh_, put);
     std::optional<ReadOnlyFile> locked;
     if (readOnly && !locked.emplace(fresh_).ok()) GTEST_SKIP() << "no read-only file here";
-    const auto before = files();
+    const auto before = dir_.files();
     std::optional<FullDisk> full;
     if (!readOnly) full.emplace(0);
     const Outcome r = fails(line, fresh_, problem, logs);
     full.reset();
     EXPECT_THAT(r.out, ::testing::Not(HasSubstr("Created database file"))) << line;
-    EXPECT_EQ(files(), before) << line;
-  }
-}
-
-// Every writer replaces the file a link names, also at 250 bytes (255 is the limit).
-TEST_F(BadInput, WritersFollowALinkToALongName) {
-  const std::string target = dir_.file(std::string(250, 'n'));
-  fs::create_symlink(target, fresh_);
-  for (const char* line :
-       {"sync --db {new} {other}", "check --write --db {new}",
-        "collect --yes --db {main} {new} --code P0100", "generate --yes {src} {new}"}) {
-    WriteBytes(target, ReadBytes(damaged_));
-    EXPECT_EQ(run(line).status, kExitOk) << line;
-    EXPECT_TRUE(fs::is_symlink(fresh_));
-    EXPECT_NE(ReadBytes(target), ReadBytes(damaged_)) << line;
+    EXPECT_EQ(dir_.files(), before) << line;
   }
 }
 
 // One rule for every writer, as root and as an ordinary user: a link another user made
 // in a shared folder is not followed, the user's own link is (its target replaced, the
-// link kept), a file without any write permission is never replaced, and a file that is
-// there but cannot be read is one to ask about. Refused, the folder stays as it was.
+// link kept, also to a name of 250 bytes: 255 is the limit), a file without any write
+// permission is never replaced, and a file that is there but cannot be read is one to ask
+// about. Refused, the folder stays as it was.
 TEST_F(BadInput, EveryWriterKeepsTheRulesOfLinksAndPermissions) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as two users";
   struct Situation {
@@ -165,7 +141,7 @@ TEST_F(BadInput, EveryWriterKeepsTheRulesOfLinksAndPermissions) {
       {"remove --yes --db {new} P0100", true},
       {"update --yes --db {new} {other}", true},
   };
-  const std::string shared = dir_.file("shared"), file = dir_.file("file.DAT");
+  const std::string shared = dir_.file("shared"), file = dir_.file(std::string(250, 'n'));
   fs::create_directory(shared);
   ASSERT_EQ(::chmod(dir_.path().c_str(), 0777) | ::chmod(shared.c_str(), 01777), 0);
   for (const Situation& s : situations)
@@ -181,7 +157,7 @@ TEST_F(BadInput, EveryWriterKeepsTheRulesOfLinksAndPermissions) {
       }
       const uid_t owner = s.asUser ? testing::kOrdinaryUser : 0;
       ASSERT_EQ(::chown(file.c_str(), owner, owner) | ::chmod(file.c_str(), s.mode), 0);
-      const auto before = files();
+      const auto before = dir_.files();
       std::vector<std::string> command;
       for (const std::string& w : args(line))
         if (s.answerYes || w != "--yes") command.push_back(w == fresh_ ? target : w);
@@ -195,7 +171,7 @@ TEST_F(BadInput, EveryWriterKeepsTheRulesOfLinksAndPermissions) {
         EXPECT_NE(ReadBytes(file), ReadBytes(damaged_));
         EXPECT_EQ(fs::exists(file + ".bak"), keeps);
       } else {
-        EXPECT_EQ(files(), before);
+        EXPECT_EQ(dir_.files(), before);
       }
     }
 }

@@ -71,12 +71,9 @@ TEST(CommandLine, RunsTheCommandWithItsDatabaseAnswersAndLog) {
 
 TEST(CommandLine, HelpAndVersion) {
   for (const char* help : {"--help", "-h", "help"})
-    EXPECT_THAT(
-        testing::Vestral({help}).out,
-        ::testing::AllOf(HasSubstr("\nCommands:\n  lookup    Look codes up in the database, "
-                                   "as the lookup window does\n  create    Write a new, "
-                                   "empty database file\n"),
-                         HasSubstr("\n  main database     " + MainDatabasePath() + "\n")));
+    EXPECT_THAT(testing::Vestral({help}).out,
+                HasSubstr("\nCommands:\n  lookup    Look codes up in the database, as the lookup "
+                          "window does\n  create    Write a new, empty database file\n"));
   EXPECT_THAT(testing::Vestral({"sync", "--db", "x", "-h", "y"}).out,
               ::testing::StartsWith(
                   "Usage: vestral sync [--db FILE] OTHER [--direct] [--dry-run] [--yes|--no]\n"

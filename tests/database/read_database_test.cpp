@@ -3,8 +3,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,7 +23,7 @@ class ReadDatabaseTest : public ::testing::Test {
     DtcDatabase db = EmptyDatabase();  // P: a Cyrillic text with an extension, then plain
     db.P.Entries = {db.P.Entries[0], testing::entry("0100", "\xC4\xE0\xF2", "ext"),
                     testing::entry("0200", "P")};
-    ASSERT_TRUE(SerializeDatabase(db, valid_).ok());
+    valid_ = testing::Bytes(db);
   }
 
   // Both readers refuse `path`, naming it and `problem`, and keep nothing.
@@ -78,26 +76,12 @@ TEST_F(ReadDatabaseTest, DamagedCountsAreRefusedBeforeAnythingIsAllocated) {
   }
 }
 
-// A pipe is never opened for reading (it would wait for a writer), a device never read.
-TEST_F(ReadDatabaseTest, WhatIsNoRegularFileIsRefused) {
-  const std::string fifo = dir_.file("fifo"), device = dir_.file("null");
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_TRUE(refused(fifo, "is not a regular file"));
-  EXPECT_TRUE(refused(dir_.path(), "is a folder, not a file"));
-  EXPECT_TRUE(refused(dir_.file("none/x.DAT"), "No such file or directory"));
-  if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
-    GTEST_SKIP() << "mknod is not allowed here: no device node was tried";
-  EXPECT_TRUE(refused(device, "is not a regular file"));
-}
-
 // What was read stays whole when another program cuts the file short in place, as `cp
 // new.DAT main.DAT` does: a reader that mapped the file would die at the next look.
 TEST_F(ReadDatabaseTest, AFileCutShortAfterItWasReadKillsNoReader) {
   DtcDatabase db = EmptyDatabase();
   db.U.Entries.resize(100001, testing::entry("0100", std::string(40, 'x')));
-  std::string bytes;
-  ASSERT_TRUE(SerializeDatabase(db, bytes).ok());
-  testing::WriteBytes(path_, bytes);
+  testing::WriteBytes(path_, testing::Bytes(db));
   const pid_t child = ::fork();
   if (child == 0) {
     DatabaseFile file;

@@ -37,26 +37,29 @@ TEST(CheckDatabase, LogsEveryBrokenRuleRemovesTheEntryAndListsIt) {
   std::string list = removals;
   std::erase(list, '\r');
   const std::string rule = std::string(67, '=') + "\n";
-  EXPECT_EQ(testing::ColouredLog(log),
-            "[10]LOG v. 1.0\n[15]Check database for errors and CRC\nB - base positions 1\n"
-            "C - base positions 0\nP - base positions 7\nU - base positions 0\n"
-            "Check B base, errors will be show\n"
-            "[14]BASE B\tIND=1\t::CODE ERROR CRC::\t[11]Erased\n"
-            "[15]Check C base, errors will be show\nCheck P base, errors will be show\n"
-            "[14]BASE P\tIND=2\t::CODE ERROR CRC::\t[11]Erased\n"
-            "[14]BASE P\tIND=2\t::CODE ERROR CRC::\tBASE P\tIND=2\t::DATA MISSING::\t[11]Erased\n"
-            "[14]BASE P\tIND=3\t::CODE ERROR CRC::\t[11]Erased\n"
-            "[14]BASE P\tIND=3\t::CODE ERROR CRC::\tBASE P\tIND=3\t::DATA MISSING::\t[11]Erased\n"
-            "[15]Check U base, errors will be show\n" +
-                rule + "[9]" + list + "\n[15]" + rule + "[12]Done");
+  EXPECT_EQ(
+      testing::ColouredLog(log),
+      "[LightGreen]LOG v. 1.0\n[Bright]Check database for errors and CRC\nB - base positions 1\n"
+      "C - base positions 0\nP - base positions 7\nU - base positions 0\n"
+      "Check B base, errors will be show\n"
+      "[LightYellow]BASE B\tIND=1\t::CODE ERROR CRC::\t[LightCyan]Erased\n"
+      "[Bright]Check C base, errors will be show\nCheck P base, errors will be show\n"
+      "[LightYellow]BASE P\tIND=2\t::CODE ERROR CRC::\t[LightCyan]Erased\n"
+      "[LightYellow]BASE P\tIND=2\t::CODE ERROR CRC::\tBASE P\tIND=2\t::DATA "
+      "MISSING::\t[LightCyan]Erased\n"
+      "[LightYellow]BASE P\tIND=3\t::CODE ERROR CRC::\t[LightCyan]Erased\n"
+      "[LightYellow]BASE P\tIND=3\t::CODE ERROR CRC::\tBASE P\tIND=3\t::DATA "
+      "MISSING::\t[LightCyan]Erased\n"
+      "[Bright]Check U base, errors will be show\n" +
+          rule + "[LightBlue]" + list + "\n[Bright]" + rule + "[LightRed]Done");
   EXPECT_EQ(db.P, tableOf({entry("0001", "a"), entry("0007", "g"), entry("0009", "i")}));
 
   RecordingSink again;
   const CheckResult clean = CheckDatabase(db, again);
   EXPECT_EQ(clean.removed, 0);
   EXPECT_EQ(clean.removals, "");
-  EXPECT_TRUE(testing::ColouredLog(again).ends_with(rule + "[10]No error. Database correct.\n[15]" +
-                                                    rule + "[12]Done"));
+  EXPECT_TRUE(testing::ColouredLog(again).ends_with(
+      rule + "[LightGreen]No error. Database correct.\n[Bright]" + rule + "[LightRed]Done"));
 
   DtcTable neverFilled;
   std::string stale = "stale";

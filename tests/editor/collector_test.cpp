@@ -33,28 +33,27 @@ TEST(Collect, RunsLogEveryEntryAndWriteWhatTheyReport) {
   TempDir dir;
   const std::string out = dir.file("out.txt"), old = "old contents\r\n";
   const std::string query = "Quary. File already exist. Owerwrite it?\n";
-  const std::string u0100 = "FIND U0100\tFOUND\t[14]U0100\t[12]OK\n";
+  const std::string u0100 = "FIND U0100\tFOUND\t[LightYellow]U0100\t[LightRed]OK\n";
   const struct {
     bool all, exists;  // Yes answers replacing it, unless it holds `old` afterwards
     std::vector<std::string> list, notFound;
     std::string log, file;
-  } cases[] = {
-      // clang-format off
+  } cases[] = {// clang-format off
       {true, false, {"X1234"}, {},
-       "Collect all database and all bases, ignore list\nCollect B base\nCollect C base\n[14]C0035"
-       "\t[15]extend\t[12]OK\n[15]Collect P base\n[14]P0100\t[12]OK\n[14]P0101\t[15]extend\t"
-       "[12]OK\n[14]P0100\t[12]OK\n[15]Collect U base\n[14]U0100\t[12]OK\n[15]End collection\n"
-       "[12]Done",
+       "Collect all database and all bases, ignore list\nCollect B base\nCollect C base\n[LightYellow]C0035"
+       "\t[Bright]extend\t[LightRed]OK\n[Bright]Collect P base\n[LightYellow]P0100\t[LightRed]OK\n[LightYellow]P0101\t[Bright]extend\t"
+       "[LightRed]OK\n[LightYellow]P0100\t[LightRed]OK\n[Bright]Collect U base\n[LightYellow]U0100\t[LightRed]OK\n[Bright]End collection\n"
+       "[LightRed]Done",
        "C0035 | only ext\r\nP0100 Air flow\r\nP0101 \xC4\xE0| ext\r\nP0100 second\r\nU0100 Lost\r\n"},
       {false, false, {"U0100", "P0100", "C9999", "00100", "C0035", "", "P", "p0100"},
        {"C9999", "00100", "", "P", "p0100"},
-       "Collect list codes\n" + u0100 + "[15]FIND P0100\tFOUND\t[14]P0100\t[12]OK\n[15]FIND " +
-       "C9999\tNOT FOUND\tSKIPPED\nFIND 00100\tNOT FOUND\tSKIPPED\nFIND C0035\tFOUND\t[14]C0035\t" +
-       "[15]extend\t[12]OK\n[15]FIND \tNOT FOUND\tSKIPPED\nFIND P\tNOT FOUND\tSKIPPED\nFIND p0100" +
-       "\tNOT FOUND\tSKIPPED\n[12]Done", "U0100 Lost\r\nP0100 Air flow\r\nC0035 | only ext\r\n"},
-      {false, false, {}, {}, "Collect list codes\n[12]Done", ""},
+       "Collect list codes\n" + u0100 + "[Bright]FIND P0100\tFOUND\t[LightYellow]P0100\t[LightRed]OK\n[Bright]FIND " +
+       "C9999\tNOT FOUND\tSKIPPED\nFIND 00100\tNOT FOUND\tSKIPPED\nFIND C0035\tFOUND\t[LightYellow]C0035\t" +
+       "[Bright]extend\t[LightRed]OK\n[Bright]FIND \tNOT FOUND\tSKIPPED\nFIND P\tNOT FOUND\tSKIPPED\nFIND p0100" +
+       "\tNOT FOUND\tSKIPPED\n[LightRed]Done", "U0100 Lost\r\nP0100 Air flow\r\nC0035 | only ext\r\n"},
+      {false, false, {}, {}, "Collect list codes\n[LightRed]Done", ""},
       {false, true, {"U0100"}, {}, query + "Collect list codes\n" + u0100 + "Done", "U0100 Lost\r\n"},
-      {false, true, {"U0100"}, {}, query + "Cancelled\n[12]Done", old}};
+      {false, true, {"U0100"}, {}, query + "Cancelled\n[LightRed]Done", old}};
   // clang-format on
   for (const auto& c : cases) {
     std::filesystem::remove(out);
@@ -62,7 +61,7 @@ TEST(Collect, RunsLogEveryEntryAndWriteWhatTheyReport) {
     RecordingSink log;
     ScriptedQuestions q{c.file == old ? Button::No : Button::Yes};
     const CollectResult r = Collect(db, out, c.all, c.list, log, q);
-    EXPECT_EQ(ColouredLog(log), "[10]LOG v. 1.0\n[15]Collect base to file\n" + c.log);
+    EXPECT_EQ(ColouredLog(log), "[LightGreen]LOG v. 1.0\n[Bright]Collect base to file\n" + c.log);
     EXPECT_EQ(ReadBytes(out), c.file);
     EXPECT_EQ(r.notFound, c.notFound);
     EXPECT_EQ(r.declined, c.file == old);
@@ -139,8 +138,9 @@ TEST(Collect, WritesWhatGenerateReadsBackAndLeavesOutWhatItsLineCannotCarry) {
     EXPECT_EQ(named, c.notCarried);
     EXPECT_EQ(r.done(), named.empty());
     EXPECT_TRUE(named != badNames ||
-                ColouredLog(log).find("[14]B0001\t[12]the description holds a \"|\"\t[15]SKIPPED"
-                                      "\n") != std::string::npos);
+                ColouredLog(log).find(
+                    "[LightYellow]B0001\t[LightRed]the description holds a \"|\"\t[Bright]SKIPPED"
+                    "\n") != std::string::npos);
     ASSERT_TRUE(Generate(text, built, quiet, q).done());
     DtcDatabase back;
     ASSERT_TRUE(ReadDatabase(built, back).ok());

@@ -12,7 +12,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <tuple>
 
@@ -71,12 +70,6 @@ class FrmBaseEditTest : public ::testing::Test {
     set("TxtDst", FromNativePath(dest));
     set("TxtCFile", FromNativePath(collected));
     set("TxtSyn", FromNativePath(sync));
-  }
-  std::map<std::string, std::string> files() const {
-    std::map<std::string, std::string> all;
-    for (const auto& f : std::filesystem::directory_iterator(dir.path()))
-      all[f.path().filename().string()] = ReadBytes(f.path().string());
-    return all;
   }
   void direct(const std::string& button, bool read, bool ticked, DtcDatabase& db, LogSink& log) {
     FileStamp stamp;
@@ -227,14 +220,14 @@ TEST_F(FrmBaseEditTest, EachButtonRunsItsOperationOnWhatTheWindowHolds) {
     EXPECT_EQ(w->currentLog()->parentWidget(), w.get());
     EXPECT_EQ(disabled(), c.read || c.button == "CmdMBRead" ? "CmdMBRead" : kUnread);
     const std::vector<LogRun> shown = w->currentLog()->runs();
-    const auto after = std::tuple(files(), questions.asked().size(), w->workingDatabase());
+    const auto after = std::tuple(dir.files(), questions.asked().size(), w->workingDatabase());
 
     reopen(c.answers);
     RecordingSink expected;
     DtcDatabase expectedWorking;
     direct(c.button, c.read, c.ticked, expectedWorking, expected);
     EXPECT_EQ(shown, testing::MergedRuns(expected.runs()));
-    EXPECT_EQ(after, std::tuple(files(), questions.asked().size(), expectedWorking));
+    EXPECT_EQ(after, std::tuple(dir.files(), questions.asked().size(), expectedWorking));
   }
 }
 

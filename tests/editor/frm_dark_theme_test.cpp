@@ -8,7 +8,6 @@
 #include <QTest>
 
 #include <cmath>
-#include <memory>
 
 #include "editor/frm_base_edit.h"
 #include "log/frm_log.h"

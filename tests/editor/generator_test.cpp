@@ -52,7 +52,8 @@ TEST(SplitSourceLines, EndsLinesAtCrCrLfAndLf) {
 }
 
 std::string counts(int p, int c, const char* word) {
-  return "[15]P:" + std::to_string(p) + "\tC:" + std::to_string(c) + "\tB:0\tU:0\t" + word + "\n";
+  return "[Bright]P:" + std::to_string(p) + "\tC:" + std::to_string(c) + "\tB:0\tU:0\t" + word +
+         "\n";
 }
 
 // Every run as the log shows it, with what it reports, asks and leaves in the
@@ -68,24 +69,25 @@ TEST(Generate, RunsLogEveryStepAndLeaveTheDestinationAsTheyReport) {
   db[1].C.Entries = {DtcEntry{}, entry("0035", "abc ", "def")};
   db[2].P.Entries.push_back(entry("0100", t, t));
   db[3].P.Entries.push_back(entry("0100", "\xC4\xE0", "\xED\xE5\xF2"));
-  std::string bytes[4];
-  for (int i = 0; i < 4; ++i) ASSERT_TRUE(SerializeDatabase(db[i], bytes[i]).ok());
+  const std::string bytes[4] = {Bytes(db[0]), Bytes(db[1]), Bytes(db[2]), Bytes(db[3])};
   const auto create = [](bool utf8) {
-    return "[15]Create new database\tOK\n[6]B - base positions 0\nC - base positions 0\nP - base "
-           "positions 0\nU - base positions 0\n" +
-           std::string(utf8 ? "[15]Source file is UTF-8: converted to code page 1251\n" : "") +
-           "[9]" + kBeginBanner + "\n";
+    return "[Bright]Create new database\tOK\n[Yellow]B - base positions 0\n"
+           "C - base positions 0\nP - base positions 0\nU - base positions 0\n" +
+           std::string(utf8 ? "[Bright]Source file is UTF-8: converted to code page 1251\n" : "") +
+           "[LightBlue]" + kBeginBanner + "\n";
   };
-  const std::string three = create(false) + counts(1, 0, "[9]Ok") + counts(1, 1, "[14]Extend") +
-                            counts(2, 1, "[9]Ok") + kEndBanner + "\n";
-  const std::string done = "[15]Created database file \"" + dst + "\"\n[12]Done";
+  const std::string three = create(false) + counts(1, 0, "[LightBlue]Ok") +
+                            counts(1, 1, "[LightYellow]Extend") + counts(2, 1, "[LightBlue]Ok") +
+                            kEndBanner + "\n";
+  const std::string done = "[Bright]Created database file \"" + dst + "\"\n[LightRed]Done";
   const std::string erase =
-      "[8]Quary. File must be erased before generating. Confilm please ... \t";
+      "[Grey]Quary. File must be erased before generating. Confilm please ... \t";
   const std::string rewrite = "File already exist, rewrite it?";
-  const std::string none = "[15]Source file not found\n",
-                    kept = "[15]The old database \"" + dst + "\" was kept\n[12]Done";
+  const std::string none = "[Bright]Source file not found\n",
+                    keptText = "The old database \"" + dst + "\" was kept\n[LightRed]Done",
+                    kept = "[Bright]" + keptText;
   const auto stop = [](const std::string& why, int line) {
-    return "[12]" + why + ". See line " + std::to_string(line) + " of source file.\n";
+    return "[LightRed]" + why + ". See line " + std::to_string(line) + " of source file.\n";
   };
   // `asked`: the boxes shown; the destination holds `old` before a run that asks to
   // rewrite it or that reads `from` another path; `to`: another destination.
@@ -97,28 +99,28 @@ TEST(Generate, RunsLogEveryStepAndLeaveTheDestinationAsTheyReport) {
   } cases[] = {
       // clang-format off
       {"P0100 abc\r\nC0035 abc | def\r\nP0100 twice\r\n", three + done, bytes[1], "", 3},
-      {"P0100 abc\r\n", erase + "[15]Abort[12]Done", old, rewrite, 0, {}, {}, Button::No},
-      {"P0100 abc\r\nC0035 abc | def\r\nP0100 twice", erase + "[11]Erase file\n" + three + done,
+      {"P0100 abc\r\n", erase + "[Bright]Abort[LightRed]Done", old, rewrite, 0, {}, {}, Button::No},
+      {"P0100 abc\r\nC0035 abc | def\r\nP0100 twice", erase + "[LightCyan]Erase file\n" + three + done,
        bytes[1], rewrite, 3},
-      {"P0100 " + t + "|_" + t, create(false) + counts(1, 0, "[14]Extend") + "[9]" + kEndBanner +
+      {"P0100 " + t + "|_" + t, create(false) + counts(1, 0, "[LightYellow]Extend") + "[LightBlue]" + kEndBanner +
        "\n" + done, bytes[2], "", 1},
-      {"P0100 a\r\n\r\nP0101 b\r\n", create(false) + counts(1, 0, "[9]Ok") +
+      {"P0100 a\r\n\r\nP0101 b\r\n", create(false) + counts(1, 0, "[LightBlue]Ok") +
        stop("Source error. Code lench is missing", 2) + "Done", bytes[0], "", 0},
-      {"P0100 a\r\n\r\n", erase + "[11]Erase file\n" + create(false) + counts(1, 0, "[9]Ok") +
+      {"P0100 a\r\n\r\n", erase + "[LightCyan]Erase file\n" + create(false) + counts(1, 0, "[LightBlue]Ok") +
        stop("Source error. Code lench is missing", 2) + kept, old, rewrite, 0},
       {"P0100 a|_" + x, create(false) + stop("Source error. Extension is longer than 65535 bytes", 1)
        + "Done", bytes[0], "", 0},
-      {"P0100 a\r\nC0100 b\r\np0100 abc\r\n", create(false) + counts(1, 0, "[9]Ok") +
-       counts(1, 1, "[9]Ok") + stop("Script error. This database absense in database", 3) + "Done",
+      {"P0100 a\r\nC0100 b\r\np0100 abc\r\n", create(false) + counts(1, 0, "[LightBlue]Ok") +
+       counts(1, 1, "[LightBlue]Ok") + stop("Script error. This database absense in database", 3) + "Done",
        bytes[0], "No table in the database [p] on line 3 [!]", 0},
-      {"P0100 \xD0\x94\xD0\xB0| \xD0\xBD\xD0\xB5\xD1\x82", create(true) + counts(1, 0, "[14]Extend") +
-       "[9]" + kEndBanner + "\n" + done, bytes[3], "", 1},
-      {"\xEF\xBB\xBFP0100 a\r\nP0101 \xD0\x94\xE6\x97\xA5", erase + "[11]Erase file\n" + create(true) +
-       counts(1, 0, "[9]Ok") + stop("Source error. Character 8 (U+65E5) is not in code page 1251",
+      {"P0100 \xD0\x94\xD0\xB0| \xD0\xBD\xD0\xB5\xD1\x82", create(true) + counts(1, 0, "[LightYellow]Extend") +
+       "[LightBlue]" + kEndBanner + "\n" + done, bytes[3], "", 1},
+      {"\xEF\xBB\xBFP0100 a\r\nP0101 \xD0\x94\xE6\x97\xA5", erase + "[LightCyan]Erase file\n" + create(true) +
+       counts(1, 0, "[LightBlue]Ok") + stop("Source error. Character 8 (U+65E5) is not in code page 1251",
        2) + kept, old, rewrite, 0},
-      {"P0100 abc\r\n", none + "[12]Done", "", "", 0, dir.file("none.txt")},
-      {"P0100 abc\r\n", none + kept.substr(4), old, "", 0, dir.file("none.txt")},
-      {"P0100 abc\r\n", "[12]\"" + src + "\" is the source file itself; choose another destination"
+      {"P0100 abc\r\n", none + "[LightRed]Done", "", "", 0, dir.file("none.txt")},
+      {"P0100 abc\r\n", none + keptText, old, "", 0, dir.file("none.txt")},
+      {"P0100 abc\r\n", "[LightRed]\"" + src + "\" is the source file itself; choose another destination"
        "\nDone", "P0100 abc\r\n", "", 0, src, src}};
   // clang-format on
   for (const auto& c : cases) {
@@ -129,7 +131,7 @@ TEST(Generate, RunsLogEveryStepAndLeaveTheDestinationAsTheyReport) {
     ScriptedQuestions questions{c.answer};
     const std::string& from = c.from.empty() ? src : c.from;
     const GenerateResult r = Generate(from, c.to.empty() ? dst : c.to, log, questions);
-    EXPECT_EQ(ColouredLog(log), "[10]LOG v. 1.0\n" + c.log);
+    EXPECT_EQ(ColouredLog(log), "[LightGreen]LOG v. 1.0\n" + c.log);
     EXPECT_EQ(ReadBytes(c.to.empty() ? dst : c.to), c.dest);
     EXPECT_EQ(r.done(), c.entries > 0);
     EXPECT_EQ(r.declined, c.answer == Button::No);

@@ -21,20 +21,21 @@ DtcDatabase filled(int p, const std::string& text = "text") {
 }
 
 std::string positions(int p) {
-  return "[6]B - base positions 0\nC - base positions 1\nP - base positions " + std::to_string(p) +
-         "\nU - base positions 0\n";
+  return "[Yellow]B - base positions 0\nC - base positions 1\nP - base positions " +
+         std::to_string(p) + "\nU - base positions 0\n";
 }
 
 // Read, then Write, which asks before undoing a change made since the Read (one that
 // keeps the size); after a write the file is the new reference. A name the file cannot
 // hold is refused. A file Read cannot take is the window's test.
 TEST(WriteMainDatabase, WritesAfterAskingWhenTheFileChangedSinceTheRead) {
-  const std::string changed = "[12]\"{}\" has changed since it was read\n[15]";
+  const std::string changed = "[LightRed]\"{}\" has changed since it was read\n[Bright]";
   const std::tuple<Button, std::string, std::string, WriteOutcome> cases[] = {
-      {Button::Cancel, "network", "[15]Complete", WriteOutcome::kWritten},  // Cancel: no question
+      {Button::Cancel, "network", "[Bright]Complete",
+       WriteOutcome::kWritten},  // Cancel: no question
       {Button::No, "network", changed + "Cancelled", WriteOutcome::kDeclined},
       {Button::Yes, "network", changed + "Complete", WriteOutcome::kWritten},
-      {Button::Cancel, std::string(70000, 'x'), "[12]Cannot write \"{}\": table U",
+      {Button::Cancel, std::string(70000, 'x'), "[LightRed]Cannot write \"{}\": table U",
        WriteOutcome::kFailed}};
   for (auto [answer, name, expected, outcome] : cases) {
     TempDir dir;
@@ -43,8 +44,8 @@ TEST(WriteMainDatabase, WritesAfterAskingWhenTheFileChangedSinceTheRead) {
     FileStamp stamp;
     RecordingSink log;
     ASSERT_TRUE(WriteDatabase(path, filled(5)).ok() && ReadMainDatabase(path, working, stamp, log));
-    EXPECT_EQ(ColouredLog(log),
-              "[10]LOG v. 1.0\n[15]Open main database\n" + positions(5) + "[15]Complete\n[12]Done");
+    EXPECT_EQ(ColouredLog(log), "[LightGreen]LOG v. 1.0\n[Bright]Open main database\n" +
+                                    positions(5) + "[Bright]Complete\n[LightRed]Done");
     ASSERT_TRUE(answer == Button::Cancel || WriteDatabase(path, filled(5, "TEXT")).ok());
     ASSERT_TRUE(DeleteEntry(working.P, 2) && DeleteEntry(written.P, 2));
     ScriptedQuestions questions{answer};
@@ -57,10 +58,11 @@ TEST(WriteMainDatabase, WritesAfterAskingWhenTheFileChangedSinceTheRead) {
     if (const size_t at = expected.find("{}"); at != std::string::npos)
       expected.replace(at, 2, path);
     EXPECT_THAT(ColouredLog(log),
-                HasSubstr("[10]LOG v. 1.0\n[15]Write main database\n" + positions(4) + expected));
+                HasSubstr("[LightGreen]LOG v. 1.0\n[Bright]Write main database\n" + positions(4) +
+                          expected));
     const bool wrote = outcome == WriteOutcome::kWritten;
-    EXPECT_EQ(ColouredLog(log).ends_with("[15]Complete\nThe previous file is kept as \"" + path +
-                                         ".bak\"\n[12]Done"),
+    EXPECT_EQ(ColouredLog(log).ends_with("[Bright]Complete\nThe previous file is kept as \"" +
+                                         path + ".bak\"\n[LightRed]Done"),
               wrote);
     EXPECT_EQ(ReadBytes(path + ".bak"), wrote ? before : "");
     ASSERT_TRUE(ReadDatabase(path, back).ok());

@@ -23,16 +23,16 @@ struct Files {
 };
 
 std::string positions(int b, int p, int u) {
-  return "[6]B - base positions " + std::to_string(b) + "\nC - base positions 0\nP - base " +
+  return "[Yellow]B - base positions " + std::to_string(b) + "\nC - base positions 0\nP - base " +
          "positions " + std::to_string(p) + "\nU - base positions " + std::to_string(u) + "\n";
 }
 std::string table(char letter, const std::string& lines) {
-  return std::string("[15]Synchronize ") + letter + " base:\n[9]*********************** BEGIN " +
-         "*************************\n" + lines + "***********************  END  **********" +
-         "***************\n";
+  return std::string("[Bright]Synchronize ") + letter +
+         " base:\n[LightBlue]*********************** BEGIN " + "*************************\n" +
+         lines + "***********************  END  **********" + "***************\n";
 }
 std::string entryLine(const char* code, const std::string& how) {
-  return "[15]FIND " + std::string(code) + "\t" + how + "[9]->\n";
+  return "[Bright]FIND " + std::string(code) + "\t" + how + "[LightBlue]->\n";
 }
 
 // Every decision's log line and count, and the failures that leave the main file as it
@@ -47,13 +47,16 @@ TEST(Synchronize, LogsEveryDecisionAndCountsIt) {
   Files f(main, sync);
   const std::string foreign = f.dir.file("foreign.DAT"), before = ReadBytes(f.main);
   WriteBytes(foreign, "no database");
-  const std::string add = "[13]FOUND, [15]Add\t[10]Complete\t", complete = "[10]Complete\t";
-  const std::string skip = "[13]FOUND, [15]Sync\t[11]Skip", create = "[14]NOT FOUND, Create\t";
+  const std::string add = "[LightMagenta]FOUND, [Bright]Add\t[LightGreen]Complete\t",
+                    complete = "[LightGreen]Complete\t";
+  const std::string skip = "[LightMagenta]FOUND, [Bright]Sync\t[LightCyan]Skip",
+                    create = "[LightYellow]NOT FOUND, Create\t";
   const auto merged = [&](const std::string& p) {
-    return "[15]Open Syncho database\n" + positions(0, 4, 1) + table('B', "") + table('C', "") +
+    return "[Bright]Open Syncho database\n" + positions(0, 4, 1) + table('B', "") + table('C', "") +
            table('P', p + entryLine("0104", create + complete)) +
-           table('U', entryLine("0100", create + complete)) + "[15]Synchronization complete\n" +
-           positions(1, 4, 1) + "[15]The previous file is kept as \"" + f.main + ".bak\"\n[12]Done";
+           table('U', entryLine("0100", create + complete)) + "[Bright]Synchronization complete\n" +
+           positions(1, 4, 1) + "[Bright]The previous file is kept as \"" + f.main +
+           ".bak\"\n[LightRed]Done";
   };
   const struct {
     bool direct;
@@ -61,13 +64,13 @@ TEST(Synchronize, LogsEveryDecisionAndCountsIt) {
     SyncCounts p;
     bool otherUnreadable = false;
   } cases[] = {// clang-format off
-      {true, f.sync, merged(entryLine("0101", "[13]FOUND, [15]Sync\t" + complete) +
+      {true, f.sync, merged(entryLine("0101", "[LightMagenta]FOUND, [Bright]Sync\t" + complete) +
        entryLine("0102", skip) + entryLine("0103", skip)), SyncCounts{3, 4, 1, 1, 1, 1}},
       {false, f.sync, merged(entryLine("0101", add) + entryLine("0102", add) +
        entryLine("0103", add)), SyncCounts{3, 4, 1, 0, 3, 0}},
-      {true, "", "Synchro database not found\n[12]Done", {}, true},
-      {true, f.sync + ".gone", "Synchro database not found\n[12]Done", {}, true},
-      {true, foreign, "[15]Open Syncho database\n[12]\"" + foreign + "\" is not a valid database: "
+      {true, "", "Synchro database not found\n[LightRed]Done", {}, true},
+      {true, f.sync + ".gone", "Synchro database not found\n[LightRed]Done", {}, true},
+      {true, foreign, "[Bright]Open Syncho database\n[LightRed]\"" + foreign + "\" is not a valid database: "
        "at byte 2, table P: expected the table name (28526 bytes), but only 9 bytes remain\nDone", {}}};
   // clang-format on
   for (const auto& c : cases) {
@@ -77,7 +80,7 @@ TEST(Synchronize, LogsEveryDecisionAndCountsIt) {
     ScriptedQuestions q{Button::Ok, Button::Cancel};
     const SyncResult r = Synchronize(f.main, c.sync, c.direct, log, q);
     EXPECT_EQ(ColouredLog(log),
-              "[10]LOG v. 1.0\n[15]Synchronization databases " +
+              "[LightGreen]LOG v. 1.0\n[Bright]Synchronization databases " +
                   std::string(c.direct ? "Direct mode" : "Alternative value mode") +
                   (c.otherUnreadable ? "\n" : "\nOpen main database\n" + positions(1, 3, 0)) +
                   c.log);
@@ -105,12 +108,10 @@ TEST(Synchronize, AsksBeforeReplacingASecondTextTheUserHasNotSeen) {
     main.P.Entries.push_back(entry(code, "t", "old"));
     sync.P.Entries.push_back(entry(code, "new"));
   }
-  main.P.Entries.push_back(entry("0106", "t", "same"));
-  sync.P.Entries.push_back(entry("0106", "same"));
-  main.P.Entries.push_back(entry("0107", "t"));
-  sync.P.Entries.push_back(entry("0107", "filled"));
-  main.P.Entries.push_back(entry("0108", "same text", "x"));
-  sync.P.Entries.push_back(entry("0108", "same text"));
+  main.P.Entries.insert(main.P.Entries.end(), {entry("0106", "t", "same"), entry("0107", "t"),
+                                               entry("0108", "same text", "x")});
+  sync.P.Entries.insert(sync.P.Entries.end(), {entry("0106", "same"), entry("0107", "filled"),
+                                               entry("0108", "same text")});
   main.C.Entries.push_back(entry("0035", "wheel", "\xC4\xE0\xF2\xF7\xE8\xEA"));
   sync.C.Entries.push_back(entry("0035", std::string(120, 'w')));
   Files f(main, sync);
@@ -137,13 +138,13 @@ TEST(Synchronize, AsksBeforeReplacingASecondTextTheUserHasNotSeen) {
     EXPECT_EQ(q.asked()[0].defaultButton, Button::No);
     EXPECT_EQ(q.asked()[0].icon, Icon::Question);
     EXPECT_EQ(r.done(), answer == Button::Yes);
-    EXPECT_THAT(
-        ColouredLog(log),
-        ::testing::HasSubstr("\n[8]Replacing 7 non-empty second texts. Confirm please ... \t" +
-                             std::string(answer == Button::Yes
-                                             ? "[11]Replace\n[15]Synchronize B base:\n"
-                                             : "[15]Cancelled\nNo second text was replaced; \"" +
-                                                   f.main + "\" was left as it was\n[12]Done")));
+    EXPECT_THAT(ColouredLog(log),
+                ::testing::HasSubstr(
+                    "\n[Grey]Replacing 7 non-empty second texts. Confirm please ... \t" +
+                    std::string(answer == Button::Yes
+                                    ? "[LightCyan]Replace\n[Bright]Synchronize B base:\n"
+                                    : "[Bright]Cancelled\nNo second text was replaced; \"" +
+                                          f.main + "\" was left as it was\n[LightRed]Done")));
     EXPECT_EQ(ReadBytes(f.main) == before, answer == Button::No);
     EXPECT_EQ(ReadBytes(kept), answer == Button::No ? "" : before);
   }

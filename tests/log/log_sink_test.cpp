@@ -7,7 +7,7 @@
 namespace vestral {
 namespace {
 
-TEST(LogText, ErrorsAreOneLightRedLineInCodePage1251WithACapital) {
+TEST(LogText, ErrorsAreOneLightRedLineAndARunEndsOnEveryReturn) {
   RecordingSink log;
   LogError(log, "cannot open \"\xD0\xAF.DAT\": No such file or directory");
   LogError(log, "");
@@ -15,10 +15,8 @@ TEST(LogText, ErrorsAreOneLightRedLineInCodePage1251WithACapital) {
             (std::vector<LogRun>{
                 {"Cannot open \"\xDF.DAT\": No such file or directory\r\n", color::kLightRed},
                 {"\r\n", color::kLightRed}}));
-}
-
-TEST(OperationLog, EndsTheRunOnEveryReturnButLeavesItOpenToAnException) {
-  RecordingSink log;
+  // A run ends on every return, but stays open to an exception.
+  log = RecordingSink();
   { const OperationLog run(log); }
   EXPECT_EQ(log.lines(), "LOG v. 1.0\nDone");
   EXPECT_THROW((OperationLog(log), throw 1), int);

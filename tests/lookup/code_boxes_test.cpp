@@ -43,12 +43,7 @@ TEST(CodeBoxInput, TypedAndPastedTextPassTheSameFiltersWhereItLands) {
       {"letter form into hex goes over", {hex, 4, 0, 4}, true, " p0a80\r\n", "5+P0A80"},
       {"hex form over whole letter box", {letter, 5, 0, 5}, true, "0a80", "4+0A80"},
       {"hex digits after a letter", {letter, 1, 1, 0}, true, "0a80", "5@0A80"},
-      {"completes a hex form",
-       {hex, 2, 2, 0},
-       true,
-       "\xA0"
-       "71\t",
-       "4@71"},
+      {"completes a hex form", {hex, 2, 2, 0}, true, "\xA0\x37\x31\t", "4@71"},  // blanks, 71
       {"complete letter box takes a new code", {letter, 5, 5, 0}, true, "c0035", "5+C0035"},
       {"too long to fit", {hex, 2, 2, 0}, true, "017", ""},
       {"a blank in hex", {hex, 0, 0, 0}, true, "01 71", ""},

@@ -29,7 +29,10 @@ CodeSetRun CodeSet(const std::string& master) {
   const std::string command = std::string(VESTRAL_CODE_SET_TOOL) + " " + dir.file("out.txt") + " " +
                               dir.file("codes.txt") + " >/dev/null 2>" + dir.file("err");
   const int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(dir.file("err")),
+  std::string err = ReadBytes(dir.file("err"));  // file names without their folder
+  for (size_t at; (at = err.find(dir.path() + "/")) != std::string::npos;)
+    err.erase(at, dir.path().size() + 1);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, err,
           std::filesystem::exists(dir.file("out.txt"))};
 }
 
@@ -54,17 +57,11 @@ TEST(CodeSetMaster, TwinsMayNotShareAHint) {
       kNoTwinCopies);
   EXPECT_EQ(copied.status, 1) << copied.err;
   EXPECT_FALSE(copied.written);
-  EXPECT_NE(copied.err.find("codes.txt:2: P2196 carries the hint of its twin P2195 ("),
-            std::string::npos)
-      << copied.err;
-  EXPECT_NE(copied.err.find("codes.txt:4: P052B carries the hint of its twin P052A ("),
-            std::string::npos)
-      << copied.err;
-  size_t reports = 0;
-  for (size_t at = copied.err.find("carries"); at != std::string::npos;
-       at = copied.err.find("carries", at + 1))
-    ++reports;
-  EXPECT_EQ(reports, 2u) << copied.err;  // no other pair is taken for twins
+  // No other pair is taken for twins.
+  EXPECT_EQ(copied.err,
+            "codes.txt:2: P2196 carries the hint of its twin P2195 (codes.txt:1); write one that "
+            "fits\ncodes.txt:4: P052B carries the hint of its twin P052A (codes.txt:3); write one "
+            "that fits\nvestral_code_set: 2 problem(s); out.txt not written\n");
 
   const CodeSetRun own = CodeSet(kNoTwinCopies);
   EXPECT_EQ(own.status, 0) << own.err;

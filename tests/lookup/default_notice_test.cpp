@@ -17,10 +17,9 @@ TEST(DefaultNotice, TellsWhenTheDefaultDiffersFromWhatTheDatabaseWasMadeFrom) {
   const std::string differs = Utf8ToCp1251(
       "База кодов по умолчанию отличается от вашей: vestral update добавит недостающие коды");
   DtcDatabase db = EmptyDatabase();
-  std::string older, newer;
-  ASSERT_TRUE(SerializeDatabase(db, older).ok());
+  const std::string older = Bytes(db);
   db.P.Entries.push_back(entry("0100", "MAF"));
-  ASSERT_TRUE(SerializeDatabase(db, newer).ok());
+  const std::string newer = Bytes(db);
   const std::tuple<std::string, std::string, std::string> cases[] = {
       // the base ("-" none), the database, the notice
       {older, newer, changed}, {newer + "tail", older, ""}, {"junk", older, ""},
@@ -43,11 +42,9 @@ TEST(DefaultNotice, TellsWhenTheDefaultDiffersFromWhatTheDatabaseWasMadeFrom) {
 TEST(DefaultNotice, ComparesWithTheDefaultOfTheLanguageTheDatabaseWasMadeIn) {
   DtcDatabase russian = EmptyDatabase();
   russian.P.Entries.push_back(entry("0100", Utf8ToCp1251("ДМРВ"), "MAF"));
-  std::string ru, ruNewer, en;
-  ASSERT_TRUE(SerializeDatabase(russian, ru).ok());
+  const std::string ru = Bytes(russian);
   russian.P.Entries.push_back(entry("0101", Utf8ToCp1251("ДМРВ: диапазон"), "MAF range"));
-  ASSERT_TRUE(SerializeDatabase(russian, ruNewer).ok());
-  ASSERT_TRUE(SerializeDatabase(EmptyDatabase(), en).ok());
+  const std::string ruNewer = Bytes(russian), en = Bytes(EmptyDatabase());
   TempDir dir;
   const std::string path = dir.file("vestral.DAT"), english = dir.file("default.DAT");
   WriteBytes(english, en);

@@ -15,9 +15,7 @@ namespace {
 std::string bytesWith(const std::string& text) {
   DtcDatabase db = EmptyDatabase();
   db.P.Entries.push_back(testing::entry("0100", text));
-  std::string bytes;
-  EXPECT_TRUE(SerializeDatabase(db, bytes).ok());
-  return bytes;
+  return testing::Bytes(db);
 }
 
 int64_t modifiedNs(const std::string& path) {

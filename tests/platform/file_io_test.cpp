@@ -131,7 +131,6 @@ TEST_F(FileWrites, KilledAndConcurrentWritersLeaveOneWholeFileAndNoTemporary) {
 TEST_F(FileWrites, AKeptCopyHoldsThePreviousFileOnlyOnceTheNewOneIsComplete) {
   const ReplaceOptions keep{.keepBackup = true};
   const std::string bak = path + ".bak";
-  EXPECT_EQ(BackupPath(path), bak);
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
   ASSERT_TRUE(ReplaceFile(path, "second", keep).ok());
   ASSERT_TRUE(ReplaceFile(path, "third", keep).ok());

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "database/database_view.h"
+#include "support/entries.h"
 #include "support/read_only_file.h"
 #include "support/temp_dir.h"
 
@@ -19,9 +20,7 @@ using testing::ReadBytes;
 std::string databaseBytes(const std::string& name) {
   DtcDatabase db = EmptyDatabase();
   db.P.Name = name;
-  std::string bytes;
-  EXPECT_TRUE(SerializeDatabase(db, bytes).ok());
-  return bytes;
+  return testing::Bytes(db);
 }
 
 // A copy installed in <root>/bin beside its shipped database, a portable one in <root>/a/b;
@@ -45,8 +44,8 @@ TEST(ProgramFiles, APortableCopyKeepsItsFilesBesideItAndAnInstalledOneInXdgFolde
     return ChooseProgramFiles(
         {root.file(folder + "/dtc"), at(home), at(data), at(config), "", "", lang});
   };
-  const std::string local = "@/h/.local/share/vestral/vestral.DAT";
-  const std::string configIni = "@/h/.config/vestral/vestral.ini";
+  const std::string local = "@/h/.local/share/vestral/vestral.DAT",
+                    configIni = "@/h/.config/vestral/vestral.ini";
   const std::string cases[][7] = {
       {"a/b", "@/h", "@/x", "@/x", "@/a/b/dtc.DAT", "@/a/b/dtc.ini", ""},
       {"bin", "@/h", "", "", local, configIni, ""},
@@ -82,7 +81,6 @@ TEST(ProgramFiles, APortableCopyKeepsItsFilesBesideItAndAnInstalledOneInXdgFolde
   ASSERT_TRUE(PrepareProgramFiles(files, CheckDatabaseBytes).ok());
   EXPECT_EQ(ReadBytes(files.database), shippedBytes);
   EXPECT_EQ(ReadBytes(KeptBasePath(files.database)), shippedBytes);
-  EXPECT_EQ(KeptBasePath(files.database), files.database + ".base");
   struct stat st {};
   ASSERT_EQ(::stat(at("@/h/.local").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
@@ -138,8 +136,7 @@ TEST(ProgramFiles, AFirstStartStaysInTheUsersOwnFoldersAndNeverReplacesAFile) {
       {.what = "a base kept from an update", .put = {{db + ".base", mine}}, .database = ours},
       {.what = "a link loop",
        .link = {data + "/vestral", "vestral"},
-       .refused = "cannot use the folder \"@/h/.local/share/vestral\": Too many levels of "
-                  "symbolic links"},
+       .refused = "cannot use the folder \"@/h/.local/share/vestral\": Too many levels"},
       {.what = "another user's data folder",
        .theirs = "/h/.local/share",
        .refused = "the folder \"@/h/.local/share\" belongs to another user (uid 12345)"},
@@ -160,8 +157,7 @@ TEST(ProgramFiles, AFirstStartStaysInTheUsersOwnFoldersAndNeverReplacesAFile) {
                   "database"},
       {.what = "no default, the windows module",
        .put = {{shipped, ""}, {module, "m"}},
-       .refused = "the installation is broken: cannot open \"@/share/vestral/vestral.DAT\": No "
-                  "such file"},
+       .refused = "the installation is broken: cannot open \"@/share/vestral/vestral.DAT\": No"},
       {.what = "no default, the user's database",
        .put = {{shipped, ""}, {module, "m"}, {db, mine}},
        .database = mine},

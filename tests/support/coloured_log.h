@@ -7,15 +7,21 @@
 
 namespace vestral::testing {
 
-// The recorded log as one text: every change of colour is marked "[n]" (the palette
-// index) and CR LF is shown as "\n", so one expectation checks words and colours.
+// The 16-colour palette's colours by name, in palette order.
+inline constexpr const char* kColourNames[] = {
+    "Black",    "Blue",         "Green",       "Cyan",      "Red",        "Magenta",
+    "Yellow",   "LightGrey",    "Grey",        "LightBlue", "LightGreen", "LightCyan",
+    "LightRed", "LightMagenta", "LightYellow", "Bright"};
+
+// The recorded log as one text: every change of colour is marked by its name, such as
+// "[LightRed]", and CR LF is shown as "\n", so one expectation checks words and colours.
 inline std::string ColouredLog(const RecordingSink& log) {
   std::string out;
   int current = -1;
   for (const LogRun& r : log.runs()) {
     if (static_cast<int>(r.color) != current) {
       current = static_cast<int>(r.color);
-      out += "[" + std::to_string(current) + "]";
+      out += std::string("[") + kColourNames[current] + "]";
     }
     for (size_t i = 0; i < r.text.size(); ++i)
       if (!(r.text[i] == '\r' && i + 1 < r.text.size() && r.text[i + 1] == '\n')) out += r.text[i];

@@ -27,12 +27,16 @@ inline DtcTable tableOf(std::initializer_list<DtcEntry> entries) {
   return t;
 }
 
+// `db` as the bytes of its file. A test database the format cannot hold is a broken test.
+inline std::string Bytes(const DtcDatabase& db) {
+  std::string bytes;
+  if (!SerializeDatabase(db, bytes).ok()) std::abort();
+  return bytes;
+}
+
 // `db` as the bytes of a file, for code that reads a database in place.
 inline const DatabaseView& InPlace(const DtcDatabase& db, DatabaseFile& file) {
-  std::string bytes;
-  // A test database the format cannot hold is a broken test.
-  if (!SerializeDatabase(db, bytes).ok() || !file.assign(std::move(bytes), "memory").ok())
-    std::abort();
+  if (!file.assign(Bytes(db), "memory").ok()) std::abort();
   return file.view();
 }
 

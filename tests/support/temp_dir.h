@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 
 namespace vestral::testing {
@@ -27,6 +28,8 @@ class TempDir {
 
   std::string path() const { return path_.string(); }
   std::string file(const std::string& name) const { return (path_ / name).string(); }
+  // Every regular file below the folder, by path, with its bytes.
+  std::map<std::string, std::string> files() const;
 
  private:
   std::filesystem::path path_;
@@ -35,6 +38,13 @@ class TempDir {
 inline std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline std::map<std::string, std::string> TempDir::files() const {
+  std::map<std::string, std::string> all;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(path_))
+    if (e.is_regular_file()) all[e.path().string()] = ReadBytes(e.path().string());
+  return all;
 }
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
