@@ -43,36 +43,44 @@ class BadInput : public CliFiles {
 };
 
 TEST_F(BadInput, FoldersPipesDevicesMissingFoldersAndEmptyPathsChangeNothing) {
-  const std::tuple<const char*, bool, bool, const char*> cases[] = {
-      // command line, writes {bad}, logs, the usage message for an empty path
-      {"lint --source {bad}", false, false, "--source needs a file name"},
-      {"collect --yes --db {main} {bad}", true, true, "the output file name is empty"},
-      {"generate --yes {src} {bad}", true, true, "a file name is empty"},
-      {"generate --yes {bad} {other}", false, false, "a file name is empty"},
-      {"sync --db {bad} {other}", false, true, "--db needs a file name"},
-      {"sync --db {main} {bad}", false, false, "the file name is empty"},
-      {"create {bad}", true, false, "the file name is empty"},
+  const struct {
+    const char* line;
+    bool writes = false, logs = false;  // writes {bad}, else reads it
+    const char* emptyUsage = "";        // the usage message for an empty path
+  } cases[] = {
+      // clang-format off
+      {.line = "lint --source {bad}", .emptyUsage = "--source needs a file name"},
+      {.line = "collect --yes --db {main} {bad}", .writes = true, .logs = true, .emptyUsage = "the output file name is empty"},
+      {.line = "generate --yes {src} {bad}", .writes = true, .logs = true, .emptyUsage = "a file name is empty"},
+      {.line = "generate --yes {bad} {other}", .emptyUsage = "a file name is empty"},
+      {.line = "sync --db {bad} {other}", .logs = true, .emptyUsage = "--db needs a file name"},
+      {.line = "sync --db {main} {bad}", .emptyUsage = "the file name is empty"},
+      {.line = "create {bad}", .writes = true, .emptyUsage = "the file name is empty"},
   };
+  // clang-format on
   const std::string fifo = dir_.file("fifo"), device = dir_.file("null");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const bool deviceMade = ::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
   fs::create_directory(dir_.file("folder"));
-  const std::tuple<std::string, const char*, const char*> badPaths[] = {
-      // the path, the problem named when reading it, when writing it
+  const struct {
+    std::string path;
+    const char *reading, *writing;  // the problem named when reading it, when writing it
+  } badPaths[] = {
       {dir_.file("folder"), "is a folder, not a file", "is a folder, not a file"},
       {dir_.file("none/x.DAT"), "no such file or directory", "does not exist"},
       {fifo, "is not a regular file", "left as it was"},
       {device, "is not a regular file", "left as it was"},
   };
   const auto before = dir_.files();
-  for (const auto& [line, writes, logs, emptyUsage] : cases) {
-    for (const auto& [path, read, write] : badPaths) {
-      SCOPED_TRACE(std::string(line) + " with " + path);
-      if (path != device || deviceMade) fails(line, path, writes ? write : read, logs);
+  for (const auto& c : cases) {
+    for (const auto& bad : badPaths) {
+      SCOPED_TRACE(std::string(c.line) + " with " + bad.path);
+      if (bad.path != device || deviceMade)
+        fails(c.line, bad.path, c.writes ? bad.writing : bad.reading, c.logs);
     }
-    const Outcome r = Vestral(args(line, ""));
-    EXPECT_EQ(r.status, kExitUsage) << line;
-    EXPECT_THAT(r.err, HasSubstr(emptyUsage));
+    const Outcome r = Vestral(args(c.line, ""));
+    EXPECT_EQ(r.status, kExitUsage) << c.line;
+    EXPECT_THAT(r.err, HasSubstr(c.emptyUsage));
   }
   EXPECT_EQ(dir_.files(), before);
   if (!deviceMade) GTEST_SKIP() << "mknod is not allowed here: no device node was tried";
@@ -80,26 +88,32 @@ TEST_F(BadInput, FoldersPipesDevicesMissingFoldersAndEmptyPathsChangeNothing) {
 
 // A write stopped half-way as by a full disk (the file layer's seam), or refused read-only.
 TEST_F(BadInput, AFailedWriteIsReportedAndLeavesTheOldFileIntact) {
-  const std::tuple<const char*, std::string, bool, const char*, bool> cases[] = {
-      // command line, {new} before ("": none), read-only (else full disk), problem, logged
-      {"sync --yes --db {new} {other}", ReadBytes(main_), false, "no space left on device", true},
-      {"collect --yes --db {main} {new}", ReadBytes(out_), false, "no space left", true},
-      {"generate --yes {src} {new}", ReadBytes(main_), false, "no space left", true},
-      {"generate {src} {new}", "", false, "no space left on device", true},
-      {"create {new}", ReadBytes(main_), true, "already exists; it was left as it was", false},
+  const struct {
+    const char* line;
+    std::string before = "";             // in {new} before the run ("": no file)
+    bool readOnly = false, logs = true;  // read-only, else the disk is full
+    const char* problem = "";
+  } cases[] = {
+      // clang-format off
+      {.line = "sync --yes --db {new} {other}", .before = ReadBytes(main_), .problem = "no space left on device"},
+      {.line = "collect --yes --db {main} {new}", .before = ReadBytes(out_), .problem = "no space left"},
+      {.line = "generate --yes {src} {new}", .before = ReadBytes(main_), .problem = "no space left"},
+      {.line = "generate {src} {new}", .problem = "no space left on device"},
+      {.line = "create {new}", .before = ReadBytes(main_), .readOnly = true, .logs = false, .problem = "already exists; it was left as it was"},
   };
-  for (const auto& [line, put, readOnly, problem, logs] : cases) {
+  // clang-format on
+  for (const auto& c : cases) {
     fs::remove(fresh_);
-    if (!put.empty()) WriteBytes(fresh_, put);
+    if (!c.before.empty()) WriteBytes(fresh_, c.before);
     std::optional<ReadOnlyFile> locked;
-    if (readOnly && !locked.emplace(fresh_).ok()) GTEST_SKIP() << "no read-only file here";
+    if (c.readOnly && !locked.emplace(fresh_).ok()) GTEST_SKIP() << "no read-only file here";
     const auto before = dir_.files();
     std::optional<FullDisk> full;
-    if (!readOnly) full.emplace(0);
-    const Outcome r = fails(line, fresh_, problem, logs);
+    if (!c.readOnly) full.emplace(0);
+    const Outcome r = fails(c.line, fresh_, c.problem, c.logs);
     full.reset();
-    EXPECT_THAT(r.out, ::testing::Not(HasSubstr("Created database file"))) << line;
-    EXPECT_EQ(dir_.files(), before) << line;
+    EXPECT_THAT(r.out, ::testing::Not(HasSubstr("Created database file"))) << c.line;
+    EXPECT_EQ(dir_.files(), before) << c.line;
   }
 }
 
@@ -131,22 +145,24 @@ TEST_F(BadInput, EveryWriterKeepsTheRulesOfLinksAndPermissions) {
        .problem = "the file is read-only"},
       {.what = "a file only writable, as a user", .mode = 0200, .asUser = true, .answerYes = false},
   };
-  const std::pair<const char*, bool> writers[] = {
-      // command line, keeps the previous file as FILE.bak
-      {"sync --yes --db {new} {other}", true},
-      {"check --write --db {new}", true},
-      {"collect --yes --db {main} {new} --code P0100", false},
-      {"generate --yes {src} {new}", false},
-      {"set --yes --db {new} P0100 changed", true},
-      {"remove --yes --db {new} P0100", true},
-      {"update --yes --db {new} {other}", true},
+  const struct {
+    const char* line;
+    bool keepsBak = false;  // keeps the previous file as FILE.bak
+  } writers[] = {
+      {.line = "sync --yes --db {new} {other}", .keepsBak = true},
+      {.line = "check --write --db {new}", .keepsBak = true},
+      {.line = "collect --yes --db {main} {new} --code P0100"},
+      {.line = "generate --yes {src} {new}"},
+      {.line = "set --yes --db {new} P0100 changed", .keepsBak = true},
+      {.line = "remove --yes --db {new} P0100", .keepsBak = true},
+      {.line = "update --yes --db {new} {other}", .keepsBak = true},
   };
   const std::string shared = dir_.file("shared"), file = dir_.file(std::string(250, 'n'));
   fs::create_directory(shared);
   ASSERT_EQ(::chmod(dir_.path().c_str(), 0777) | ::chmod(shared.c_str(), 01777), 0);
   for (const Situation& s : situations)
-    for (const auto& [line, keeps] : writers) {
-      SCOPED_TRACE(std::string(s.what) + ": " + line);
+    for (const auto& writer : writers) {
+      SCOPED_TRACE(std::string(s.what) + ": " + writer.line);
       for (const std::string& old : {file, file + ".bak", file + ".base", fresh_}) fs::remove(old);
       WriteBytes(file, ReadBytes(damaged_));
       const std::string target = s.link >= 0 ? dir_.file("shared/link.DAT") : file;
@@ -159,7 +175,7 @@ TEST_F(BadInput, EveryWriterKeepsTheRulesOfLinksAndPermissions) {
       ASSERT_EQ(::chown(file.c_str(), owner, owner) | ::chmod(file.c_str(), s.mode), 0);
       const auto before = dir_.files();
       std::vector<std::string> command;
-      for (const std::string& w : args(line))
+      for (const std::string& w : args(writer.line))
         if (s.answerYes || w != "--yes") command.push_back(w == fresh_ ? target : w);
       const auto attempt = [&] {
         const Outcome r = Vestral(command);
@@ -169,7 +185,7 @@ TEST_F(BadInput, EveryWriterKeepsTheRulesOfLinksAndPermissions) {
       EXPECT_EQ(fs::is_symlink(target), s.link >= 0);
       if (s.status == 0) {
         EXPECT_NE(ReadBytes(file), ReadBytes(damaged_));
-        EXPECT_EQ(fs::exists(file + ".bak"), keeps);
+        EXPECT_EQ(fs::exists(file + ".bak"), writer.keepsBak);
       } else {
         EXPECT_EQ(dir_.files(), before);
       }

@@ -45,27 +45,34 @@ TEST(CommandLine, RunsTheCommandWithItsDatabaseAnswersAndLog) {
   const std::string main = MainDatabasePath(), plain = "LOG v. 1.0\nQuary.\nDone\n";
   const std::string coloured = "\x1b[92mLOG v. 1.0\n\x1b[97mQuary.\n\x1b[0m\x1b[91mDone\x1b[0m\n";
   const bool colours = !std::getenv("NO_COLOR") && std::getenv("TERM") != std::string("dumb");
-  const std::tuple<std::vector<std::string>, bool, bool, std::string, int, std::string, const char*>
-      cases[] = {
-          // arguments, input and output a terminal, the database seen, status, log, error
-          {{"demo", "--db", "/x.DAT", "--yes"}, false, false, "/x.DAT", 0, plain, ""},
-          {{"demo", "--no"}, true, false, main, 1, plain, ""},
-          {{"plain"}, true, false, "", 0, plain, ""},
-          {{"demo", "--input", "f"}, false, false, "", 1, plain, ""},
-          {{"demo"}, false, false, main, 1, plain, "Overwrite?\nvestral: answered No: no terminal"},
-          {{"demo", "-q"}, false, true, main, 1, "", ""},
-          {{"demo", "--color=never"}, false, true, main, 1, plain, ""},
-          {{"demo", "--color=always"}, false, false, main, 1, coloured, ""},
-          {{"demo", "--color=auto"}, false, false, main, 1, plain, ""},
-          {{"demo", "--color=auto"}, false, true, main, 1, colours ? coloured : plain, ""},
-          {{"demo", "--explode"}, false, false, main, 1, "", "vestral: unexpected failure: boom\n"},
-      };
-  for (const auto& [args, in, out, database, status, log, err] : cases) {
-    const Outcome r = run(args, in, out);
-    EXPECT_EQ(r.status, status) << args.back();
-    EXPECT_EQ(seenDatabase, database) << args.back();
-    EXPECT_EQ(r.out, log) << args.back() << out;
-    EXPECT_THAT(r.err, HasSubstr(err)) << args.back();
+  const struct {
+    std::vector<std::string> args;
+    bool inTerminal = false, outTerminal = false;
+    std::string database = "";  // the database the command saw
+    int status = 1;
+    std::string log = "";
+    const char* err = "";
+  } cases[] = {
+      // clang-format off
+      {.args = {"demo", "--db", "/x.DAT", "--yes"}, .database = "/x.DAT", .status = 0, .log = plain},
+      {.args = {"demo", "--no"}, .inTerminal = true, .database = main, .log = plain},
+      {.args = {"plain"}, .inTerminal = true, .status = 0, .log = plain},
+      {.args = {"demo", "--input", "f"}, .log = plain},
+      {.args = {"demo"}, .database = main, .log = plain, .err = "Overwrite?\nvestral: answered No: no terminal"},
+      {.args = {"demo", "-q"}, .outTerminal = true, .database = main},
+      {.args = {"demo", "--color=never"}, .outTerminal = true, .database = main, .log = plain},
+      {.args = {"demo", "--color=always"}, .database = main, .log = coloured},
+      {.args = {"demo", "--color=auto"}, .database = main, .log = plain},
+      {.args = {"demo", "--color=auto"}, .outTerminal = true, .database = main, .log = colours ? coloured : plain},
+      {.args = {"demo", "--explode"}, .database = main, .err = "vestral: unexpected failure: boom\n"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const Outcome r = run(c.args, c.inTerminal, c.outTerminal);
+    EXPECT_EQ(r.status, c.status) << c.args.back();
+    EXPECT_EQ(seenDatabase, c.database) << c.args.back();
+    EXPECT_EQ(r.out, c.log) << c.args.back() << c.outTerminal;
+    EXPECT_THAT(r.err, HasSubstr(c.err)) << c.args.back();
   }
 }
 

@@ -17,33 +17,41 @@ TEST(TerminalQuestions, AnswersByTheRulesAndSaysWhatItAnswered) {
   using enum Button;
   const MessageBox yesNo = box({Yes, No}, No), okCancel = box({Ok, Cancel}, Ok);
   const MessageBox notice = box({Ok}, Ok, "No table [\xCE\xF8]\r\non line 3");  // "Ош": informs
-  const std::tuple<AnswerMode, bool, const char*, MessageBox, Button, const char*> rules[] = {
-      // mode, a terminal, typed, the box, the answer, standard error (nullptr: unchecked)
-      {kYes, true, "n\n", yesNo, Yes, ""},                            // --yes wins over a terminal
-      {kYes, false, "", box({Cancel, No}, Cancel), Cancel, nullptr},  // else the default
-      {kNo, false, "", box({Yes, No}, Yes), No, ""},
-      {kNo, false, "", box({Ok, Yes}, Yes), Yes, nullptr},
+  const struct {
+    AnswerMode mode;
+    bool terminal = false;
+    const char* typed = "";
+    MessageBox question;
+    Button answer;
+    const char* shown = nullptr;  // standard error (nullptr: unchecked)
+  } rules[] = {
+      // clang-format off
+      {.mode = kYes, .terminal = true, .typed = "n\n", .question = yesNo, .answer = Yes, .shown = ""},  // --yes wins over a terminal
+      {.mode = kYes, .question = box({Cancel, No}, Cancel), .answer = Cancel},  // else the default
+      {.mode = kNo, .question = box({Yes, No}, Yes), .answer = No, .shown = ""},
+      {.mode = kNo, .question = box({Ok, Yes}, Yes), .answer = Yes},
       // Without a terminal nobody consents, whatever the box's default.
-      {kAsk, false, "y\n", box({Yes, No}, Yes, "Exists?", "Editor"), No,
-       "Editor: Exists?\nvestral: answered No: no terminal to ask (--yes or --no answers every "
-       "question)\n"},
-      {kAsk, true, " N \n", yesNo, No, nullptr},
-      {kAsk, true, "ok\n", box({Ok, Cancel}, Cancel), Ok, nullptr},
-      {kAsk, true, "\n", yesNo, No, nullptr},  // Enter takes the default
-      {kAsk, true, "maybe\nYES\n", yesNo, Yes, "Rewrite?\nyes/no [no]: yes/no [no]: "},
-      {kAsk, true, "", okCancel, Cancel, "Rewrite?\nok/cancel [ok]: \n"},  // Ctrl+D
-      {kYes, true, "", notice, Ok, "vestral: No table [Ош]\non line 3\n"},
-      {kAsk, true, "n\n", notice, Ok, "vestral: No table [Ош]\non line 3\n"},
+      {.mode = kAsk, .typed = "y\n", .question = box({Yes, No}, Yes, "Exists?", "Editor"), .answer = No,
+       .shown = "Editor: Exists?\nvestral: answered No: no terminal to ask (--yes or --no answers every question)\n"},
+      {.mode = kAsk, .terminal = true, .typed = " N \n", .question = yesNo, .answer = No},
+      {.mode = kAsk, .terminal = true, .typed = "ok\n", .question = box({Ok, Cancel}, Cancel), .answer = Ok},
+      {.mode = kAsk, .terminal = true, .typed = "\n", .question = yesNo, .answer = No},  // Enter takes the default
+      {.mode = kAsk, .terminal = true, .typed = "maybe\nYES\n", .question = yesNo, .answer = Yes, .shown = "Rewrite?\nyes/no [no]: yes/no [no]: "},
+      {.mode = kAsk, .terminal = true, .question = okCancel, .answer = Cancel, .shown = "Rewrite?\nok/cancel [ok]: \n"},  // Ctrl+D
+      {.mode = kYes, .terminal = true, .question = notice, .answer = Ok, .shown = "vestral: No table [Ош]\non line 3\n"},
+      {.mode = kAsk, .terminal = true, .typed = "n\n", .question = notice, .answer = Ok, .shown = "vestral: No table [Ош]\non line 3\n"},
   };
+  // clang-format on
   // The log is flushed before anything of a question or notice appears, and only then.
-  for (const auto& [mode, terminal, typed, question, expected, shown] : rules) {
-    std::istringstream in(typed);
+  for (const auto& r : rules) {
+    std::istringstream in(r.typed);
     std::string err, seenWhenFlushed = "not called";
     TextOutput errOut(err);
-    TerminalQuestions q(mode, terminal, in, errOut, [&] { seenWhenFlushed = err; });
-    EXPECT_EQ(q.ask(question), expected) << question.text << " typed " << typed;
-    EXPECT_EQ(err, shown ? shown : err) << question.text << " typed " << typed;
-    EXPECT_EQ(seenWhenFlushed, err.empty() ? "not called" : "") << question.text << " " << typed;
+    TerminalQuestions q(r.mode, r.terminal, in, errOut, [&] { seenWhenFlushed = err; });
+    EXPECT_EQ(q.ask(r.question), r.answer) << r.question.text << " typed " << r.typed;
+    EXPECT_EQ(err, r.shown ? r.shown : err) << r.question.text << " typed " << r.typed;
+    EXPECT_EQ(seenWhenFlushed, err.empty() ? "not called" : "")
+        << r.question.text << " " << r.typed;
   }
 }
 

@@ -35,25 +35,26 @@ TEST(Collect, RunsLogEveryEntryAndWriteWhatTheyReport) {
   const std::string query = "Quary. File already exist. Owerwrite it?\n";
   const std::string u0100 = "FIND U0100\tFOUND\t[LightYellow]U0100\t[LightRed]OK\n";
   const struct {
-    bool all, exists;  // Yes answers replacing it, unless it holds `old` afterwards
-    std::vector<std::string> list, notFound;
+    bool all = false, exists = false;  // Yes answers replacing it, unless it holds `old` afterwards
+    std::vector<std::string> list = {}, notFound = {};
     std::string log, file;
-  } cases[] = {// clang-format off
-      {true, false, {"X1234"}, {},
+  } cases[] = {
+      // clang-format off
+      {.all = true, .list = {"X1234"}, .log =
        "Collect all database and all bases, ignore list\nCollect B base\nCollect C base\n[LightYellow]C0035"
        "\t[Bright]extend\t[LightRed]OK\n[Bright]Collect P base\n[LightYellow]P0100\t[LightRed]OK\n[LightYellow]P0101\t[Bright]extend\t"
        "[LightRed]OK\n[LightYellow]P0100\t[LightRed]OK\n[Bright]Collect U base\n[LightYellow]U0100\t[LightRed]OK\n[Bright]End collection\n"
-       "[LightRed]Done",
+       "[LightRed]Done", .file =
        "C0035 | only ext\r\nP0100 Air flow\r\nP0101 \xC4\xE0| ext\r\nP0100 second\r\nU0100 Lost\r\n"},
-      {false, false, {"U0100", "P0100", "C9999", "00100", "C0035", "", "P", "p0100"},
-       {"C9999", "00100", "", "P", "p0100"},
+      {.list = {"U0100", "P0100", "C9999", "00100", "C0035", "", "P", "p0100"},
+       .notFound = {"C9999", "00100", "", "P", "p0100"}, .log =
        "Collect list codes\n" + u0100 + "[Bright]FIND P0100\tFOUND\t[LightYellow]P0100\t[LightRed]OK\n[Bright]FIND " +
        "C9999\tNOT FOUND\tSKIPPED\nFIND 00100\tNOT FOUND\tSKIPPED\nFIND C0035\tFOUND\t[LightYellow]C0035\t" +
        "[Bright]extend\t[LightRed]OK\n[Bright]FIND \tNOT FOUND\tSKIPPED\nFIND P\tNOT FOUND\tSKIPPED\nFIND p0100" +
-       "\tNOT FOUND\tSKIPPED\n[LightRed]Done", "U0100 Lost\r\nP0100 Air flow\r\nC0035 | only ext\r\n"},
-      {false, false, {}, {}, "Collect list codes\n[LightRed]Done", ""},
-      {false, true, {"U0100"}, {}, query + "Collect list codes\n" + u0100 + "Done", "U0100 Lost\r\n"},
-      {false, true, {"U0100"}, {}, query + "Cancelled\n[LightRed]Done", old}};
+       "\tNOT FOUND\tSKIPPED\n[LightRed]Done", .file = "U0100 Lost\r\nP0100 Air flow\r\nC0035 | only ext\r\n"},
+      {.log = "Collect list codes\n[LightRed]Done", .file = ""},
+      {.exists = true, .list = {"U0100"}, .log = query + "Collect list codes\n" + u0100 + "Done", .file = "U0100 Lost\r\n"},
+      {.exists = true, .list = {"U0100"}, .log = query + "Cancelled\n[LightRed]Done", .file = old}};
   // clang-format on
   for (const auto& c : cases) {
     std::filesystem::remove(out);

@@ -202,12 +202,14 @@ TEST_F(FrmBaseEditTest, WhileAnOperationWaitsNothingElseStartsAndItsInputsStand)
 TEST_F(FrmBaseEditTest, EachButtonRunsItsOperationOnWhatTheWindowHolds) {
   const struct {
     std::string button;
-    bool read, ticked;  // Read first
-    std::vector<Button> answers;
-  } cases[] = {{"CmdMBRead", false, false, {}}, {"CmdGenerate", false, false, {Button::Yes}},
-               {"CmdCheck", true, false, {}},   {"CmdCollect", true, true, {Button::Yes}},
-               {"CmdCollect", true, false, {}}, {"CmdSync", false, true, {Button::Ok}},
-               {"CmdSync", true, false, {}}};
+    bool read = false, ticked = false;  // Read first
+    std::vector<Button> answers = {};
+  } cases[] = {// clang-format off
+      {.button = "CmdMBRead"}, {.button = "CmdGenerate", .answers = {Button::Yes}},
+      {.button = "CmdCheck", .read = true}, {.button = "CmdCollect", .read = true, .ticked = true, .answers = {Button::Yes}},
+      {.button = "CmdCollect", .read = true}, {.button = "CmdSync", .ticked = true, .answers = {Button::Ok}},
+      {.button = "CmdSync", .read = true}};
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.button + (c.ticked ? " ticked" : "") + (c.read ? " read" : ""));
     reopen(c.answers);

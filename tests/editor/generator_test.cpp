@@ -70,15 +70,17 @@ TEST(Generate, RunsLogEveryStepAndLeaveTheDestinationAsTheyReport) {
   db[2].P.Entries.push_back(entry("0100", t, t));
   db[3].P.Entries.push_back(entry("0100", "\xC4\xE0", "\xED\xE5\xF2"));
   const std::string bytes[4] = {Bytes(db[0]), Bytes(db[1]), Bytes(db[2]), Bytes(db[3])};
-  const auto create = [](bool utf8) {
+  const std::string begin = "******************************* BEGIN *******************************";
+  const std::string end = "*******************************  END  *******************************";
+  const auto create = [&begin](bool utf8) {
     return "[Bright]Create new database\tOK\n[Yellow]B - base positions 0\n"
            "C - base positions 0\nP - base positions 0\nU - base positions 0\n" +
            std::string(utf8 ? "[Bright]Source file is UTF-8: converted to code page 1251\n" : "") +
-           "[LightBlue]" + kBeginBanner + "\n";
+           "[LightBlue]" + begin + "\n";
   };
   const std::string three = create(false) + counts(1, 0, "[LightBlue]Ok") +
                             counts(1, 1, "[LightYellow]Extend") + counts(2, 1, "[LightBlue]Ok") +
-                            kEndBanner + "\n";
+                            end + "\n";
   const std::string done = "[Bright]Created database file \"" + dst + "\"\n[LightRed]Done";
   const std::string erase =
       "[Grey]Quary. File must be erased before generating. Confilm please ... \t";
@@ -102,7 +104,7 @@ TEST(Generate, RunsLogEveryStepAndLeaveTheDestinationAsTheyReport) {
       {"P0100 abc\r\n", erase + "[Bright]Abort[LightRed]Done", old, rewrite, 0, {}, {}, Button::No},
       {"P0100 abc\r\nC0035 abc | def\r\nP0100 twice", erase + "[LightCyan]Erase file\n" + three + done,
        bytes[1], rewrite, 3},
-      {"P0100 " + t + "|_" + t, create(false) + counts(1, 0, "[LightYellow]Extend") + "[LightBlue]" + kEndBanner +
+      {"P0100 " + t + "|_" + t, create(false) + counts(1, 0, "[LightYellow]Extend") + "[LightBlue]" + end +
        "\n" + done, bytes[2], "", 1},
       {"P0100 a\r\n\r\nP0101 b\r\n", create(false) + counts(1, 0, "[LightBlue]Ok") +
        stop("Source error. Code lench is missing", 2) + "Done", bytes[0], "", 0},
@@ -114,7 +116,7 @@ TEST(Generate, RunsLogEveryStepAndLeaveTheDestinationAsTheyReport) {
        counts(1, 1, "[LightBlue]Ok") + stop("Script error. This database absense in database", 3) + "Done",
        bytes[0], "No table in the database [p] on line 3 [!]", 0},
       {"P0100 \xD0\x94\xD0\xB0| \xD0\xBD\xD0\xB5\xD1\x82", create(true) + counts(1, 0, "[LightYellow]Extend") +
-       "[LightBlue]" + kEndBanner + "\n" + done, bytes[3], "", 1},
+       "[LightBlue]" + end + "\n" + done, bytes[3], "", 1},
       {"\xEF\xBB\xBFP0100 a\r\nP0101 \xD0\x94\xE6\x97\xA5", erase + "[LightCyan]Erase file\n" + create(true) +
        counts(1, 0, "[LightBlue]Ok") + stop("Source error. Character 8 (U+65E5) is not in code page 1251",
        2) + kept, old, rewrite, 0},

@@ -59,19 +59,20 @@ TEST(Synchronize, LogsEveryDecisionAndCountsIt) {
            ".bak\"\n[LightRed]Done";
   };
   const struct {
-    bool direct;
+    bool direct = true;
     std::string sync, log;
-    SyncCounts p;
+    SyncCounts p = {};
     bool otherUnreadable = false;
-  } cases[] = {// clang-format off
-      {true, f.sync, merged(entryLine("0101", "[LightMagenta]FOUND, [Bright]Sync\t" + complete) +
-       entryLine("0102", skip) + entryLine("0103", skip)), SyncCounts{3, 4, 1, 1, 1, 1}},
-      {false, f.sync, merged(entryLine("0101", add) + entryLine("0102", add) +
-       entryLine("0103", add)), SyncCounts{3, 4, 1, 0, 3, 0}},
-      {true, "", "Synchro database not found\n[LightRed]Done", {}, true},
-      {true, f.sync + ".gone", "Synchro database not found\n[LightRed]Done", {}, true},
-      {true, foreign, "[Bright]Open Syncho database\n[LightRed]\"" + foreign + "\" is not a valid database: "
-       "at byte 2, table P: expected the table name (28526 bytes), but only 9 bytes remain\nDone", {}}};
+  } cases[] = {
+      // clang-format off
+      {.direct = true, .sync = f.sync, .log = merged(entryLine("0101", "[LightMagenta]FOUND, [Bright]Sync\t" + complete) +
+       entryLine("0102", skip) + entryLine("0103", skip)), .p = SyncCounts{3, 4, 1, 1, 1, 1}},
+      {.direct = false, .sync = f.sync, .log = merged(entryLine("0101", add) + entryLine("0102", add) +
+       entryLine("0103", add)), .p = SyncCounts{3, 4, 1, 0, 3, 0}},
+      {.direct = true, .sync = "", .log = "Synchro database not found\n[LightRed]Done", .otherUnreadable = true},
+      {.direct = true, .sync = f.sync + ".gone", .log = "Synchro database not found\n[LightRed]Done", .otherUnreadable = true},
+      {.direct = true, .sync = foreign, .log = "[Bright]Open Syncho database\n[LightRed]\"" + foreign + "\" is not a valid database: "
+       "at byte 2, table P: expected the table name (28526 bytes), but only 9 bytes remain\nDone"}};
   // clang-format on
   for (const auto& c : cases) {
     WriteBytes(f.main, before);

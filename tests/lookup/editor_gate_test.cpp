@@ -16,21 +16,23 @@ using testing::TempDir;
 TEST(EditorGate, FollowsTheSettingInTheIniFileReadAfreshEachTime) {
   const std::string query = "[Main]\nEditor=QUERY\n";
   const struct {
-    std::optional<std::string> ini;  // none: no file
-    std::optional<Button> answer;    // none: the box is closed, its default answers
-    bool open;
-    std::string events;
+    std::optional<std::string> ini;     // none: no file
+    std::optional<Button> answer = {};  // none: the box is closed, its default answers
+    bool open = false;
+    std::string events = "";
   } cases[] = {
-      {"[main]\n editor = Enabled \n", {}, true, ""},
-      {query, Button::Yes, true, "0Editor query|1Editor showed|"},
-      {query, Button::No, false, "0Editor query|1Editor aborted|"},
-      {query, {}, false, "0Editor query|1Editor aborted|"},
-      {"[Main]\nEditor=ENABLED2\n", {}, false, "0Editor locked|"},
-      {std::nullopt, {}, false, "0Editor locked|"},
+      // clang-format off
+      {.ini = "[main]\n editor = Enabled \n", .open = true},
+      {.ini = query, .answer = Button::Yes, .open = true, .events = "0Editor query|1Editor showed|"},
+      {.ini = query, .answer = Button::No, .events = "0Editor query|1Editor aborted|"},
+      {.ini = query, .answer = std::nullopt, .events = "0Editor query|1Editor aborted|"},
+      {.ini = "[Main]\nEditor=ENABLED2\n", .events = "0Editor locked|"},
+      {.ini = std::nullopt, .events = "0Editor locked|"},
       // Neither may hang the window: each is no setting at once.
-      {"<fifo>", {}, false, "0Editor locked|"},
-      {"<zero>", {}, false, "0Editor locked|"},
+      {.ini = "<fifo>", .events = "0Editor locked|"},
+      {.ini = "<zero>", .events = "0Editor locked|"},
   };
+  // clang-format on
   // One file for every case: nothing of an earlier reading may stick.
   TempDir dir;
   const std::string ini = dir.file("vestral.ini");

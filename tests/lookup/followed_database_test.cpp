@@ -31,20 +31,23 @@ TEST(FollowedDatabase, TakesEachNewVersionButNeverOneStillBeingWritten) {
   enum Change { kNone, kRename, kInPlace, kCutShort, kRemove };
   const struct {
     Change change;
-    const char* text;
-    bool settled;          // the clock long after the file's last write
+    const char* text = "";
+    bool settled = false;  // the clock long after the file's last write
     const char* expected;  // P0100's text, or the start of the problem reported
   } steps[] = {
-      {kRename, "one", false, "one"},
-      {kNone, "", true, "one"},
-      {kRename, "two", false, "two"},
-      {kInPlace, "three", false, "two"},
-      {kNone, "", true, "three"},
-      {kCutShort, "four", false, "three"},
-      {kNone, "", true, "\"<db>\" is not a valid database: at byte "},
-      {kRename, "five", false, "five"},
-      {kRemove, "", true, "cannot open \"<db>\": No such file or directory"},
-      {kInPlace, "six", false, "six"},  // nothing was taken before: nothing better to show
+      {.change = kRename, .text = "one", .expected = "one"},
+      {.change = kNone, .settled = true, .expected = "one"},
+      {.change = kRename, .text = "two", .expected = "two"},
+      {.change = kInPlace, .text = "three", .expected = "two"},
+      {.change = kNone, .settled = true, .expected = "three"},
+      {.change = kCutShort, .text = "four", .expected = "three"},
+      {.change = kNone, .settled = true, .expected = "\"<db>\" is not a valid database: at byte "},
+      {.change = kRename, .text = "five", .expected = "five"},
+      {.change = kRemove,
+       .settled = true,
+       .expected = "cannot open \"<db>\": No such file or directory"},
+      // nothing was taken before: nothing better to show
+      {.change = kInPlace, .text = "six", .expected = "six"},
   };
   testing::TempDir dir;
   const std::string path = dir.file("vestral.DAT");
