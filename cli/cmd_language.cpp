@@ -2,7 +2,8 @@
 #include "cli/command.h"
 #include "database/text_language.h"
 #include "editor/language_switch.h"
-#include "platform/file_io.h"
+#include "log/operation_log.h"
+#include "platform/codepage.h"
 
 namespace vestral {
 
@@ -36,7 +37,7 @@ int run(CommandContext& ctx) {
   ctx.out.write(db + " now holds " + (arg == "ru" ? "Russian" : "English") + " first: " +
                 std::to_string(r.turned) + (r.turned == 1 ? " entry" : " entries") + " turned");
   if (r.databaseWritten)
-    ctx.out.write("; the previous file is kept as " + QuotedPath(BackupPath(ctx.databasePath)));
+    ctx.out.write("; " + ShownText(KeptCopyText(ctx.databasePath)));
   if (r.baseWritten) ctx.out.write("; its kept base turned too");
   ctx.out.write("\n");
   return kExitOk;
