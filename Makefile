@@ -4,15 +4,18 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all setup build test run bench test-asan fuzz screenshots format format-check check-layers tidy clean package package-check
+.PHONY: all setup configure build test run bench test-asan fuzz screenshots format format-check check-layers tidy clean package package-check
 
 all: build
 
 setup:
 	@bash scripts/setup
 
-build: setup
+# The one build folder the everyday targets share.
+configure: setup
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+
+build: configure
 	@cmake --build $(BUILD)
 
 test: build
@@ -23,8 +26,7 @@ test: build
 # yet. Builds only what the window needs (the program, its windows module, the default
 # databases), so a new clone shows its first window without waiting for the tests and
 # benchmarks.
-run: setup
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+run: configure
 	@cmake --build $(BUILD) --target vestral code_set
 	@bash scripts/prepare-run $(BUILD)
 	@$(BUILD)/vestral
@@ -78,8 +80,7 @@ check-layers:
 
 # clang-tidy over the core with the checks of .clang-tidy; fails on a finding. Needs
 # only the build's compile commands, so it configures without compiling.
-tidy: setup
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+tidy: configure
 	@bash scripts/tidy $(BUILD)
 
 clean:
