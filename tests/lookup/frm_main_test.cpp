@@ -14,9 +14,6 @@
 #include <QTextEdit>
 #include <QTimer>
 
-#include <chrono>
-#include <filesystem>
-
 #include "platform/codepage_qt.h"
 #include "support/entries.h"
 #include "support/temp_dir.h"
@@ -314,20 +311,6 @@ TEST_F(FrmMainTest, CtrlAltEscRunsTheGateWhicheverBoxHasTheFocus) {
     EXPECT_EQ(text("LblItem"), c.status);
     EXPECT_EQ(find("Txt4")->text() + find("Txt5")->text(), "000000000") << "no box saw the key";
   }
-}
-
-// A lookup answers from the file as it is then, here damaged in place (and settled); the
-// search window's test replaces it whole.
-TEST_F(FrmMainTest, EachLookupSeesTheFileAsItIsNow) {
-  open();
-  testing::WriteBytes(dbPath, "damaged");
-  const auto settled = std::filesystem::last_write_time(dbPath) - std::chrono::seconds(10);
-  std::filesystem::last_write_time(dbPath, settled);
-  type("Txt5", "p0100");
-  EXPECT_EQ(shown().section('|', 1).toStdString(),
-            "P0100|NN||\"" + dbPath +
-                "\" is not a valid database: at byte 2, table P: expected the table name (24932 "
-                "bytes), but only 5 bytes remain|База данных недоступна|");
 }
 
 // A description too long for the label (a Russian one with its hints) is shown whole in
