@@ -30,24 +30,6 @@ TEST(DatabaseFormat, TheEmptyDatabaseIs131BytesAndAnEntryEightAndItsTexts) {
   EXPECT_EQ(entry("012345", "").code(), "0123");
 }
 
-// The last table's element count against the bytes behind it: at least 8 bytes an
-// element, so an eighth of them is the most a reader accepts.
-TEST(DatabaseFormat, AnElementCountIsCheckedAgainstTheBytesLeft) {
-  const std::tuple<size_t, char, std::string> cases[] = {
-      {0, 1, ""},
-      {0, 2, "at byte 115, table U: 2 elements need at least 16 bytes, but only 8 remain"},
-      {7, 2, "at byte 115, table U: 2 elements need at least 16 bytes, but only 15 remain"},
-      {8, 2, ""}};
-  for (const auto& [extraBytes, count, problem] : cases) {
-    std::string bytes = Bytes(EmptyDatabase()) + std::string(extraBytes, '\0');
-    bytes[115] = count;
-    DtcDatabase db = EmptyDatabase();
-    const Status s = ParseDatabase(bytes, "x.DAT", db);
-    EXPECT_EQ(s.message(), problem.empty() ? "" : "\"x.DAT\" is not a valid database: " + problem);
-    EXPECT_EQ(db.U.upperBound(), problem.empty() ? count - 1 : -1);
-  }
-}
-
 TEST(DatabaseFiles, AWriteNeverShortensTheFileAndRefusesWhatItCannotHold) {
   testing::TempDir dir;
   const std::string path = dir.file("db.DAT");

@@ -64,6 +64,8 @@ TEST_F(ReadDatabaseTest, DamagedCountsAreRefusedBeforeAnythingIsAllocated) {
       {12, 2, 2, "at byte 12, table P: expected dimension count 1, found 2"},
       {14, 4, 0xFFFFFFFF, "at byte 14, table P: 4294967295 elements need at least 34359738360"},
       {14, 4, static_cast<uint32_t>((valid_.size() - 22) / 8), "bytes remain"},  // just too many
+      {14, 4, static_cast<uint32_t>((valid_.size() - 22) / 8 + 1),  // one more than 8 bytes each
+       "bytes, but only " + std::to_string(valid_.size() - 22) + " remain"},
       {14, 4, 0, "at byte 14, table P: expected at least 1 element (the placeholder), found 0"},
       {18, 4, 1, "at byte 18, table P: expected lower bound 0, found 1"},
       {0, 2, 0xFFFF, "at byte 2, table P: expected the table name (65535 bytes)"},

@@ -70,9 +70,6 @@ TEST(MakerMeanings, TheShippedEntriesAndRangeLinesCarryTheNotes) {
   EXPECT_EQ(AbsentCodeLine("C0035", TextLanguage::English),
             "generic range: the standard gives this code one meaning on every make; not in this "
             "database. Otherwise on GM: left front wheel speed sensor circuit");
-  EXPECT_EQ(AbsentCodeLine("P0000", TextLanguage::Russian),
-            Utf8ToCp1251("Общий диапазон: значение кода задаёт стандарт, одно для всех марок; в "
-                         "этой базе кода нет"));
 }
 
 }  // namespace

@@ -8,12 +8,6 @@
 namespace vestral {
 namespace {
 
-std::string utf8(std::string_view cp1251) {
-  std::string s;
-  for (char c : cp1251) AppendUtf8(s, Cp1251ToUnicode(static_cast<unsigned char>(c)));
-  return s;
-}
-
 // Each word folded and stemmed; "+" joins a word to the one before it, "|" starts a
 // sentence, "#" marks a number.
 std::string read(std::string_view text) {
@@ -24,7 +18,7 @@ std::string read(std::string_view text) {
   for (const WordSpan& w : words) {
     const std::string_view word = std::string_view(folded).substr(w.begin, w.size);
     out += std::string(out.empty() ? "" : " ") + (w.sentence ? "|" : "") + (w.joined ? "+" : "") +
-           (w.number ? "#" : "") + utf8(w.number ? word : stemmer.stem(word));
+           (w.number ? "#" : "") + Cp1251ToUtf8Exactly(w.number ? word : stemmer.stem(word));
   }
   return out;
 }
@@ -49,7 +43,7 @@ TEST(ParseSynonyms, TakesGroupsOfTwoOrMoreNamesThatCodePage1251Holds) {
       "# comment, not, a group\n\n ДМРВ , mass air flow sensors\r\nonly one\n日本, of the, MAF,\n",
       stemmer);
   ASSERT_EQ(groups.size(), 1u);
-  EXPECT_EQ(utf8(groups[0].names[0]), "ДМРВ");
+  EXPECT_EQ(Cp1251ToUtf8Exactly(groups[0].names[0]), "ДМРВ");
   EXPECT_EQ(groups[0].stems, (std::vector<std::vector<std::string>>{
                                  {Utf8ToCp1251("дмрв")}, {"mass", "air", "flow", "sensor"}}));
 }
