@@ -36,8 +36,7 @@ int run(CommandContext& ctx) {
     return ctx.fail(r.status.message() + "; run the command again to finish the switch");
   ctx.out.write(db + " now holds " + (arg == "ru" ? "Russian" : "English") + " first: " +
                 std::to_string(r.turned) + (r.turned == 1 ? " entry" : " entries") + " turned");
-  if (r.databaseWritten)
-    ctx.out.write("; " + ShownText(KeptCopyText(ctx.databasePath)));
+  if (r.databaseWritten) ctx.out.write("; " + ShownText(KeptCopyText(ctx.databasePath)));
   if (r.baseWritten) ctx.out.write("; its kept base turned too");
   ctx.out.write("\n");
   return kExitOk;
